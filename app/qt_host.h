@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ports.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// Boxes, beep and pause on the real desktop.
+class QtHost final : public Host
+{
+public:
+    void setOwner(QWidget* owner) { m_owner = owner; }
+
+    void messageBox(const QString& prompt, BoxStyle style, const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+    void beep() override;
+    void pause() override;
+
+private:
+    QPointer<QWidget> m_owner;
+};

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "game_state.h"
+#include "ports.h"
+
+#include <QMainWindow>
+#include <array>
+#include <map>
+
+class CardView;
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QWidget;
+namespace cards {
+class Random;
+}
+
+// The one table window. Controls keep the names players' documentation and the
+// handlers use; each handler is defined in the file named after its subject:
+// main_window.cpp (layout, menus), hand_cycle.cpp, betting.cpp, holding.cpp,
+// card_places.cpp (DrawCard, card backs), menu_commands.cpp.
+class frmQuintara : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    struct Ports
+    {
+        Host& host;
+        SoundPlayer& sound;
+        cards::Random& random;
+    };
+
+    explicit frmQuintara(Ports ports, QWidget* parent = nullptr);
+    ~frmQuintara() override;
+
+    GameState& state() { return m_state; }
+    const GameState& state() const { return m_state; }
+    Host& host() { return m_ports.host; }
+    SoundPlayer& sound() { return m_ports.sound; }
+    cards::Random& random() { return m_ports.random; }
+
+    // Controls, created by the constructor.
+    QWidget* picField = nullptr;
+    std::array<CardView*, 5> Card{};
+    std::array<QPushButton*, 5> cmdHold{};
+    QPushButton* cmdDeal = nullptr;
+    QPushButton* cmdBet = nullptr;
+    QPushButton* cmdBetDown = nullptr;
+    QPushButton* cmdBetUp = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* lblAccount = nullptr;
+    QLabel* lblBet = nullptr;
+
+    QMenu* mnuOptions = nullptr;
+    QMenu* mnuCardDeck = nullptr;
+    std::map<int, QAction*> mnuCD; // by back code 54..68
+    QAction* mnuReset = nullptr;
+    QAction* mnuMessages = nullptr;
+    QAction* mnuQuit = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuInfo = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    // "$ " followed by the amount, as every amount label shows it.
+    static QString AmountText(qint32 amount);
+
+    // Handlers.
+    void cmdDeal_Click();
+    void cmdBet_Click();
+    void cmdBetDown_Click();
+    void cmdBetUp_Click();
+    void cmdHold_Click(int Index);
+    void cmdHold_Keyup(int Index);
+    void Card_MouseDown(int Index, Qt::MouseButton Button, const QPoint& globalPos);
+    void Card_GotFocus(int Index);
+    void mnuCD_Click(int Index);
+    void mnuReset_Click();
+    void mnuMessages_Click();
+    void mnuQuit_Click();
+    void mnuInfo_Click();
+    void mnuAbout_Click();
+
+    // Methods.
+    void Deal();
+    void DealNext();
+    void EndGame();
+    void DrawCard(bool ShowCard, bool Change);
+
+signals:
+    // Emitted exactly once, as the window unloads, whatever closes it.
+    void queryUnload();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Ports m_ports;
+    GameState m_state;
+    bool m_unloaded = false;
+};
