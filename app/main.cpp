@@ -9,7 +9,7 @@ namespace {
 // Silence until the real player is wired.
 class SilentPlayer final : public SoundPlayer
 {
-public:
+  public:
     void play(const QString&) override {}
     void stop() override {}
     bool devicePresent() const override { return false; }

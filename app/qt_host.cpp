@@ -8,7 +8,8 @@
 
 void QtHost::messageBox(const QString& prompt, BoxStyle style, const QString& title)
 {
-    QMessageBox box(style == BoxStyle::Information ? QMessageBox::Information : QMessageBox::Warning,
+    QMessageBox box(style == BoxStyle::Information ? QMessageBox::Information
+                                                   : QMessageBox::Warning,
                     title, prompt, QMessageBox::Ok, m_owner);
     box.exec();
 }
@@ -21,7 +22,10 @@ QString QtHost::inputBox(const QString& prompt, const QString& title, const QStr
     return ok ? text : QString();
 }
 
-void QtHost::beep() { QApplication::beep(); }
+void QtHost::beep()
+{
+    QApplication::beep();
+}
 
 void QtHost::pause()
 {

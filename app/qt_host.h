@@ -8,7 +8,7 @@
 // Boxes, beep and pause on the real desktop.
 class QtHost final : public Host
 {
-public:
+  public:
     void setOwner(QWidget* owner) { m_owner = owner; }
 
     void messageBox(const QString& prompt, BoxStyle style, const QString& title) override;
@@ -17,6 +17,6 @@ public:
     void beep() override;
     void pause() override;
 
-private:
+  private:
     QPointer<QWidget> m_owner;
 };

@@ -12,13 +12,14 @@ constexpr std::array<std::string_view, 13> kRankNames = {
     "Ace", "2", "3", "4", "5", "6", "7", "8", "9", "10", "Jack", "Queen", "King"};
 constexpr std::array<std::string_view, 4> kSuitNames = {"clubs", "diamonds", "hearts", "spades"};
 constexpr std::array<std::string_view, kBackCount> kBackCaptions = {
-    "&Pattern 1", "Pa&ttern 2", "&Robot",   "R&ose",   "&Green Vines",
+    "&Pattern 1",  "Pa&ttern 2", "&Robot",    "R&ose",     "&Green Vines",
     "Blue &Vines", "&4 Fishes",  "&3 Fishes", "Se&ashell", "&Castle",
-    "&Beach",      "&Sleeve",    "Spac&e",   "Pea&ks",  "Rainbo&w"};
+    "&Beach",      "&Sleeve",    "Spac&e",    "Pea&ks",    "Rainbo&w"};
 
 std::optional<int> RankOf(char c)
 {
-    const auto pos = kRankLetters.find(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    const auto pos =
+        kRankLetters.find(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
     if (pos == std::string_view::npos)
         return std::nullopt;
     return static_cast<int>(pos) + 1;
@@ -26,13 +27,17 @@ std::optional<int> RankOf(char c)
 
 std::optional<int> SuitOf(char c)
 {
-    const auto pos = kSuitLetters.find(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    const auto pos =
+        kSuitLetters.find(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
     if (pos == std::string_view::npos)
         return std::nullopt;
     return static_cast<int>(pos);
 }
 
-bool IsSeparator(char c) { return c == ',' || std::isspace(static_cast<unsigned char>(c)); }
+bool IsSeparator(char c)
+{
+    return c == ',' || std::isspace(static_cast<unsigned char>(c));
+}
 
 } // namespace
 

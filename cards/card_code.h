@@ -23,12 +23,24 @@ constexpr int CardRank(int code)
 }
 
 // Suit index 0..3 = clubs, diamonds, hearts, spades.
-constexpr int CardSuit(int code) { return (code - 1) / 13; }
+constexpr int CardSuit(int code)
+{
+    return (code - 1) / 13;
+}
 
-constexpr int MakeCard(int suit, int rank) { return 13 * suit + rank; }
+constexpr int MakeCard(int suit, int rank)
+{
+    return 13 * suit + rank;
+}
 
-constexpr bool IsCardCode(int code) { return code >= 1 && code <= kCardCount; }
-constexpr bool IsBackCode(int code) { return code >= kFirstBack && code <= kLastBack; }
+constexpr bool IsCardCode(int code)
+{
+    return code >= 1 && code <= kCardCount;
+}
+constexpr bool IsBackCode(int code)
+{
+    return code >= kFirstBack && code <= kLastBack;
+}
 
 // Deck and Hand hold one card code per element; element 0 is the top of the
 // deck, element k of a hand is card place k.

@@ -9,22 +9,22 @@ class CardView : public QWidget
     Q_OBJECT
     Q_PROPERTY(int value READ value WRITE setValue)
 
-public:
+  public:
     explicit CardView(QWidget* parent = nullptr);
 
     int value() const { return m_value; }
     void setValue(int code);
 
-signals:
+  signals:
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                       const QPoint& globalPos);
     void focusReceived();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
-private:
+  private:
     int m_value = 63;
 };

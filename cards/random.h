@@ -9,7 +9,7 @@ namespace cards {
 // Tests and the analyzer substitute their own.
 class Random
 {
-public:
+  public:
     virtual ~Random() = default;
     virtual float next() = 0;
     // Asked for before every new deck and every shuffle.
@@ -20,12 +20,12 @@ public:
 // high-resolution clock, so two reseeds in the same millisecond still differ.
 class SystemRandom final : public Random
 {
-public:
+  public:
     SystemRandom();
     float next() override;
     void reseed() override;
 
-private:
+  private:
     std::mt19937_64 m_engine;
     std::uint64_t m_reseeds = 0;
 };
@@ -34,12 +34,12 @@ private:
 // keeps going rather than restarting, so reruns with one seed agree.
 class SeededRandom final : public Random
 {
-public:
+  public:
     explicit SeededRandom(std::uint64_t seed) : m_engine(seed) {}
     float next() override;
     void reseed() override {}
 
-private:
+  private:
     std::mt19937_64 m_engine;
 };
 

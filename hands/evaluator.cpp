@@ -15,7 +15,10 @@ bool InSequence(const Seq5& sorted)
     return true;
 }
 
-bool IsJackOrBetter(int rank) { return rank == 1 || rank >= 11; }
+bool IsJackOrBetter(int rank)
+{
+    return rank == 1 || rank >= 11;
+}
 
 } // namespace
 

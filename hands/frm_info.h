@@ -10,7 +10,7 @@ class frmInfo : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     explicit frmInfo(QWidget* owner);
 
     QLabel* lblCombs = nullptr;

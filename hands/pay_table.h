@@ -6,7 +6,8 @@
 namespace hands {
 
 // The results a final hand can have, in the order the evaluator tests them.
-enum class HandClass {
+enum class HandClass
+{
     RoyalFlush,
     Flush, // straight flush
     Suit,  // five of one suit, not in sequence
@@ -43,7 +44,10 @@ inline constexpr std::array<PayRow, kHandClassCount> kPayTable = {{
     {HandClass::Nothing, "", 0, "Looser !", "DATA_0"},
 }};
 
-constexpr const PayRow& PayRowOf(HandClass hand) { return kPayTable[static_cast<int>(hand)]; }
+constexpr const PayRow& PayRowOf(HandClass hand)
+{
+    return kPayTable[static_cast<int>(hand)];
+}
 
 // The nine paying rows in ascending order of multiplier, as the pay table
 // window lists them.

@@ -18,4 +18,12 @@ struct GameState
     int CardBack = 0;
 };
 
-enum class Phase { Betting, Dealing, Holding, Drawing, Settling, GameOver };
+enum class Phase
+{
+    Betting,
+    Dealing,
+    Holding,
+    Drawing,
+    Settling,
+    GameOver
+};

@@ -1,15 +1,176 @@
 #include "main_window.h"
 
+#include "card_code.h"
 #include "card_view.h"
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
 #include <QPushButton>
+
+namespace {
+
+// The table is designed in twips; 15 twips make one pixel at 100 % scaling,
+// and Qt's device-pixel ratio takes care of larger scalings.
+constexpr int Px(int twips)
+{
+    return (twips * 2 + 15) / 30;
+}
+QRect TwipRect(int left, int top, int width, int height)
+{
+    return {Px(left), Px(top), Px(width), Px(height)};
+}
+
+const QColor kFieldGreen(0, 128, 0);
+
+QFont ArialFont(qreal points, bool bold, bool underline = false)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setUnderline(underline);
+    return font;
+}
+
+} // namespace
 
 frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_ports(ports)
 {
+    setObjectName(QStringLiteral("frmQuintara"));
     setWindowTitle(QStringLiteral("Quintara"));
-    // Layout and menus are built here.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    picField = new QWidget(this);
+    picField->setObjectName(QStringLiteral("picField"));
+    picField->setFixedSize(Px(6384), Px(3276));
+    picField->setAutoFillBackground(true);
+    QPalette fieldPalette = picField->palette();
+    fieldPalette.setColor(QPalette::Window, kFieldGreen);
+    picField->setPalette(fieldPalette);
+    setCentralWidget(picField);
+
+    for (int i = 0; i < 5; ++i) {
+        auto* card = new CardView(picField);
+        card->setObjectName(QStringLiteral("Card_%1").arg(i));
+        card->setGeometry(TwipRect(240 + 1200 * i, 120, 1095, 1455));
+        card->setFocusPolicy(Qt::NoFocus);
+        card->hide();
+        connect(card, &CardView::mousePressed, this,
+                [this, i](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
+                    Card_MouseDown(i, button, pos);
+                });
+        connect(card, &CardView::focusReceived, this, [this, i] { Card_GotFocus(i); });
+        Card[i] = card;
+
+        auto* hold = new QPushButton(picField);
+        hold->setObjectName(QStringLiteral("cmdHold_%1").arg(i));
+        hold->setGeometry(TwipRect(240 + 1200 * i, 1680, 1095, 375));
+        connect(hold, &QPushButton::clicked, this, [this, i] { cmdHold_Click(i); });
+        cmdHold[i] = hold;
+    }
+
+    auto makeButton = [this](const char* name, const QString& caption, QRect geometry) {
+        auto* button = new QPushButton(caption, picField);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(geometry);
+        return button;
+    };
+    cmdDeal = makeButton("cmdDeal", QStringLiteral("&Deal"), TwipRect(240, 2160, 1095, 375));
+    cmdBetUp = makeButton("cmdBetUp", QStringLiteral("&Up"), TwipRect(1440, 2160, 855, 375));
+    cmdBetDown = makeButton("cmdBetDown", QStringLiteral("Do&wn"), TwipRect(2400, 2160, 855, 375));
+    cmdBet = makeButton("cmdBet", QStringLiteral("<- &Bet ->"), TwipRect(3360, 2160, 855, 375));
+    cmdBet->setFont(ArialFont(9, true));
+    connect(cmdDeal, &QPushButton::clicked, this, &frmQuintara::cmdDeal_Click);
+    connect(cmdBetUp, &QPushButton::clicked, this, &frmQuintara::cmdBetUp_Click);
+    connect(cmdBetDown, &QPushButton::clicked, this, &frmQuintara::cmdBetDown_Click);
+    connect(cmdBet, &QPushButton::clicked, this, &frmQuintara::cmdBet_Click);
+
+    Label2 = new QLabel(QStringLiteral("Account:"), picField);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(TwipRect(2880, 2640, 1335, 375));
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label2->setFont(ArialFont(14.4, false));
+
+    lblAccount = new QLabel(QStringLiteral("0"), picField);
+    lblAccount->setObjectName(QStringLiteral("lblAccount"));
+    lblAccount->setGeometry(TwipRect(4320, 2640, 1815, 375));
+    lblAccount->setAlignment(Qt::AlignCenter);
+    lblAccount->setFont(ArialFont(14.4, true, true));
+    lblAccount->setFrameStyle(QFrame::Box | QFrame::Plain);
+    lblAccount->setAutoFillBackground(true);
+    QPalette accountPalette = lblAccount->palette();
+    accountPalette.setColor(QPalette::Window, Qt::black);
+    accountPalette.setColor(QPalette::WindowText, Qt::red);
+    lblAccount->setPalette(accountPalette);
+
+    lblBet = new QLabel(QStringLiteral("$ 0"), picField);
+    lblBet->setObjectName(QStringLiteral("lblBet"));
+    lblBet->setGeometry(TwipRect(4320, 2160, 1815, 375));
+    lblBet->setAlignment(Qt::AlignCenter);
+    lblBet->setFont(ArialFont(14.4, true, true));
+    lblBet->setFrameStyle(QFrame::Box | QFrame::Plain);
+    lblBet->setAutoFillBackground(true);
+    lblBet->setBackgroundRole(QPalette::Base);
+    lblBet->setForegroundRole(QPalette::Text);
+
+    // Menus.
+    mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
+    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    mnuCardDeck = mnuOptions->addMenu(QStringLiteral("&Card Deck"));
+    mnuCardDeck->setObjectName(QStringLiteral("mnuCardDeck"));
+    for (int code = cards::kFirstBack; code <= cards::kLastBack; ++code) {
+        const auto caption = cards::BackCaption(code);
+        QAction* item = mnuCardDeck->addAction(
+            QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+        item->setObjectName(QStringLiteral("mnuCD_%1").arg(code));
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, code] { mnuCD_Click(code); });
+        mnuCD[code] = item;
+    }
+    mnuReset = mnuOptions->addAction(QStringLiteral("&Reset Score"));
+    mnuReset->setObjectName(QStringLiteral("mnuReset"));
+    mnuReset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(mnuReset, &QAction::triggered, this, &frmQuintara::mnuReset_Click);
+    mnuMessages = mnuOptions->addAction(QStringLiteral("&Messages"));
+    mnuMessages->setObjectName(QStringLiteral("mnuMessages"));
+    mnuMessages->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    mnuMessages->setCheckable(true);
+    mnuMessages->setChecked(true);
+    // The handler sets the check mark itself, so the action must not toggle it first.
+    connect(mnuMessages, &QAction::triggered, this, &frmQuintara::mnuMessages_Click);
+    mnuOptions->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
+    mnuQuit = mnuOptions->addAction(QStringLiteral("&Quit"));
+    mnuQuit->setObjectName(QStringLiteral("mnuQuit"));
+    mnuQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(mnuQuit, &QAction::triggered, this, &frmQuintara::mnuQuit_Click);
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuInfo = mnuHelp->addAction(QStringLiteral("&Info"));
+    mnuInfo->setObjectName(QStringLiteral("mnuInfo"));
+    mnuInfo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    connect(mnuInfo, &QAction::triggered, this, &frmQuintara::mnuInfo_Click);
+    mnuAbout = mnuHelp->addAction(QStringLiteral("&About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    mnuAbout->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(mnuAbout, &QAction::triggered, this, &frmQuintara::mnuAbout_Click);
+
+    // Tab order: Deal, the five hold buttons, Up, Down, Bet, then the field.
+    QWidget* previous = cmdDeal;
+    for (QWidget* next :
+         {static_cast<QWidget*>(cmdHold[0]), static_cast<QWidget*>(cmdHold[1]),
+          static_cast<QWidget*>(cmdHold[2]), static_cast<QWidget*>(cmdHold[3]),
+          static_cast<QWidget*>(cmdHold[4]), static_cast<QWidget*>(cmdBetUp),
+          static_cast<QWidget*>(cmdBetDown), static_cast<QWidget*>(cmdBet), picField}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    picField->setFocusPolicy(Qt::TabFocus);
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 frmQuintara::~frmQuintara() = default;

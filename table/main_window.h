@@ -25,7 +25,7 @@ class frmQuintara : public QMainWindow
 {
     Q_OBJECT
 
-public:
+  public:
     struct Ports
     {
         Host& host;
@@ -89,14 +89,14 @@ public:
     void EndGame();
     void DrawCard(bool ShowCard, bool Change);
 
-signals:
+  signals:
     // Emitted exactly once, as the window unloads, whatever closes it.
     void queryUnload();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     Ports m_ports;
     GameState m_state;
     bool m_unloaded = false;

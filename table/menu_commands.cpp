@@ -2,6 +2,9 @@
 
 void frmQuintara::mnuReset_Click() {}
 void frmQuintara::mnuMessages_Click() {}
-void frmQuintara::mnuQuit_Click() { close(); }
+void frmQuintara::mnuQuit_Click()
+{
+    close();
+}
 void frmQuintara::mnuInfo_Click() {}
 void frmQuintara::mnuAbout_Click() {}

@@ -5,11 +5,15 @@
 // What the table needs from the outside world, behind interfaces so tests can
 // script replies, record sounds and press buttons in the middle of a pause.
 
-enum class BoxStyle { Exclamation = 48, Information = 64 };
+enum class BoxStyle
+{
+    Exclamation = 48,
+    Information = 64
+};
 
 class Host
 {
-public:
+  public:
     virtual ~Host() = default;
     // Modal box with an OK button; returns when the player closes it.
     virtual void messageBox(const QString& prompt, BoxStyle style, const QString& title) = 0;
@@ -23,7 +27,7 @@ public:
 
 class SoundPlayer
 {
-public:
+  public:
     virtual ~SoundPlayer() = default;
     // Starts the named sound without waiting; stops the one playing. An unknown
     // name, or no output device, means silence.
@@ -34,7 +38,7 @@ public:
 
 class SettingsStore
 {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual QString read(const QString& key, const QString& defaultValue) = 0;
     virtual void write(const QString& key, const QString& value) = 0;

@@ -14,7 +14,7 @@ namespace {
 // Plays back fixed values, then repeats the last one; counts reseeds.
 class ScriptedRandom final : public Random
 {
-public:
+  public:
     explicit ScriptedRandom(std::deque<float> values) : m_values(std::move(values)) {}
     float next() override
     {
@@ -30,7 +30,7 @@ public:
     int draws = 0;
     int reseeds = 0;
 
-private:
+  private:
     std::deque<float> m_values;
 };
 
@@ -48,7 +48,7 @@ class TestCards : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void codeParts_data()
     {
         QTest::addColumn<int>("code");
@@ -83,14 +83,22 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected"); // empty = must fail
-        QTest::newRow("blanks") << "Kh Qh Jh Th 2s" << "Kh Qh Jh Th 2s";
-        QTest::newRow("commas, lower case") << "kh,qh , jh" << "Kh Qh Jh";
-        QTest::newRow("back to back") << "AsKs" << "As Ks";
-        QTest::newRow("ten written as 10") << "10h 10C" << "Th Tc";
-        QTest::newRow("unknown suit") << "Kx" << "";
-        QTest::newRow("unknown rank") << "1h" << "";
-        QTest::newRow("dangling rank") << "Kh Q" << "";
-        QTest::newRow("eleven") << "11h" << "";
+        QTest::newRow("blanks") << "Kh Qh Jh Th 2s"
+                                << "Kh Qh Jh Th 2s";
+        QTest::newRow("commas, lower case") << "kh,qh , jh"
+                                            << "Kh Qh Jh";
+        QTest::newRow("back to back") << "AsKs"
+                                      << "As Ks";
+        QTest::newRow("ten written as 10") << "10h 10C"
+                                           << "Th Tc";
+        QTest::newRow("unknown suit") << "Kx"
+                                      << "";
+        QTest::newRow("unknown rank") << "1h"
+                                      << "";
+        QTest::newRow("dangling rank") << "Kh Q"
+                                       << "";
+        QTest::newRow("eleven") << "11h"
+                                << "";
     }
     void parseCards()
     {

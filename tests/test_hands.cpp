@@ -28,29 +28,33 @@ class TestHands : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void evaluate_data()
     {
         QTest::addColumn<QString>("hand");
         QTest::addColumn<int>("multiplier");
         QTest::addColumn<QString>("comment");
-        QTest::newRow("royal, scrambled") << "Kh Ah Th Qh Jh" << 500 << "It's a Royal Flush ! Wow !";
+        QTest::newRow("royal, scrambled")
+            << "Kh Ah Th Qh Jh" << 500 << "It's a Royal Flush ! Wow !";
         QTest::newRow("wheel flush is not royal") << "Ad 2d 3d 4d 5d" << 100 << "A Flush ! Cool !";
         QTest::newRow("nine to king flush") << "9c Tc Jc Qc Kc" << 100 << "A Flush ! Cool !";
         QTest::newRow("broadway, mixed") << "Th Jc Qd Ks As" << 5 << "Straight. Very well !";
         QTest::newRow("wheel, mixed") << "As 2c 3d 4h 5h" << 5 << "Straight. Very well !";
         QTest::newRow("no wrap past the king") << "Qs Kc Ad 2h 3h" << 0 << "Looser !";
         QTest::newRow("suit") << "2s 5s 8s Js Ks" << 7 << "All of one suit ! Yeah !";
-        QTest::newRow("suit with ace and king") << "9d Jd Qd Kd Ad" << 7 << "All of one suit ! Yeah !";
+        QTest::newRow("suit with ace and king")
+            << "9d Jd Qd Kd Ad" << 7 << "All of one suit ! Yeah !";
         QTest::newRow("pair of aces") << "Ac Ad 3h 7s 9c" << 1 << "Your money back !";
         QTest::newRow("pair of jacks") << "Jc 2d 3h Js 9c" << 1 << "Your money back !";
         QTest::newRow("pair of tens") << "Tc Td 3h 7s 9c" << 0 << "Looser !";
         QTest::newRow("two low pairs") << "2c 2d 3h 3s 9c" << 2 << "Well, at least something.";
-        QTest::newRow("two pairs, kicker lowest") << "2c 5d 5h 9s 9c" << 2 << "Well, at least something.";
+        QTest::newRow("two pairs, kicker lowest")
+            << "2c 5d 5h 9s 9c" << 2 << "Well, at least something.";
         QTest::newRow("three twos") << "2c 2d 2h 7s 9c" << 3 << "Three of a kind !";
         QTest::newRow("three in the middle") << "3c 7d 7h 7s Kc" << 3 << "Three of a kind !";
         QTest::newRow("four twos") << "2c 2d 2h 2s 9c" << 50 << "A Caret, Extremely good !!!";
-        QTest::newRow("four kings, low kicker") << "3c Kd Kh Ks Kc" << 50 << "A Caret, Extremely good !!!";
+        QTest::newRow("four kings, low kicker")
+            << "3c Kd Kh Ks Kc" << 50 << "A Caret, Extremely good !!!";
         QTest::newRow("full, trips low") << "2c 2d 2h 3s 3c" << 10 << "A Cool Full House !";
         QTest::newRow("full, pair low") << "2c 2d 3h 3s 3c" << 10 << "A Cool Full House !";
         QTest::newRow("nothing") << "2c 4d 6h 8s Tc" << 0 << "Looser !";
@@ -165,9 +169,9 @@ private slots:
         QStringList names;
         for (const PayRow* row : rows)
             names << QString::fromUtf8(row->name.data(), row->name.size());
-        QCOMPARE(names, (QStringList{"2 of a kind (Jacks or better)", "Two Pairs", "3 of a kind",
-                                     "Straight", "Suit", "Full House", "Caret", "Flush",
-                                     "Royal Flush"}));
+        QCOMPARE(names,
+                 (QStringList{"2 of a kind (Jacks or better)", "Two Pairs", "3 of a kind",
+                              "Straight", "Suit", "Full House", "Caret", "Flush", "Royal Flush"}));
     }
 };
 
