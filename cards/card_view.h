@@ -15,6 +15,8 @@ class CardView : public QWidget
     int value() const { return m_value; }
     void setValue(int code);
 
+    QSize sizeHint() const override;
+
   signals:
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                       const QPoint& globalPos);
@@ -26,5 +28,7 @@ class CardView : public QWidget
     void focusInEvent(QFocusEvent* event) override;
 
   private:
+    void updateAccessibleName();
+
     int m_value = 63;
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+// Drawing pieces shared by the faces and the backs. Everything draws in the card's own
+// coordinates: 73 x 97 units, the size of a card place at 100 %.
+
+#include <QColor>
+#include <QPainterPath>
+
+class QPainter;
+
+namespace cards::art {
+
+constexpr qreal kWidth = 73.0;
+constexpr qreal kHeight = 97.0;
+constexpr qreal kCornerRadius = 5.0;
+
+// Suit symbol centred on the origin, fitting a 1 x 1 box.
+QPainterPath SuitPath(int suit);
+QColor SuitColor(int suit);
+
+// Draws a suit symbol of the given height centred at (x, y), upside down if flipped.
+void DrawSuit(QPainter& p, int suit, qreal x, qreal y, qreal size, bool flipped = false);
+
+void PaintFace(QPainter& p, int code);
+void PaintBack(QPainter& p, int backCode);
+
+// The white rounded card with its thin edge, shared by faces and backs.
+void PaintBlank(QPainter& p);
+
+} // namespace cards::art
