@@ -8,9 +8,7 @@
 
 CardView::CardView(QWidget* parent) : QWidget(parent)
 {
-    // The card paints every pixel it covers except its rounded corners, where the field
-    // below must show through.
-    setAttribute(Qt::WA_TranslucentBackground);
+    // No background of its own: the rounded corners let the table's field show through.
     updateAccessibleName();
 }
 
@@ -26,6 +24,9 @@ void CardView::setValue(int code)
 void CardView::updateAccessibleName()
 {
     setAccessibleName(QString::fromStdString(cards::CardName(m_value)));
+    // A face-down card says which design it wears, for those who cannot see it.
+    QString design = QString::fromLatin1(cards::BackCaption(m_value));
+    setAccessibleDescription(design.remove(QLatin1Char('&')));
 }
 
 QSize CardView::sizeHint() const

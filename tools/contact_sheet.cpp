@@ -5,6 +5,7 @@
 #include "card_art.h"
 #include "card_code.h"
 
+#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -23,7 +24,8 @@ QImage Sheet(qreal ratio)
 {
     const int cols = 15;
     const int rows = 5;
-    const QSize logical(kGap + cols * (kCardW + kGap), kGap + rows * (kCardH + kGap));
+    const int labelHeight = 14;
+    const QSize logical(kGap + cols * (kCardW + kGap), kGap + rows * (kCardH + kGap) + labelHeight);
     QImage image(logical * ratio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
     image.fill(kField);
@@ -35,8 +37,20 @@ QImage Sheet(qreal ratio)
     for (int suit = 0; suit < 4; ++suit)
         for (int rank = 1; rank <= 13; ++rank)
             place(rank - 1, suit, cards::MakeCard(suit, rank));
-    for (int back = cards::kFirstBack; back <= cards::kLastBack; ++back)
-        place(back - cards::kFirstBack, 4, back);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(10);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    for (int back = cards::kFirstBack; back <= cards::kLastBack; ++back) {
+        const int col = back - cards::kFirstBack;
+        place(col, 4, back);
+        // The menu caption under each back, without its access-key marker.
+        QString caption = QString::fromLatin1(cards::BackCaption(back));
+        caption.remove(QLatin1Char('&'));
+        const QRect label(kGap / 2 + col * (kCardW + kGap), kGap + 5 * (kCardH + kGap) - 4,
+                          kCardW + kGap, labelHeight);
+        p.drawText(label, Qt::AlignCenter, caption);
+    }
     return image;
 }
 
