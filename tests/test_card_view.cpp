@@ -38,6 +38,54 @@ int CountPixels(const QImage& image, bool (*test)(QRgb))
     return n;
 }
 
+bool IsInk(QRgb c)
+{
+    return qAlpha(c) == 255 && (qGray(c) < 90 || IsRed(c));
+}
+
+// Separate blobs of ink inside rect, four-connected: one per pip.
+int CountBlobs(const QImage& image, const QRect& rect)
+{
+    std::vector<char> seenMap(static_cast<size_t>(image.width() * image.height()), 0);
+    auto seen = [&](QPoint p) -> char& {
+        return seenMap[static_cast<size_t>(p.y() * image.width() + p.x())];
+    };
+    int blobs = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if (seen({x, y}) || !IsInk(image.pixel(x, y)))
+                continue;
+            ++blobs;
+            std::vector<QPoint> stack{{x, y}};
+            seen({x, y}) = 1;
+            while (!stack.empty()) {
+                const QPoint at = stack.back();
+                stack.pop_back();
+                for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+                    const QPoint n = at + d;
+                    if (rect.contains(n) && !seen(n) && IsInk(image.pixel(n))) {
+                        seen(n) = 1;
+                        stack.push_back(n);
+                    }
+                }
+            }
+        }
+    }
+    return blobs;
+}
+
+// Share of pixels, in thousandths, that differ clearly from the card turned half round. Thin
+// lines rasterise a little differently upside down, so a few are allowed.
+int HalfTurnMismatch(const QImage& image)
+{
+    const QImage turned = image.mirrored(true, true);
+    int differing = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            differing += std::abs(qGray(image.pixel(x, y)) - qGray(turned.pixel(x, y))) > 48;
+    return differing * 1000 / (image.width() * image.height());
+}
+
 } // namespace
 
 class TestCardView : public QObject
@@ -61,6 +109,12 @@ class TestCardView : public QObject
     void noTwoCardsLookAlike();
     void suitsHaveTheirColours_data();
     void suitsHaveTheirColours();
+    void numberCardsShowTheirCountOfPips_data();
+    void numberCardsShowTheirCountOfPips();
+    void cornersAndCourtsReadBothWaysUp_data();
+    void cornersAndCourtsReadBothWaysUp();
+    void backsFillTheirBorderWithAPicture_data();
+    void backsFillTheirBorderWithAPicture();
     void repeatedRequestsComeFromTheCache();
     void unknownCodesDrawNoCard();
 
@@ -272,6 +326,90 @@ void TestCardView::suitsHaveTheirColours()
         else
             QVERIFY2(redPixels == 0, qPrintable(QString::number(rank)));
     }
+}
+
+void TestCardView::numberCardsShowTheirCountOfPips_data()
+{
+    QTest::addColumn<int>("code");
+    // The ace of spades is left out: its ornament rings are ink too.
+    for (int suit = 0; suit < 4; ++suit)
+        for (int rank = suit == 3 ? 2 : 1; rank <= 10; ++rank)
+            QTest::addRow("%s", CardNotation(MakeCard(suit, rank)).c_str()) << MakeCard(suit, rank);
+}
+
+void TestCardView::numberCardsShowTheirCountOfPips()
+{
+    QFETCH(int, code);
+    const QImage image =
+        CardPixmap(code, kPlace, 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    // Between the two corner indices: the pip field only.
+    const QRect field(2 * 14, 2 * 6, 2 * 45, 2 * 85);
+    QCOMPARE(CountBlobs(image, field), CardRank(code));
+}
+
+void TestCardView::cornersAndCourtsReadBothWaysUp_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("wholeCard");
+    for (int suit = 0; suit < 4; ++suit) {
+        for (int rank : {1, 7, 10, 11, 12, 13})
+            QTest::addRow("%s", CardNotation(MakeCard(suit, rank)).c_str())
+                << MakeCard(suit, rank) << (rank >= 11);
+    }
+}
+
+void TestCardView::cornersAndCourtsReadBothWaysUp()
+{
+    QFETCH(int, code);
+    QFETCH(bool, wholeCard);
+    const QImage image =
+        CardPixmap(code, kPlace, 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    // The index in the bottom-right corner is the top-left one turned round.
+    const QRect corner(0, 0, 2 * 14, 2 * 26);
+    const QRect opposite(image.width() - corner.width(), image.height() - corner.height(),
+                         corner.width(), corner.height());
+    const QImage a = image.copy(corner).mirrored(true, true);
+    const QImage b = image.copy(opposite);
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            worst = std::max(worst, std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))));
+    QVERIFY2(worst <= 8, qPrintable(QString::number(worst)));
+    // Court cards are double-headed: the whole card reads the same upside down.
+    if (wholeCard)
+        QVERIFY2(HalfTurnMismatch(image) <= 10,
+                 qPrintable(QString::number(HalfTurnMismatch(image))));
+}
+
+void TestCardView::backsFillTheirBorderWithAPicture_data()
+{
+    QTest::addColumn<int>("code");
+    for (int b = kFirstBack; b <= kLastBack; ++b)
+        QTest::addRow("%s", BackCaption(b).data()) << b;
+}
+
+void TestCardView::backsFillTheirBorderWithAPicture()
+{
+    QFETCH(int, code);
+    const QImage image =
+        CardPixmap(code, kPlace, 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    auto white = [](QRgb c) { return qRed(c) > 248 && qGreen(c) > 248 && qBlue(c) > 248; };
+    // A white margin all round...
+    for (int x = 2 * 6; x < image.width() - 2 * 6; x += 4) {
+        QVERIFY(white(image.pixel(x, 4)));
+        QVERIFY(white(image.pixel(x, image.height() - 5)));
+    }
+    for (int y = 2 * 6; y < image.height() - 2 * 6; y += 4) {
+        QVERIFY(white(image.pixel(4, y)));
+        QVERIFY(white(image.pixel(image.width() - 5, y)));
+    }
+    // ...around a picture that is not white.
+    int whitePixels = 0, total = 0;
+    for (int y = 2 * 6; y < image.height() - 2 * 6; ++y)
+        for (int x = 2 * 6; x < image.width() - 2 * 6; ++x, ++total)
+            whitePixels += white(image.pixel(x, y)) ? 1 : 0;
+    QVERIFY2(whitePixels * 10 < total,
+             qPrintable(QStringLiteral("%1 of %2").arg(whitePixels).arg(total)));
 }
 
 void TestCardView::repeatedRequestsComeFromTheCache()
