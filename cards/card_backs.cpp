@@ -324,46 +324,59 @@ void Vines(QPainter& p, const QColor& background, const QColor& vine, const QCol
            const QColor& accent)
 {
     Fill(p, background);
+    // Three vines whose waves mirror their neighbours', so together they weave a trellis of
+    // lozenges; leaves sprout where each vine crosses its mid-line, berries hang in the gaps.
+    const qreal amplitude = 5.0, wavelength = 30.0;
     const qreal columns[] = {kInner.left() + 11, kWidth / 2, kInner.right() - 11};
+    const qreal signs[] = {1, -1, 1};
+    auto xAt = [&](int col, qreal y) {
+        return columns[col] + signs[col] * amplitude * std::sin(2 * M_PI * y / wavelength);
+    };
     for (int col = 0; col < 3; ++col) {
-        const qreal x0 = columns[col];
-        const qreal phase = col == 1 ? M_PI : 0;
-        // A winding stem, with curling tendrils and leaves on alternate sides.
         QPainterPath stem;
-        for (int i = 0; i <= 80; ++i) {
-            const qreal y = kInner.top() + i * kInner.height() / 80;
-            const QPointF pt(x0 + 4.2 * std::sin(y / 9.0 + phase), y);
+        for (int i = 0; i <= 100; ++i) {
+            const qreal y = i * kHeight / 100;
             if (i == 0)
-                stem.moveTo(pt);
+                stem.moveTo(xAt(col, y), y);
             else
-                stem.lineTo(pt);
+                stem.lineTo(xAt(col, y), y);
         }
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(vine, 1.1, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(vine, 1.2, Qt::SolidLine, Qt::RoundCap));
         p.drawPath(stem);
-        for (int k = 0; k < 6; ++k) {
-            const qreal y = kInner.top() + 7 + k * 14.2;
-            const qreal x = x0 + 4.2 * std::sin(y / 9.0 + phase);
+        // Mid-line crossings come every half wave; leaves alternate sides.
+        for (int k = 0; k * wavelength / 2 < kHeight + wavelength; ++k) {
+            const qreal y = k * wavelength / 2;
+            const qreal x = xAt(col, y);
             const bool right = (k + col) % 2 == 0;
-            const qreal side = right ? 1 : -1;
-            DrawLeaf(p, QPointF(x, y), right ? -30 : 210, 8.5, 3.0, leaf, background);
-            // A tendril curling the other way.
+            DrawLeaf(p, QPointF(x, y), right ? -40 : 220, 8.0, 2.9, leaf, background);
+            // A tendril curling away on the other side, a little lower.
+            const qreal side = right ? -1 : 1;
+            const QPointF start(xAt(col, y + 3.5), y + 3.5);
+            const QPointF centre = start + QPointF(side * 2.8, 0.6);
+            QPainterPath curl;
+            curl.moveTo(start);
+            for (int i = 1; i <= 30; ++i) {
+                const qreal t = i / 30.0;
+                const qreal a = M_PI + t * 1.7 * M_PI;
+                const qreal r = 2.8 * (1 - 0.65 * t);
+                curl.lineTo(centre + QPointF(side * -std::cos(a) * -r, -std::sin(a) * r));
+            }
             p.setBrush(Qt::NoBrush);
             p.setPen(QPen(vine, 0.55, Qt::SolidLine, Qt::RoundCap));
-            QPainterPath curl;
-            for (int i = 0; i <= 24; ++i) {
-                const qreal t = i / 24.0;
-                const qreal a = t * 1.6 * M_PI;
-                const qreal r = 3.2 * (1 - 0.7 * t);
-                const QPointF pt(x - side * (r * std::cos(a) - 3.2 + 1.5), y + 6 - r * std::sin(a));
-                if (i == 0)
-                    curl.moveTo(x, y + 5.5);
-                curl.lineTo(pt);
-            }
             p.drawPath(curl);
-            p.setPen(Qt::NoPen);
-            p.setBrush(accent);
-            p.drawEllipse(QPointF(x + side * 1.5, y + 9.5), 1.0, 1.0);
+        }
+    }
+    // Berries in threes where neighbouring vines bow furthest apart.
+    p.setPen(QPen(accent.darker(140), 0.3));
+    p.setBrush(accent);
+    for (int gap = 0; gap < 2; ++gap) {
+        const qreal x = (columns[gap] + columns[gap + 1]) / 2;
+        const qreal firstY = gap == 0 ? wavelength * 0.75 : wavelength * 0.25;
+        for (qreal y = firstY - wavelength; y < kHeight + wavelength; y += wavelength) {
+            p.drawEllipse(QPointF(x - 1.1, y - 0.6), 1.05, 1.05);
+            p.drawEllipse(QPointF(x + 1.1, y - 0.6), 1.05, 1.05);
+            p.drawEllipse(QPointF(x, y + 1.2), 1.05, 1.05);
         }
     }
     InnerRule(p, vine, 1.2);
