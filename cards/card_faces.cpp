@@ -295,6 +295,19 @@ void DrawRobe(QPainter& p, qreal cx, qreal neckY, qreal bottom, const CourtColor
     p.restore();
 }
 
+// A hand closed round a hilt or stem, coming out of a gold cuff.
+void DrawHand(QPainter& p, qreal x, qreal y)
+{
+    Outline(p, 0.35);
+    p.setBrush(kGold);
+    p.drawRoundedRect(QRectF(x - 3.2, y + 1.4, 6.4, 2.0), 0.6, 0.6);
+    p.setBrush(kSkin);
+    p.drawEllipse(QPointF(x, y), 2.2, 2.0);
+    p.setPen(QPen(kInk, 0.25));
+    p.drawLine(QPointF(x - 1.2, y - 0.2), QPointF(x + 1.2, y - 0.2));
+    p.drawLine(QPointF(x - 1.1, y + 0.8), QPointF(x + 1.1, y + 0.8));
+}
+
 // Heads are drawn a little larger than the bodies, so faces read at card size.
 void ScaleHead(QPainter& p, qreal cx, qreal cy)
 {
@@ -380,8 +393,7 @@ void DrawKing(QPainter& p, int suit, const CourtColors& c)
     Outline(p, 0.35);
     p.setBrush(kGold);
     p.drawRoundedRect(QRectF(sx - 4.2, 38, 8.4, 1.8), 0.8, 0.8);
-    p.setBrush(kSkin);
-    p.drawEllipse(QPointF(sx, 42), 2.2, 2.0);
+    DrawHand(p, sx, 42);
     DrawSuit(p, suit, 20.0, 17.0, 6.5);
 }
 
@@ -471,8 +483,7 @@ void DrawQueen(QPainter& p, int suit, const CourtColors& c)
     }
     p.setBrush(kGold);
     p.drawEllipse(QPointF(fx, 20.5), 1.1, 1.1);
-    p.setBrush(kSkin);
-    p.drawEllipse(QPointF(fx + 1, 42), 2.1, 1.9);
+    DrawHand(p, fx + 1, 42);
     DrawSuit(p, suit, 53.0, 17.0, 6.5);
 }
 
@@ -541,8 +552,7 @@ void DrawJack(QPainter& p, int suit, const CourtColors& c)
     p.drawLine(QPointF(cx + 4.8, cy - 6.8), QPointF(cx + 12.5, cy - 13.2));
     p.restore();
     Outline(p, 0.35);
-    p.setBrush(kSkin);
-    p.drawEllipse(QPointF(hx, 41), 2.1, 1.9);
+    DrawHand(p, hx, 41);
     DrawSuit(p, suit, 53.0, 27.0, 6.0);
 }
 
