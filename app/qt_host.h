@@ -9,12 +9,15 @@
 class QtHost final : public Host
 {
   public:
+    static constexpr int kPauseMs = 300;
+
     void setOwner(QWidget* owner) { m_owner = owner; }
 
     void messageBox(const QString& prompt, BoxStyle style, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
     void beep() override;
+    // Sleeps in a nested event loop for kPauseMs, or until the owner window closes.
     void pause() override;
 
   private:
