@@ -52,9 +52,17 @@ class CloseWatcher final : public QObject
 
 } // namespace
 
+bool QtHost::ownerGone() const
+{
+    if (!m_hasOwner)
+        return false;
+    return !m_owner ||
+           (!m_owner->isVisible() && m_owner->testAttribute(Qt::WA_WState_ExplicitShowHide));
+}
+
 void QtHost::pause()
 {
-    if (m_owner && !m_owner->isVisible() && m_owner->testAttribute(Qt::WA_WState_ExplicitShowHide))
+    if (ownerGone())
         return;
     QEventLoop loop;
     // QTimer runs on the monotonic clock: a change of date or time of day

@@ -11,7 +11,11 @@ class QtHost final : public Host
   public:
     static constexpr int kPauseMs = 300;
 
-    void setOwner(QWidget* owner) { m_owner = owner; }
+    void setOwner(QWidget* owner)
+    {
+        m_owner = owner;
+        m_hasOwner = owner != nullptr;
+    }
 
     void messageBox(const QString& prompt, BoxStyle style, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
@@ -21,5 +25,9 @@ class QtHost final : public Host
     void pause() override;
 
   private:
+    // A closed or destroyed owner window ends every pause at once.
+    bool ownerGone() const;
+
     QPointer<QWidget> m_owner;
+    bool m_hasOwner = false;
 };

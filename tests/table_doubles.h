@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 struct Box
@@ -23,9 +24,12 @@ struct Box
     QString title;
 };
 
+// Host and sound share one event list, so tests see the order of boxes,
+// pauses and sounds.
 class FakeHost final : public Host
 {
   public:
+    explicit FakeHost(QStringList& events) : log(events) {}
     void messageBox(const QString& prompt, BoxStyle style, const QString& title) override
     {
         boxes.push_back({prompt, style, title});
@@ -61,7 +65,7 @@ class FakeHost final : public Host
     std::deque<QString> replies;
     int beeps = 0;
     int pauses = 0;
-    QStringList log; // boxes and pauses in the order they came
+    QStringList& log;
     std::function<void()> onPause;
     std::function<void()> onBox;
 };
@@ -69,6 +73,7 @@ class FakeHost final : public Host
 class FakeSound final : public SoundPlayer
 {
   public:
+    explicit FakeSound(QStringList& events) : log(events) {}
     void play(const QString& name) override
     {
         played << name;
@@ -82,7 +87,7 @@ class FakeSound final : public SoundPlayer
     bool devicePresent() const override { return true; }
 
     QStringList played;
-    QStringList log;
+    QStringList& log;
     int stops = 0;
 };
 
@@ -117,6 +122,8 @@ class ScriptedRandom final : public cards::Random
         // Build the top from its last card up: cut (p - 1, p) puts the card at
         // place p just ahead of the cards above it, and a rotation lifts both on top.
         for (auto it = top.rbegin(); it != top.rend(); ++it) {
+            if (std::count(top.begin(), top.end(), *it) != 1)
+                qFatal("stackDeck: card %d wanted twice", *it);
             const int p =
                 1 + static_cast<int>(std::find(deck.begin(), deck.end(), *it) - deck.begin());
             cut(p - 1, p);
@@ -142,10 +149,14 @@ class ScriptedRandom final : public cards::Random
 // The table as start-up leaves it, without the settings store.
 struct Table
 {
-    FakeHost host;
-    FakeSound sound;
+    QStringList events;
+    FakeHost host{events};
+    FakeSound sound{events};
     ScriptedRandom random;
-    frmQuintara window{{host, sound, random}};
+    // On the heap so that a test can destroy the window in the middle of a hand.
+    std::unique_ptr<frmQuintara> holder =
+        std::make_unique<frmQuintara>(frmQuintara::Ports{host, sound, random});
+    frmQuintara& window = *holder;
 
     explicit Table(qint32 account = 100)
     {

@@ -155,8 +155,9 @@ class TestTable : public QObject
 
     void designHasNoCheckedBack()
     {
-        FakeHost host;
-        FakeSound sound;
+        QStringList events;
+        FakeHost host(events);
+        FakeSound sound(events);
         ScriptedRandom random;
         frmQuintara window({host, sound, random});
         for (auto& [code, item] : window.mnuCD)
