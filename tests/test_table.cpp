@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 #include <limits>
 
@@ -151,6 +152,35 @@ class TestTable : public QObject
             QCOMPARE(items[i], t.window.mnuCD[54 + i]);
             QVERIFY(items[i]->isCheckable());
         }
+    }
+
+    // Each shortcut reaches its command from anywhere in the window, menus closed.
+    void shortcuts_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("reset") << "mnuReset" << QKeySequence("Ctrl+R");
+        QTest::newRow("messages") << "mnuMessages" << QKeySequence("Ctrl+M");
+        QTest::newRow("quit") << "mnuQuit" << QKeySequence("Ctrl+Q");
+        QTest::newRow("info") << "mnuInfo" << QKeySequence("Ctrl+I");
+        QTest::newRow("about") << "mnuAbout" << QKeySequence("F1");
+    }
+    void shortcuts()
+    {
+        QFETCH(QString, action);
+        QFETCH(QKeySequence, keys);
+        Table t;
+        t.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&t.window));
+        auto* item = t.window.findChild<QAction*>(action);
+        QVERIFY(item);
+        // Only the wiring is under test here, not what the commands do.
+        QObject::disconnect(item, &QAction::triggered, &t.window, nullptr);
+        QSignalSpy triggered(item, &QAction::triggered);
+        t.window.cmdBet->setFocus();
+        QTest::keySequence(&t.window, keys);
+        QCOMPARE(triggered.size(), 1);
+        QVERIFY(!t.window.mnuOptions->isVisible() && !t.window.mnuHelp->isVisible());
     }
 
     void designHasNoCheckedBack()
