@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 
 namespace {
@@ -221,6 +222,12 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     picField->setFocusPolicy(Qt::TabFocus);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Starts centred on the screen; the frame is not known yet, so the client
+    // size stands in for it.
+    adjustSize();
+    if (const QScreen* display = screen())
+        move(display->availableGeometry().center() - rect().center());
 }
 
 frmQuintara::~frmQuintara() = default;

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 #include <limits>
@@ -78,6 +79,10 @@ class TestTable : public QObject
         QVERIFY(!(t.window.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(t.window.windowFlags() & Qt::WindowMinimizeButtonHint);
         QCOMPARE(t.window.windowTitle(), QString("Quintara"));
+        const QPoint offCentre =
+            t.window.geometry().center() - t.window.screen()->availableGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() < 40,
+                 qPrintable(QString("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
     }
 
     void designTimeState()
