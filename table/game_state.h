@@ -2,9 +2,32 @@
 
 #include "card_code.h"
 
+#include <QString>
 #include <QtGlobal>
+#include <optional>
+#include <string>
 
-// The variables every handler of the table reads and writes in place.
+class QLocale;
+namespace cards {
+class Random;
+}
+
+// Where a hand stands. Stored beside the two flags so that the transient
+// moments of a press (a refusal box, the settlement after the bet buttons
+// came back) are told apart without guessing from the buttons.
+enum class Phase
+{
+    Betting,
+    Dealing,
+    Holding,
+    Drawing,
+    Settling,
+    GameOver
+};
+
+// The variables every handler of the table reads and writes in place. They
+// start zeroed; start-up gives Account, Ready, CardBack and ShowMessages their
+// first real values.
 struct GameState
 {
     qint32 Account = 0;
@@ -16,14 +39,78 @@ struct GameState
     bool HandDealt = false;
     bool ShowMessages = false;
     int CardBack = 0;
+    Phase phase = Phase::Betting;
 };
 
-enum class Phase
+namespace table {
+
+constexpr qint32 kMaxBet = 100000;
+constexpr qint32 kBetStep = 10;
+
+// Which of the table's buttons a phase leaves usable.
+struct ControlStates
 {
-    Betting,
-    Dealing,
-    Holding,
-    Drawing,
-    Settling,
-    GameOver
+    bool deal = false;
+    bool bet = false; // cmdBet, cmdBetUp and cmdBetDown alike
+    bool hold = false;
+    bool mixed = false; // buttons of one group disagree: no phase allows that
 };
+
+// The buttons each phase shows; in Settling the bet buttons come back before
+// the phase ends, so both states are correct there.
+struct PhaseRule
+{
+    bool ready;
+    bool handDealt;
+    ControlStates controls;
+    bool betMayBeEnabled;
+};
+PhaseRule RuleOf(Phase phase);
+
+// True when the flags and the buttons agree with the phase's rule.
+bool Matches(Phase phase, const GameState& state, const ControlStates& controls);
+
+// The deal's two cuts: at most kMaxBet, at most the account.
+void ClampDealBet(GameState& state);
+
+// The input box's cuts, silent: kMaxBet, the account, then 0.
+void ClampEnteredBet(GameState& state);
+
+// Up and Down: one step, then the cuts; returns how many cuts applied (beeps).
+int StepBetUp(GameState& state);
+int StepBetDown(GameState& state);
+
+// The input box's range and default amount for the current account.
+qint32 BetBoxMaximum(const GameState& state);
+qint32 BetBoxDefault(const GameState& state);
+
+// The reply of the bet box as a whole number: read with the given locale,
+// else as plain C-locale digits; fractions round half to even. Empty text,
+// letters and values outside 32 bits give nothing.
+std::optional<qint32> ParseBetReply(const QString& text, const QLocale& locale);
+
+// Takes the bet from the account; false (and nothing taken) should it overflow.
+bool DebitBet(GameState& state);
+
+struct Settlement
+{
+    int multiplier = 0;
+    std::string comment;
+    qint32 win = 0; // Bet x multiplier, capped at the largest 32-bit value
+};
+Settlement EvaluateSettlement(const GameState& state);
+
+// Adds the win, capping the account at the largest 32-bit value.
+void CreditWin(GameState& state, qint32 win);
+
+// The card part of DrawCard: renews a short deck, puts its top card into Hand
+// (appended, or replacing place NextCard), takes it off the deck and advances
+// NextCard. Returns the card and the place it went to.
+struct DrawnCard
+{
+    int card = 0;
+    int place = 0;
+};
+DrawnCard DrawIntoHand(GameState& state, cards::Random& random, bool change);
+
+} // namespace table

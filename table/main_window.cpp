@@ -3,11 +3,16 @@
 #include "card_code.h"
 #include "card_view.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 
 namespace {
 
@@ -33,6 +38,23 @@ QFont ArialFont(qreal points, bool bold, bool underline = false)
     return font;
 }
 
+// Stand-in for the hold buttons' picture: a triangle pointing up, its left
+// half light blue and its right half dark blue. Qt greys it when disabled.
+QIcon HoldIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(96, 160, 255));
+    p.drawPolygon(QPolygonF({QPointF(8, 2), QPointF(8, 14), QPointF(1, 14)}));
+    p.setBrush(QColor(0, 0, 160));
+    p.drawPolygon(QPolygonF({QPointF(8, 2), QPointF(15, 14), QPointF(8, 14)}));
+    p.end();
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_ports(ports)
@@ -43,14 +65,19 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
-    picField = new QWidget(this);
+    // The client area is a little larger than the field it holds.
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("clientArea"));
+    client->setFixedSize(Px(6384), Px(3276));
+    setCentralWidget(client);
+
+    picField = new QWidget(client);
     picField->setObjectName(QStringLiteral("picField"));
-    picField->setFixedSize(Px(6384), Px(3276));
+    picField->setGeometry(TwipRect(0, 0, 6375, 3255));
     picField->setAutoFillBackground(true);
     QPalette fieldPalette = picField->palette();
     fieldPalette.setColor(QPalette::Window, kFieldGreen);
     picField->setPalette(fieldPalette);
-    setCentralWidget(picField);
 
     for (int i = 0; i < 5; ++i) {
         auto* card = new CardView(picField);
@@ -68,8 +95,28 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
         auto* hold = new QPushButton(picField);
         hold->setObjectName(QStringLiteral("cmdHold_%1").arg(i));
         hold->setGeometry(TwipRect(240 + 1200 * i, 1680, 1095, 375));
+        hold->setIcon(HoldIcon());
+        hold->setAccessibleName(QStringLiteral("Turn card %1").arg(i + 1));
+        hold->setAccessibleDescription(
+            QStringLiteral("Turns card %1 face down to exchange it at the draw, or face up "
+                           "again to keep it. Key %1 does the same.")
+                .arg(i + 1));
+        hold->installEventFilter(this);
         connect(hold, &QPushButton::clicked, this, [this, i] { cmdHold_Click(i); });
         cmdHold[i] = hold;
+
+        // Keys 1 to 5 turn the cards as their hold buttons do, and only while
+        // those buttons are usable.
+        for (const QKeySequence& key :
+             {QKeySequence(Qt::Key_1 + i), QKeySequence(Qt::KeypadModifier | (Qt::Key_1 + i))}) {
+            auto* shortcut = new QShortcut(key, this);
+            shortcut->setObjectName(QStringLiteral("holdKey_%1").arg(i + 1));
+            shortcut->setAutoRepeat(false);
+            connect(shortcut, &QShortcut::activated, this, [this, i] {
+                if (cmdHold[static_cast<std::size_t>(i)]->isEnabled())
+                    cmdHold_Click(i);
+            });
+        }
     }
 
     auto makeButton = [this](const char* name, const QString& caption, QRect geometry) {
@@ -93,6 +140,10 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     Label2->setGeometry(TwipRect(2880, 2640, 1335, 375));
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label2->setFont(ArialFont(14.4, false));
+    Label2->setAutoFillBackground(true);
+    QPalette captionPalette = Label2->palette();
+    captionPalette.setColor(QPalette::Window, kFieldGreen);
+    Label2->setPalette(captionPalette);
 
     lblAccount = new QLabel(QStringLiteral("0"), picField);
     lblAccount->setObjectName(QStringLiteral("lblAccount"));
@@ -171,9 +222,42 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     picField->setFocusPolicy(Qt::TabFocus);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Starts centred on the screen; the frame is not known yet, so the client
+    // size stands in for it.
+    adjustSize();
+    if (const QScreen* display = screen())
+        move(display->availableGeometry().center() - rect().center());
 }
 
 frmQuintara::~frmQuintara() = default;
+
+table::ControlStates frmQuintara::controlStates() const
+{
+    table::ControlStates states;
+    states.deal = cmdDeal->isEnabled();
+    states.bet = cmdBet->isEnabled();
+    states.hold = cmdHold[0]->isEnabled();
+    states.mixed = cmdBetUp->isEnabled() != states.bet || cmdBetDown->isEnabled() != states.bet;
+    for (const QPushButton* hold : cmdHold)
+        states.mixed = states.mixed || hold->isEnabled() != states.hold;
+    return states;
+}
+
+bool frmQuintara::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyRelease) {
+        for (int i = 0; i < static_cast<int>(cmdHold.size()); ++i) {
+            if (watched != cmdHold[static_cast<std::size_t>(i)])
+                continue;
+            // The button acts on this release itself (Space clicks on release),
+            // so the focus moves only after it has.
+            QMetaObject::invokeMethod(
+                this, [this, i] { cmdHold_Keyup(i); }, Qt::QueuedConnection);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 QString frmQuintara::AmountText(qint32 amount)
 {

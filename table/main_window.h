@@ -42,6 +42,10 @@ class frmQuintara : public QMainWindow
     SoundPlayer& sound() { return m_ports.sound; }
     cards::Random& random() { return m_ports.random; }
 
+    Phase phase() const { return m_state.phase; }
+    // The enabled states the phase rules speak of, as the buttons show them now.
+    table::ControlStates controlStates() const;
+
     // Controls, created by the constructor.
     QWidget* picField = nullptr;
     std::array<CardView*, 5> Card{};
@@ -95,8 +99,15 @@ class frmQuintara : public QMainWindow
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Host calls that run the event loop. False when the window was closed or
+    // destroyed meanwhile: the caller must then return without touching it.
+    bool Pause();
+    bool ShowBox(const QString& prompt, BoxStyle style, const QString& title);
+    void FocusDeal();
+
     Ports m_ports;
     GameState m_state;
     bool m_unloaded = false;

@@ -1,0 +1,163 @@
+#include "game_state.h"
+
+#include "deck.h"
+#include "evaluator.h"
+
+#include <QLocale>
+#include <cmath>
+#include <limits>
+
+namespace table {
+
+namespace {
+
+constexpr qint32 kMaxAmount = std::numeric_limits<qint32>::max();
+constexpr qint32 kMinAmount = std::numeric_limits<qint32>::min();
+
+} // namespace
+
+PhaseRule RuleOf(Phase phase)
+{
+    switch (phase) {
+    case Phase::Betting:
+        return {true, false, {true, true, false}, false};
+    case Phase::Dealing:
+        return {false, false, {false, false, false}, false};
+    case Phase::Holding:
+        return {true, true, {true, false, true}, false};
+    case Phase::Drawing:
+        return {false, true, {true, false, false}, false};
+    case Phase::Settling:
+        return {false, false, {true, false, false}, true};
+    case Phase::GameOver:
+        return {false, false, {true, true, false}, false};
+    }
+    return {};
+}
+
+bool Matches(Phase phase, const GameState& state, const ControlStates& controls)
+{
+    const PhaseRule rule = RuleOf(phase);
+    const bool betOk = controls.bet == rule.controls.bet || (rule.betMayBeEnabled && controls.bet);
+    return !controls.mixed && state.phase == phase && state.Ready == rule.ready &&
+           state.HandDealt == rule.handDealt && controls.deal == rule.controls.deal &&
+           controls.hold == rule.controls.hold && betOk;
+}
+
+void ClampDealBet(GameState& state)
+{
+    if (state.Bet > kMaxBet)
+        state.Bet = kMaxBet;
+    if (state.Bet > state.Account)
+        state.Bet = state.Account;
+}
+
+void ClampEnteredBet(GameState& state)
+{
+    ClampDealBet(state);
+    if (state.Bet < 0)
+        state.Bet = 0;
+}
+
+int StepBetUp(GameState& state)
+{
+    int cuts = 0;
+    // A bet near the 32-bit limit is above kMaxBet anyway, so saturating is exact.
+    if (__builtin_add_overflow(state.Bet, kBetStep, &state.Bet))
+        state.Bet = kMaxAmount;
+    if (state.Bet > kMaxBet) {
+        state.Bet = kMaxBet;
+        ++cuts;
+    }
+    if (state.Bet > state.Account) {
+        state.Bet = state.Account;
+        ++cuts;
+    }
+    return cuts;
+}
+
+int StepBetDown(GameState& state)
+{
+    int cuts = 0;
+    if (__builtin_sub_overflow(state.Bet, kBetStep, &state.Bet))
+        state.Bet = kMinAmount;
+    if (state.Bet < 0) {
+        state.Bet = 0;
+        ++cuts;
+    }
+    if (state.Bet > state.Account) {
+        state.Bet = state.Account;
+        ++cuts;
+    }
+    return cuts;
+}
+
+qint32 BetBoxMaximum(const GameState& state)
+{
+    return state.Account < kMaxBet ? state.Account : kMaxBet;
+}
+
+qint32 BetBoxDefault(const GameState& state)
+{
+    return static_cast<qint32>(std::floor(BetBoxMaximum(state) / 2.0));
+}
+
+std::optional<qint32> ParseBetReply(const QString& text, const QLocale& locale)
+{
+    bool ok = false;
+    double value = locale.toDouble(text, &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    // nearbyint follows the default rounding mode, round half to even.
+    const double whole = std::nearbyint(value);
+    if (whole < static_cast<double>(kMinAmount) || whole > static_cast<double>(kMaxAmount))
+        return std::nullopt;
+    return static_cast<qint32>(whole);
+}
+
+bool DebitBet(GameState& state)
+{
+    qint32 rest = 0;
+    if (__builtin_sub_overflow(state.Account, state.Bet, &rest))
+        return false;
+    state.Account = rest;
+    return true;
+}
+
+Settlement EvaluateSettlement(const GameState& state)
+{
+    Settlement result;
+    if (state.Hand.size() != 5)
+        return result;
+    result.multiplier = hands::EvaluateHand(hands::Hand5(state.Hand.data(), 5), result.comment);
+    if (__builtin_mul_overflow(state.Bet, result.multiplier, &result.win))
+        result.win = state.Bet < 0 ? kMinAmount : kMaxAmount;
+    return result;
+}
+
+void CreditWin(GameState& state, qint32 win)
+{
+    if (__builtin_add_overflow(state.Account, win, &state.Account))
+        state.Account = win > 0 ? kMaxAmount : kMinAmount;
+}
+
+DrawnCard DrawIntoHand(GameState& state, cards::Random& random, bool change)
+{
+    if (static_cast<int>(state.Deck.size()) < cards::kRenewBelow) {
+        cards::NewDeck(state.Deck, random);
+        cards::ShuffleDeck(state.Deck, random);
+    }
+    const int card = state.Deck.front();
+    const int place = state.NextCard;
+    if (!change || place < 0 || place >= static_cast<int>(state.Hand.size()))
+        state.Hand.push_back(card);
+    else
+        state.Hand[static_cast<std::size_t>(place)] = card;
+    ++state.NextCard;
+    state.Deck.erase(state.Deck.begin());
+    return {card, place};
+}
+
+} // namespace table
