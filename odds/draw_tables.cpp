@@ -10,19 +10,9 @@ namespace {
 
 constexpr int kRanks = 13;
 
-constexpr std::int64_t Choose(int n, int k)
-{
-    if (k < 0 || n < 0 || k > n)
-        return 0;
-    std::int64_t r = 1;
-    for (int i = 1; i <= k; ++i)
-        r = r * (n - k + i) / i;
-    return r;
-}
+using detail::Choose;
 
-// A multiset of j ranks s1 <= ... <= sj maps to the j-combination si + i - 1
-// of 12 + j values; its colex rank plus the count of all smaller multisets
-// gives one flat index for sizes 0..5.
+// The flat index of the empty multiset of each size.
 constexpr std::array<int, 7> kSizeOffset = [] {
     std::array<int, 7> offset{};
     for (int j = 0; j < 6; ++j)
@@ -30,15 +20,6 @@ constexpr std::array<int, 7> kSizeOffset = [] {
     return offset;
 }();
 static_assert(kSizeOffset[6] == DrawTables::kMultisetCount);
-
-// kGrowStep[size][rank0]: what adding rank0 as element size + 1 adds to the colex rank.
-constexpr std::array<std::array<int, kRanks>, 5> kGrowStep = [] {
-    std::array<std::array<int, kRanks>, 5> step{};
-    for (int size = 0; size < 5; ++size)
-        for (int r = 0; r < kRanks; ++r)
-            step[size][r] = static_cast<int>(Choose(r + size, size + 1));
-    return step;
-}();
 
 int MultisetOf(const std::array<int, 5>& sortedRanks0, int count)
 {
@@ -49,11 +30,6 @@ int MultisetOf(const std::array<int, 5>& sortedRanks0, int count)
 }
 
 } // namespace
-
-int DrawTables::GrowMultiset(int index, int size, int rank0)
-{
-    return index + kSizeOffset[size + 1] - kSizeOffset[size] + kGrowStep[size][rank0];
-}
 
 DrawTables::DrawTables()
     : m_rankClass(kMultisetCount, hands::HandClass::Nothing),

@@ -10,6 +10,32 @@
 
 namespace odds {
 
+namespace detail {
+
+constexpr std::int64_t Choose(int n, int k)
+{
+    if (k < 0 || n < 0 || k > n)
+        return 0;
+    std::int64_t r = 1;
+    for (int i = 1; i <= k; ++i)
+        r = r * (n - k + i) / i;
+    return r;
+}
+
+// A multiset of j ranks s1 <= ... <= sj (0-based) maps to the j-combination
+// si + i - 1 of 12 + j values. Its colex rank, after the multisets of every
+// smaller size, is one flat index for sizes 0..5. kGrowBy[size][rank] is what
+// adding rank as element size + 1 adds to that index.
+inline constexpr auto kGrowBy = [] {
+    std::array<std::array<int, 13>, 5> grow{};
+    for (int size = 0; size < 5; ++size)
+        for (int r = 0; r < 13; ++r)
+            grow[size][r] = static_cast<int>(Choose(12 + size, size) + Choose(r + size, size + 1));
+    return grow;
+}();
+
+} // namespace detail
+
 // Hands counted by their final row, indexed by hands::HandClass.
 using ClassCounts = std::array<std::int32_t, kClassCount>;
 
@@ -25,8 +51,12 @@ class DrawTables
 
     // Multisets of 0..5 ranks, each a sorted run of 0-based ranks (Ace = 0).
     static constexpr int kMultisetCount = 8568;
+    static constexpr unsigned kSuitedSetCount = 1u << 13;
     // Index of the multiset grown by a rank no lower than any already in it.
-    static int GrowMultiset(int index, int size, int rank0);
+    static int GrowMultiset(int index, int size, int rank0)
+    {
+        return index + detail::kGrowBy[size][rank0];
+    }
 
     // Hands that hold a given set of cards whose ranks are this multiset,
     // counted by the row the ranks alone decide (never a one-suit row).

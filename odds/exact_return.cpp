@@ -19,16 +19,14 @@ struct Partial
     std::array<Wide, kClassCount> rows{};
 };
 
-void Accumulate(const DrawTables& tables, const PayVector& pays, const DealClass& deal,
+void Accumulate(const DrawTables& tables, const PaidTables& paid, const DealClass& deal,
                 Partial& sum)
 {
-    HoldTable table;
-    CountDraws(tables, deal.cards, table);
-    const unsigned best = BestHold(table, pays);
-    const std::int64_t scale = kReturnDenominator / DrawsFor(best) * deal.weight;
-    sum.paid += Wide(ScaledReturn(table[best], best, pays)) * deal.weight;
+    const BestPlay play = PlayBest(tables, paid, deal.cards);
+    const std::int64_t scale = kReturnDenominator / DrawsFor(play.hold) * deal.weight;
+    sum.paid += Wide(play.scaledReturn) * deal.weight;
     for (int c = 0; c < kClassCount; ++c)
-        sum.rows[c] += Wide(table[best][c]) * scale;
+        sum.rows[c] += Wide(play.counts[c]) * scale;
 }
 
 } // namespace
@@ -105,6 +103,7 @@ ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int 
     // Workers claim chunks as they go; whole-number sums make the total the
     // same whatever the split.
     constexpr std::size_t kChunk = 2048;
+    const PaidTables paid(tables, pays);
     std::atomic<std::size_t> next{0};
     std::vector<Partial> partials(static_cast<std::size_t>(threads));
     const auto work = [&](Partial& sum) {
@@ -114,7 +113,7 @@ ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int 
                 return;
             const std::size_t end = std::min(begin + kChunk, classes.size());
             for (std::size_t i = begin; i < end; ++i)
-                Accumulate(tables, pays, classes[i], sum);
+                Accumulate(tables, paid, classes[i], sum);
         }
     };
     std::vector<std::thread> pool;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace odds {
 
@@ -19,9 +20,18 @@ constexpr std::array<std::int64_t, 6> kDrawsByHeld = {1533939, 178365, 16215, 10
 // whole number of 1/kReturnDenominator and holds compare exactly.
 constexpr std::int64_t kReturnDenominator = 7669695;
 
+// Cards held by each hold; a table, since the baseline x86-64 has no popcount.
+inline constexpr auto kHeldCount = [] {
+    std::array<int, kHoldCount> held{};
+    for (unsigned h = 0; h < kHoldCount; ++h)
+        for (unsigned bit = 1; bit < kHoldCount; bit <<= 1)
+            held[h] += (h & bit) ? 1 : 0;
+    return held;
+}();
+
 constexpr std::int64_t DrawsFor(unsigned hold)
 {
-    return kDrawsByHeld[static_cast<std::size_t>(__builtin_popcount(hold))];
+    return kDrawsByHeld[static_cast<std::size_t>(kHeldCount[hold])];
 }
 
 // For every hold of a dealt hand: how many of its draws end in each row.
@@ -36,5 +46,32 @@ std::int64_t ScaledReturn(const ClassCounts& counts, unsigned hold, const PayVec
 
 // The hold of highest return; among equal ones the lowest mask.
 unsigned BestHold(const HoldTable& table, const PayVector& pays);
+
+// The paid total of every entry of the draw tables under one pay table, so
+// that holds can be compared before any of their counts are needed.
+class PaidTables
+{
+  public:
+    PaidTables(const DrawTables& tables, const PayVector& pays);
+    std::int64_t containing(int multiset) const
+    {
+        return m_containing[static_cast<std::size_t>(multiset)];
+    }
+    std::int64_t suitedShift(unsigned rankMask) const { return m_suitedShift[rankMask]; }
+
+  private:
+    std::vector<std::int64_t> m_containing;
+    std::vector<std::int64_t> m_suitedShift;
+};
+
+struct BestPlay
+{
+    unsigned hold = 0;
+    std::int64_t scaledReturn = 0; // in units of 1/kReturnDenominator
+    ClassCounts counts{};          // the draws of that hold, by row
+};
+
+// BestHold and its counts at a fraction of the cost of CountDraws.
+BestPlay PlayBest(const DrawTables& tables, const PaidTables& paid, std::span<const int, 5> dealt);
 
 } // namespace odds

@@ -20,13 +20,13 @@ constexpr std::uint64_t SplitMix(std::uint64_t x)
     return x ^ (x >> 31);
 }
 
-void PlayBlock(const DrawTables& tables, const PayVector& pays, std::uint64_t seed,
-               std::uint64_t count, SimulationTotals& sum)
+void PlayBlock(const DrawTables& tables, const PaidTables& paid, const PayVector& pays,
+               std::uint64_t seed, std::uint64_t count, SimulationTotals& sum)
 {
     cards::SeededRandom random(seed);
     cards::CardString deck;
     for (std::uint64_t n = 0; n < count; ++n) {
-        const PlayedHand hand = PlayHand(tables, pays, random, deck);
+        const PlayedHand hand = PlayHand(tables, paid, random, deck);
         ++sum.dealt[static_cast<int>(hands::ClassifyHand(hand.dealt))];
         const int row = static_cast<int>(hands::ClassifyHand(hand.final));
         ++sum.made[row];
@@ -37,7 +37,7 @@ void PlayBlock(const DrawTables& tables, const PayVector& pays, std::uint64_t se
 
 } // namespace
 
-PlayedHand PlayHand(const DrawTables& tables, const PayVector& pays, cards::Random& random,
+PlayedHand PlayHand(const DrawTables& tables, const PaidTables& paid, cards::Random& random,
                     cards::CardString& deck)
 {
     PlayedHand hand;
@@ -45,9 +45,7 @@ PlayedHand PlayHand(const DrawTables& tables, const PayVector& pays, cards::Rand
     cards::ShuffleDeck(deck, random);
     for (int& card : hand.dealt)
         card = cards::TakeCard(deck, random);
-    HoldTable table;
-    CountDraws(tables, hand.dealt, table);
-    hand.hold = BestHold(table, pays);
+    hand.hold = PlayBest(tables, paid, hand.dealt).hold;
     hand.final = hand.dealt;
     for (int place = 0; place < 5; ++place)
         if (!(hand.hold & (1u << place)))
@@ -73,6 +71,7 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
     threads =
         static_cast<int>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(threads, blocks)));
 
+    const PaidTables paid(tables, options.pays);
     std::atomic<std::uint64_t> next{0};
     std::vector<SimulationTotals> partials(static_cast<std::size_t>(threads));
     const auto work = [&](SimulationTotals& sum) {
@@ -82,7 +81,7 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
                 return;
             const std::uint64_t first = block * kSimulationBlock;
             const std::uint64_t count = std::min(kSimulationBlock, options.hands - first);
-            PlayBlock(tables, options.pays, BlockSeed(options.seed, block), count, sum);
+            PlayBlock(tables, paid, options.pays, BlockSeed(options.seed, block), count, sum);
             if (done)
                 done->fetch_add(count);
         }

@@ -23,7 +23,7 @@ struct PlayedHand
 // One hand as the game plays it, from a fresh deck built in deck: five cards
 // from the top, the best hold, then each discarded place, left to right,
 // refilled from the top.
-PlayedHand PlayHand(const DrawTables& tables, const PayVector& pays, cards::Random& random,
+PlayedHand PlayHand(const DrawTables& tables, const PaidTables& paid, cards::Random& random,
                     cards::CardString& deck);
 
 struct SimulationOptions
