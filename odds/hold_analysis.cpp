@@ -92,7 +92,7 @@ unsigned BestHold(const HoldTable& table, const PayVector& pays)
     std::int64_t bestReturn = ScaledReturn(table[0], 0, pays);
     for (unsigned h = 1; h < kHoldCount; ++h) {
         const std::int64_t r = ScaledReturn(table[h], h, pays);
-        if (r > bestReturn) {
+        if (BetterHold(r, h, bestReturn, best)) {
             best = h;
             bestReturn = r;
         }
@@ -133,7 +133,7 @@ BestPlay PlayBest(const DrawTables& tables, const PaidTables& paid, std::span<co
     std::int64_t bestReturn = value[0] * Scale(0);
     for (unsigned s = 1; s < kHoldCount; ++s) {
         const std::int64_t r = value[s] * Scale(s);
-        if (r > bestReturn || (r == bestReturn && subsets.place[s] < subsets.place[best])) {
+        if (BetterHold(r, subsets.place[s], bestReturn, subsets.place[best])) {
             best = s;
             bestReturn = r;
         }

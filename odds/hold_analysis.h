@@ -44,7 +44,20 @@ void CountDraws(const DrawTables& tables, std::span<const int, 5> dealt, HoldTab
 // The return of a hold per unit bet, in units of 1/kReturnDenominator.
 std::int64_t ScaledReturn(const ClassCounts& counts, unsigned hold, const PayVector& pays);
 
-// The hold of highest return; among equal ones the lowest mask.
+// Orders holds: higher return first; among equal returns the one that keeps
+// fewer cards, then the lower mask. A few deals have equal holds with
+// different rows (9c Tc Jc 8d Ah: 9-T-J or 8-9-T-J), and preferring fewer
+// cards settles those the same way whatever order the cards come in.
+constexpr bool BetterHold(std::int64_t scaledA, unsigned a, std::int64_t scaledB, unsigned b)
+{
+    if (scaledA != scaledB)
+        return scaledA > scaledB;
+    if (kHeldCount[a] != kHeldCount[b])
+        return kHeldCount[a] < kHeldCount[b];
+    return a < b;
+}
+
+// The first hold in BetterHold order.
 unsigned BestHold(const HoldTable& table, const PayVector& pays);
 
 // The paid total of every entry of the draw tables under one pay table, so

@@ -53,7 +53,8 @@ const char* const kHandHelp =
     "\n"
     "Lists all 32 ways to hold the five dealt cards, best first, with the exact\n"
     "return per unit bet and the chance of each paying row after the draw.\n"
-    "Equal returns keep the order of their hold masks (bit i = card place i).\n"
+    "Equal returns list the hold of fewer cards first, then by hold mask\n"
+    "(bit i = card place i); the best hold is the first.\n"
     "\n"
     "CARDS is five cards: a rank A 2-9 T J Q K (or 10) and a suit c d h s, apart or\n"
     "back to back, e.g. \"Kh Qh Jh Th 2s\", \"10h,Jh,Qh,Kh,Ah\" or KhQhJhTh2s.\n";

@@ -72,8 +72,8 @@ std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVect
     std::iota(order.begin(), order.end(), 0u);
     for (unsigned h = 0; h < kHoldCount; ++h)
         value[h] = ScaledReturn(table[h], h, pays);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](unsigned a, unsigned b) { return value[a] > value[b]; });
+    std::sort(order.begin(), order.end(),
+              [&](unsigned a, unsigned b) { return BetterHold(value[a], a, value[b], b); });
     return order;
 }
 

@@ -24,7 +24,7 @@ struct SimulationRun
 std::string SimulationReport(const SimulationTotals& seen, const ReturnTotals& exact,
                              const SimulationRun& run, bool json);
 
-// The holds of a hand from best to worst; equal returns keep mask order.
+// The holds of a hand from best to worst, in BetterHold order.
 std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays);
 
 // How many standard errors count successes lie from n trials at probability p.

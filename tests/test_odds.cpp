@@ -360,7 +360,14 @@ class TestOdds : public QObject
         QTest::newRow("dealt full house keeps all") << "7c 7d 7h Kc Ks"
                                                     << ""
                                                     << "7c 7d 7h Kc Ks" << 10LL << 1LL;
-        QTest::newRow("four of a kind: the kicker ties, the lower mask wins")
+        QTest::newRow("nine to jack ties with eight to jack: fewer cards")
+            << "9c Tc Jc 8d Ah"
+            << ""
+            << "9c Tc Jc" << 989LL << 1081LL;
+        QTest::newRow("the same tie, cards in another order") << "Ah 8d Jc Tc 9c"
+                                                              << ""
+                                                              << "Jc Tc 9c" << 989LL << 1081LL;
+        QTest::newRow("four of a kind ties with keeping the kicker: fewer cards")
             << "2c 2d 2h 2s 9c"
             << ""
             << "2c 2d 2h 2s" << 2350LL << 47LL;
