@@ -1,6 +1,7 @@
 #include "exact_return.h"
 
 #include "card_code.h"
+#include "parallel.h"
 
 #include <algorithm>
 #include <atomic>
@@ -106,7 +107,8 @@ ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int 
     const PaidTables paid(tables, pays);
     std::atomic<std::size_t> next{0};
     std::vector<Partial> partials(static_cast<std::size_t>(threads));
-    const auto work = [&](Partial& sum) {
+    const auto work = [&](int worker) {
+        Partial& sum = partials[static_cast<std::size_t>(worker)];
         for (;;) {
             const std::size_t begin = next.fetch_add(kChunk);
             if (begin >= classes.size())
@@ -116,12 +118,7 @@ ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int 
                 Accumulate(tables, paid, classes[i], sum);
         }
     };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t)
-        pool.emplace_back(work, std::ref(partials[static_cast<std::size_t>(t)]));
-    work(partials[0]);
-    for (std::thread& t : pool)
-        t.join();
+    RunWorkers(threads, work);
 
     ReturnTotals totals;
     totals.pays = pays;

@@ -3,6 +3,7 @@
 #include "deck.h"
 #include "evaluator.h"
 #include "exact_return.h"
+#include "parallel.h"
 #include "random.h"
 
 #include <algorithm>
@@ -74,7 +75,8 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
     const PaidTables paid(tables, options.pays);
     std::atomic<std::uint64_t> next{0};
     std::vector<SimulationTotals> partials(static_cast<std::size_t>(threads));
-    const auto work = [&](SimulationTotals& sum) {
+    const auto work = [&](int worker) {
+        SimulationTotals& sum = partials[static_cast<std::size_t>(worker)];
         for (;;) {
             const std::uint64_t block = next.fetch_add(1);
             if (block >= blocks)
@@ -86,12 +88,7 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
                 done->fetch_add(count);
         }
     };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t)
-        pool.emplace_back(work, std::ref(partials[static_cast<std::size_t>(t)]));
-    work(partials[0]);
-    for (std::thread& t : pool)
-        t.join();
+    RunWorkers(threads, work);
 
     SimulationTotals totals;
     for (const SimulationTotals& p : partials) {
