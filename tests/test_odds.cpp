@@ -750,6 +750,24 @@ class TestOdds : public QObject
         QCOMPARE(doc["return"].toObject()["exact"].toDouble(), 1.0898208284);
     }
 
+    // The bar lives on the error stream and is wiped when the run ends, so
+    // the report itself stays clean.
+    void progressBarStaysOnTheErrorStream()
+    {
+        if (!kFullRun)
+            QSKIP("a long enough run is too slow unoptimized");
+        std::ostringstream out;
+        std::ostringstream err;
+        const int code =
+            RunOddsCommand({"simulate", "--hands", "60000", "--seed", "1"}, out, err, true);
+        QCOMPARE(code, kExitOk);
+        QVERIFY(QString::fromStdString(out.str()).startsWith("Hands    60000"));
+        QVERIFY(out.str().find('\r') == std::string::npos);
+        const std::string bar = err.str();
+        QVERIFY(bar.size() >= 5);
+        QCOMPARE(bar.substr(bar.size() - 5), std::string("\r\033[2K"));
+    }
+
     void textReportsNameTheBestHold()
     {
         const Run hand = RunCommand({"hand", "Kh Qh Jh Th 2h"});
