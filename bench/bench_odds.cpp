@@ -1,0 +1,102 @@
+#include "exact_return.h"
+#include "hold_analysis.h"
+#include "odds_command.h"
+#include "odds_report.h"
+
+#include <benchmark/benchmark.h>
+
+#include <numeric>
+#include <random>
+#include <sstream>
+
+namespace {
+
+const odds::DrawTables& Tables()
+{
+    static const odds::DrawTables tables;
+    return tables;
+}
+
+std::vector<std::array<int, 5>> RandomDeals(int count)
+{
+    std::mt19937_64 gen(1);
+    std::vector<std::array<int, 5>> deals(static_cast<std::size_t>(count));
+    std::array<int, 52> deck{};
+    std::iota(deck.begin(), deck.end(), 1);
+    for (auto& deal : deals) {
+        std::shuffle(deck.begin(), deck.end(), gen);
+        std::copy_n(deck.begin(), 5, deal.begin());
+    }
+    return deals;
+}
+
+// The rank-multiset and one-suit tables, from ClassifyHand.
+void BM_BuildTables(benchmark::State& state)
+{
+    for (auto _ : state) {
+        odds::DrawTables tables;
+        benchmark::DoNotOptimize(tables.allHands());
+    }
+}
+BENCHMARK(BM_BuildTables)->Unit(benchmark::kMillisecond);
+
+// The exact draw counts of all 32 holds of one dealt hand.
+void BM_CountDraws(benchmark::State& state)
+{
+    const auto deals = RandomDeals(1024);
+    odds::HoldTable table;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        odds::CountDraws(Tables(), deals[i++ & 1023], table);
+        benchmark::DoNotOptimize(table);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_CountDraws);
+
+// What `quintara-odds hand` does once running: counts, ranking and the report.
+void BM_HandReport(benchmark::State& state)
+{
+    const auto deals = RandomDeals(1024);
+    const odds::PayVector pays = odds::GamePays();
+    odds::HoldTable table;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto& deal = deals[i++ & 1023];
+        odds::CountDraws(Tables(), deal, table);
+        benchmark::DoNotOptimize(odds::HandReport(deal, table, pays, false));
+    }
+}
+BENCHMARK(BM_HandReport)->Unit(benchmark::kMicrosecond);
+
+// The whole `quintara-odds hand` command in-process, tables included.
+void BM_HandCommand(benchmark::State& state)
+{
+    for (auto _ : state) {
+        std::ostringstream out;
+        std::ostringstream err;
+        benchmark::DoNotOptimize(odds::RunOddsCommand({"hand", "Kh Qh Jh Th 2s"}, out, err));
+    }
+}
+BENCHMARK(BM_HandCommand)->Unit(benchmark::kMillisecond);
+
+void BM_SuitClasses(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::SuitClasses());
+}
+BENCHMARK(BM_SuitClasses)->Unit(benchmark::kMillisecond);
+
+// The exact return under optimal play, on 1 and 2 threads, tables built.
+void BM_ExactReturn(benchmark::State& state)
+{
+    const odds::PayVector pays = odds::GamePays();
+    for (auto _ : state) {
+        const odds::ReturnTotals totals =
+            odds::ComputeReturn(Tables(), pays, static_cast<int>(state.range(0)));
+        benchmark::DoNotOptimize(totals.paid);
+    }
+}
+BENCHMARK(BM_ExactReturn)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "hold_analysis.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace odds {
+
+__extension__ using Wide = __int128;
+
+constexpr std::int64_t kDealCount = 2598960;
+
+// One deal per class of deals that differ only by renaming suits, with the
+// number of deals in its class.
+struct DealClass
+{
+    std::array<int, 5> cards;
+    int weight;
+};
+
+// The 134,459 classes; their weights add up to kDealCount.
+std::vector<DealClass> SuitClasses();
+
+// Optimal play over every deal, summed exactly: paid and rows are in units of
+// 1 / (kDealCount x kReturnDenominator) of a unit bet per hand.
+struct ReturnTotals
+{
+    PayVector pays{};
+    Wide paid = 0;
+    std::array<Wide, kClassCount> rows{}; // final rows under the best hold
+    ClassCounts dealt{};                  // deals of each row, out of kDealCount
+
+    static constexpr Wide Denominator() { return Wide(kDealCount) * kReturnDenominator; }
+    double returnValue() const;
+    double rowProbability(int row) const;
+    double dealtProbability(int row) const;
+    // The standard deviation of one hand's payout.
+    double payoutDeviation() const;
+};
+
+// threads <= 0 means one per core.
+ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int threads);
+
+// num / den in decimal, rounded half up; both non-negative, den > 0.
+std::string FormatFraction(Wide num, Wide den, int decimals);
+
+int DefaultThreadCount();
+
+} // namespace odds

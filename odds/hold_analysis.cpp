@@ -1,0 +1,154 @@
+#include "hold_analysis.h"
+
+#include "card_code.h"
+
+#include <bit>
+
+namespace odds {
+namespace {
+
+// The 32 subsets of a dealt hand, numbered over the cards sorted by rank so
+// that each subset lists its ranks in order and its multiset index grows one
+// card at a time. place maps a subset back to a hold of card places.
+struct Subsets
+{
+    std::array<int, kHoldCount> multiset{};
+    std::array<unsigned, kHoldCount> rankMask{};
+    std::array<int, kHoldCount> suitMultiplier{}; // one-suit hands: 4 for the empty set
+    std::array<unsigned, kHoldCount> place{};
+
+    explicit Subsets(std::span<const int, 5> dealt)
+    {
+        std::array<int, 5> order = {0, 1, 2, 3, 4};
+        std::array<int, 5> rank{};
+        for (int i = 0; i < 5; ++i)
+            rank[i] = cards::CardRank(dealt[i]) - 1;
+        for (int i = 1; i < 5; ++i)
+            for (int j = i; j > 0 && rank[order[j - 1]] > rank[order[j]]; --j)
+                std::swap(order[j - 1], order[j]);
+
+        std::array<unsigned, kHoldCount> suits{};
+        suitMultiplier[0] = 4;
+        for (unsigned s = 1; s < kHoldCount; ++s) {
+            const int top = std::bit_width(s) - 1; // highest sorted position in s
+            const unsigned rest = s & ~(1u << top);
+            const int r = rank[order[top]];
+            multiset[s] = DrawTables::GrowMultiset(multiset[rest], kHeldCount[rest], r);
+            rankMask[s] = rankMask[rest] | (1u << r);
+            suits[s] = suits[rest] | (1u << cards::CardSuit(dealt[order[top]]));
+            suitMultiplier[s] = (suits[s] & (suits[s] - 1)) == 0 ? 1 : 0;
+            place[s] = place[rest] | (1u << order[top]);
+        }
+    }
+
+    // Hands of the whole deck holding subset s, by row.
+    ClassCounts containing(const DrawTables& tables, unsigned s) const
+    {
+        ClassCounts w = tables.containing(multiset[s]);
+        if (const int m = suitMultiplier[s]) {
+            const ClassCounts& shift = tables.suitedShift(rankMask[s]);
+            for (int c = 0; c < kClassCount; ++c)
+                w[c] += m * shift[c];
+        }
+        return w;
+    }
+};
+
+std::int64_t Scale(unsigned hold)
+{
+    return kReturnDenominator / DrawsFor(hold);
+}
+
+} // namespace
+
+void CountDraws(const DrawTables& tables, std::span<const int, 5> dealt, HoldTable& out)
+{
+    const Subsets subsets(dealt);
+    HoldTable w;
+    for (unsigned s = 0; s < kHoldCount; ++s)
+        w[s] = subsets.containing(tables, s);
+    // Hands holding exactly the set h of the dealt cards, none of the others:
+    // alternate sums over the supersets of h.
+    for (unsigned bit = 1; bit < kHoldCount; bit <<= 1)
+        for (unsigned s = 0; s < kHoldCount; ++s)
+            if (!(s & bit))
+                for (int c = 0; c < kClassCount; ++c)
+                    w[s][c] -= w[s | bit][c];
+    for (unsigned s = 0; s < kHoldCount; ++s)
+        out[subsets.place[s]] = w[s];
+}
+
+std::int64_t ScaledReturn(const ClassCounts& counts, unsigned hold, const PayVector& pays)
+{
+    std::int64_t paid = 0;
+    for (int c = 0; c < kClassCount; ++c)
+        paid += counts[c] * pays[c];
+    return paid * Scale(hold);
+}
+
+unsigned BestHold(const HoldTable& table, const PayVector& pays)
+{
+    unsigned best = 0;
+    std::int64_t bestReturn = ScaledReturn(table[0], 0, pays);
+    for (unsigned h = 1; h < kHoldCount; ++h) {
+        const std::int64_t r = ScaledReturn(table[h], h, pays);
+        if (BetterHold(r, h, bestReturn, best)) {
+            best = h;
+            bestReturn = r;
+        }
+    }
+    return best;
+}
+
+PaidTables::PaidTables(const DrawTables& tables, const PayVector& pays)
+    : m_containing(DrawTables::kMultisetCount), m_suitedShift(DrawTables::kSuitedSetCount)
+{
+    const auto paid = [&](const ClassCounts& counts) {
+        std::int64_t sum = 0;
+        for (int c = 0; c < kClassCount; ++c)
+            sum += counts[c] * pays[c];
+        return sum;
+    };
+    for (int i = 0; i < DrawTables::kMultisetCount; ++i)
+        m_containing[static_cast<std::size_t>(i)] = paid(tables.containing(i));
+    for (unsigned m = 0; m < DrawTables::kSuitedSetCount; ++m)
+        m_suitedShift[m] = paid(tables.suitedShift(m));
+}
+
+BestPlay PlayBest(const DrawTables& tables, const PaidTables& paid, std::span<const int, 5> dealt)
+{
+    // The same alternate sums as CountDraws, on one paid total per subset
+    // instead of ten counts; only the winner's counts are then worked out.
+    const Subsets subsets(dealt);
+    std::array<std::int64_t, kHoldCount> value{};
+    for (unsigned s = 0; s < kHoldCount; ++s)
+        value[s] = paid.containing(subsets.multiset[s]) +
+                   subsets.suitMultiplier[s] * paid.suitedShift(subsets.rankMask[s]);
+    for (unsigned bit = 1; bit < kHoldCount; bit <<= 1)
+        for (unsigned s = 0; s < kHoldCount; ++s)
+            if (!(s & bit))
+                value[s] -= value[s | bit];
+
+    unsigned best = 0;
+    std::int64_t bestReturn = value[0] * Scale(0);
+    for (unsigned s = 1; s < kHoldCount; ++s) {
+        const std::int64_t r = value[s] * Scale(s);
+        if (BetterHold(r, subsets.place[s], bestReturn, subsets.place[best])) {
+            best = s;
+            bestReturn = r;
+        }
+    }
+
+    BestPlay play;
+    play.hold = subsets.place[best];
+    play.scaledReturn = bestReturn;
+    for (unsigned t = best; t < kHoldCount; t = (t + 1) | best) {
+        const ClassCounts w = subsets.containing(tables, t);
+        const bool add = kHeldCount[t ^ best] % 2 == 0;
+        for (int c = 0; c < kClassCount; ++c)
+            play.counts[c] += add ? w[c] : -w[c];
+    }
+    return play;
+}
+
+} // namespace odds

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "draw_tables.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace odds {
+
+// A hold is a 5-bit mask: bit i set keeps the card of place i.
+constexpr int kHoldCount = 32;
+constexpr int kAllHeld = kHoldCount - 1;
+
+// The cards left after the deal, and the draws each hold can get from them.
+constexpr int kStubSize = 47;
+constexpr std::array<std::int64_t, 6> kDrawsByHeld = {1533939, 178365, 16215, 1081, 47, 1};
+// The least common multiple of kDrawsByHeld, so that every hold's return is a
+// whole number of 1/kReturnDenominator and holds compare exactly.
+constexpr std::int64_t kReturnDenominator = 7669695;
+
+// Cards held by each hold; a table, since the baseline x86-64 has no popcount.
+inline constexpr auto kHeldCount = [] {
+    std::array<int, kHoldCount> held{};
+    for (unsigned h = 0; h < kHoldCount; ++h)
+        for (unsigned bit = 1; bit < kHoldCount; bit <<= 1)
+            held[h] += (h & bit) ? 1 : 0;
+    return held;
+}();
+
+constexpr std::int64_t DrawsFor(unsigned hold)
+{
+    return kDrawsByHeld[static_cast<std::size_t>(kHeldCount[hold])];
+}
+
+// For every hold of a dealt hand: how many of its draws end in each row.
+using HoldTable = std::array<ClassCounts, kHoldCount>;
+
+// Exact counts, by inclusion and exclusion over the discarded cards, with no
+// hand ever evaluated.
+void CountDraws(const DrawTables& tables, std::span<const int, 5> dealt, HoldTable& out);
+
+// The return of a hold per unit bet, in units of 1/kReturnDenominator.
+std::int64_t ScaledReturn(const ClassCounts& counts, unsigned hold, const PayVector& pays);
+
+// Orders holds: higher return first; among equal returns the one that keeps
+// fewer cards, then the lower mask. A few deals have equal holds with
+// different rows (9c Tc Jc 8d Ah: 9-T-J or 8-9-T-J), and preferring fewer
+// cards settles those the same way whatever order the cards come in.
+constexpr bool BetterHold(std::int64_t scaledA, unsigned a, std::int64_t scaledB, unsigned b)
+{
+    if (scaledA != scaledB)
+        return scaledA > scaledB;
+    if (kHeldCount[a] != kHeldCount[b])
+        return kHeldCount[a] < kHeldCount[b];
+    return a < b;
+}
+
+// The first hold in BetterHold order.
+unsigned BestHold(const HoldTable& table, const PayVector& pays);
+
+// The paid total of every entry of the draw tables under one pay table, so
+// that holds can be compared before any of their counts are needed.
+class PaidTables
+{
+  public:
+    PaidTables(const DrawTables& tables, const PayVector& pays);
+    std::int64_t containing(int multiset) const
+    {
+        return m_containing[static_cast<std::size_t>(multiset)];
+    }
+    std::int64_t suitedShift(unsigned rankMask) const { return m_suitedShift[rankMask]; }
+
+  private:
+    std::vector<std::int64_t> m_containing;
+    std::vector<std::int64_t> m_suitedShift;
+};
+
+struct BestPlay
+{
+    unsigned hold = 0;
+    std::int64_t scaledReturn = 0; // in units of 1/kReturnDenominator
+    ClassCounts counts{};          // the draws of that hold, by row
+};
+
+// BestHold and its counts at a fraction of the cost of CountDraws.
+BestPlay PlayBest(const DrawTables& tables, const PaidTables& paid, std::span<const int, 5> dealt);
+
+} // namespace odds

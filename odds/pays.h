@@ -1,0 +1,44 @@
+#pragma once
+
+#include "pay_table.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace odds {
+
+constexpr int kClassCount = hands::kHandClassCount;
+
+// One multiplier per hands::HandClass, indexed by it.
+using PayVector = std::array<std::int64_t, kClassCount>;
+
+// The nine paying rows from the top of the table down, the order in which
+// --pays lists them: royal, straight flush, four of a kind, full house, flush,
+// straight, three of a kind, two pairs, jacks or better.
+inline constexpr std::array<hands::HandClass, kClassCount - 1> kPayOrder = {
+    hands::HandClass::RoyalFlush,   hands::HandClass::Flush,    hands::HandClass::Caret,
+    hands::HandClass::FullHouse,    hands::HandClass::Suit,     hands::HandClass::Straight,
+    hands::HandClass::ThreeOfAKind, hands::HandClass::TwoPairs, hands::HandClass::JacksOrBetter};
+
+// Large enough for any real table, small enough that exact sums never overflow.
+constexpr std::int64_t kMaxPay = 1000000;
+
+PayVector GamePays();
+
+// "500,100,50,10,7,5,3,2,1": nine whole numbers 0..kMaxPay in kPayOrder.
+// On failure returns nullopt and says why in error.
+std::optional<PayVector> ParsePays(std::string_view text, std::string& error);
+
+// The inverse of ParsePays.
+std::string FormatPays(const PayVector& pays);
+
+inline std::string_view RowName(hands::HandClass hand)
+{
+    const std::string_view name = hands::PayRowOf(hand).name;
+    return name.empty() ? std::string_view("Nothing") : name;
+}
+
+} // namespace odds

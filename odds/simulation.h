@@ -1,0 +1,60 @@
+#pragma once
+
+#include "card_code.h"
+#include "hold_analysis.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+namespace cards {
+class Random;
+}
+
+namespace odds {
+
+struct PlayedHand
+{
+    std::array<int, 5> dealt{};
+    unsigned hold = 0;
+    std::array<int, 5> final{};
+};
+
+// One hand as the game plays it, from a fresh deck built in deck: five cards
+// from the top, the best hold, then each discarded place, left to right,
+// refilled from the top.
+PlayedHand PlayHand(const DrawTables& tables, const PaidTables& paid, cards::Random& random,
+                    cards::CardString& deck);
+
+struct SimulationOptions
+{
+    std::uint64_t hands = 0;
+    std::uint64_t seed = 0;
+    int threads = 0; // 0: one per core
+    PayVector pays{};
+};
+
+struct SimulationTotals
+{
+    std::uint64_t hands = 0;
+    std::uint64_t paid = 0; // multipliers summed over all hands
+    std::array<std::uint64_t, kClassCount> dealt{};
+    std::array<std::uint64_t, kClassCount> made{};
+
+    double returnValue() const;
+};
+
+// Hands go in blocks of this many, each block from its own generator seeded
+// from the run's seed and the block number: any thread count gives the same
+// totals.
+constexpr std::uint64_t kSimulationBlock = 4096;
+std::uint64_t BlockSeed(std::uint64_t seed, std::uint64_t block);
+
+// Plays options.hands hands as the game deals them: a fresh deck from
+// cards::NewDeck and cards::ShuffleDeck, five cards taken from the top, the
+// best hold, then the discarded places refilled from the top, left to right.
+// done, when given, counts finished hands as they go.
+SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& options,
+                          std::atomic<std::uint64_t>* done = nullptr);
+
+} // namespace odds

@@ -1,0 +1,785 @@
+#include "card_code.h"
+#include "deck.h"
+#include "evaluator.h"
+#include "exact_return.h"
+#include "hold_analysis.h"
+#include "odds_command.h"
+#include "odds_report.h"
+#include "random.h"
+#include "simulation.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+#include <map>
+#include <random>
+#include <sstream>
+
+using namespace odds;
+
+namespace {
+
+// The sanitizer build runs unoptimized and several times slower: it checks the
+// same paths on fewer cases.
+#ifdef NDEBUG
+constexpr bool kFullRun = true;
+#else
+constexpr bool kFullRun = false;
+#endif
+
+const DrawTables& Tables()
+{
+    static const DrawTables tables;
+    return tables;
+}
+
+std::array<int, 5> Deal(const QString& text)
+{
+    const auto parsed = cards::ParseCards(text.toStdString());
+    std::array<int, 5> dealt{};
+    if (parsed && parsed->size() == 5)
+        std::copy(parsed->begin(), parsed->end(), dealt.begin());
+    return dealt;
+}
+
+PayVector Pays(const QString& text)
+{
+    std::string error;
+    return text.isEmpty() ? GamePays() : ParsePays(text.toStdString(), error).value_or(PayVector{});
+}
+
+// The held cards of a hold, written as the command writes them.
+QString Held(const std::array<int, 5>& dealt, unsigned hold)
+{
+    cards::CardString held;
+    for (int i = 0; i < 5; ++i)
+        if (hold & (1u << i))
+            held.push_back(dealt[static_cast<std::size_t>(i)]);
+    return QString::fromStdString(cards::FormatCards(held));
+}
+
+// Every five-card hand in one fixed order, classified by the game's evaluator.
+const std::vector<std::uint8_t>& EveryHandClassified()
+{
+    static const std::vector<std::uint8_t> rows = [] {
+        std::vector<std::uint8_t> out;
+        out.reserve(kDealCount);
+        std::string comment;
+        std::array<int, 5> h{};
+        for (h[0] = 1; h[0] <= 48; ++h[0])
+            for (h[1] = h[0] + 1; h[1] <= 49; ++h[1])
+                for (h[2] = h[1] + 1; h[2] <= 50; ++h[2])
+                    for (h[3] = h[2] + 1; h[3] <= 51; ++h[3])
+                        for (h[4] = h[3] + 1; h[4] <= 52; ++h[4]) {
+                            const int pays = hands::EvaluateHand(h, comment);
+                            int row = 0;
+                            while (hands::kPayTable[static_cast<std::size_t>(row)].multiplier !=
+                                   pays)
+                                ++row;
+                            out.push_back(static_cast<std::uint8_t>(row));
+                        }
+        return out;
+    }();
+    return rows;
+}
+
+// Every draw of every hold, by enumeration: each final hand of the 52 cards
+// belongs to exactly the hold made of the dealt cards it contains.
+HoldTable EnumerateDraws(const std::array<int, 5>& dealt)
+{
+    std::array<unsigned, 53> place{};
+    for (int i = 0; i < 5; ++i)
+        place[static_cast<std::size_t>(dealt[static_cast<std::size_t>(i)])] = 1u << i;
+    const std::vector<std::uint8_t>& rows = EveryHandClassified();
+    HoldTable table{};
+    std::size_t n = 0;
+    for (int a = 1; a <= 48; ++a)
+        for (int b = a + 1; b <= 49; ++b)
+            for (int c = b + 1; c <= 50; ++c) {
+                const unsigned abc = place[a] | place[b] | place[c];
+                for (int d = c + 1; d <= 51; ++d)
+                    for (int e = d + 1; e <= 52; ++e)
+                        ++table[abc | place[d] | place[e]][rows[n++]];
+            }
+    return table;
+}
+
+// The literal way: every hold, every draw from the 47 cards left, each final
+// hand given to EvaluateHand.
+HoldTable BruteForce(const std::array<int, 5>& dealt)
+{
+    std::vector<int> stub;
+    for (int c = 1; c <= 52; ++c)
+        if (std::find(dealt.begin(), dealt.end(), c) == dealt.end())
+            stub.push_back(c);
+    HoldTable table{};
+    std::string comment;
+    for (unsigned hold = 0; hold < kHoldCount; ++hold) {
+        std::vector<int> open;
+        for (int i = 0; i < 5; ++i)
+            if (!(hold & (1u << i)))
+                open.push_back(i);
+        const int k = static_cast<int>(open.size());
+        std::vector<int> pick(static_cast<std::size_t>(k));
+        std::iota(pick.begin(), pick.end(), 0);
+        while (true) {
+            std::array<int, 5> final = dealt;
+            for (int j = 0; j < k; ++j)
+                final[static_cast<std::size_t>(open[static_cast<std::size_t>(j)])] =
+                    stub[static_cast<std::size_t>(pick[static_cast<std::size_t>(j)])];
+            const int pays = hands::EvaluateHand(final, comment);
+            int row = 0;
+            while (hands::kPayTable[static_cast<std::size_t>(row)].multiplier != pays)
+                ++row;
+            ++table[hold][row];
+            // Next k-combination of the 47 stub positions.
+            int j = k - 1;
+            while (j >= 0 && pick[static_cast<std::size_t>(j)] == kStubSize - k + j)
+                --j;
+            if (j < 0)
+                break;
+            ++pick[static_cast<std::size_t>(j)];
+            for (int m = j + 1; m < k; ++m)
+                pick[static_cast<std::size_t>(m)] = pick[static_cast<std::size_t>(m - 1)] + 1;
+        }
+    }
+    return table;
+}
+
+std::array<int, 5> RandomDeal(std::mt19937_64& gen)
+{
+    std::array<int, 52> deck{};
+    std::iota(deck.begin(), deck.end(), 1);
+    std::array<int, 5> dealt{};
+    for (int i = 0; i < 5; ++i) {
+        std::uniform_int_distribution<int> pick(i, 51);
+        std::swap(deck[static_cast<std::size_t>(i)], deck[static_cast<std::size_t>(pick(gen))]);
+        dealt[static_cast<std::size_t>(i)] = deck[static_cast<std::size_t>(i)];
+    }
+    return dealt;
+}
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run RunCommand(const QStringList& args)
+{
+    std::vector<std::string> argv;
+    for (const QString& a : args)
+        argv.push_back(a.toStdString());
+    std::ostringstream out;
+    std::ostringstream err;
+    Run run;
+    run.code = RunOddsCommand(argv, out, err);
+    run.out = QString::fromStdString(out.str());
+    run.err = QString::fromStdString(err.str());
+    return run;
+}
+
+QJsonObject JsonOf(const Run& run)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError)
+        qWarning() << "JSON error" << error.errorString() << "at" << error.offset;
+    return doc.object();
+}
+
+// Plays back one cut value over and over, as the shuffle asks for them.
+class FixedRandom final : public cards::Random
+{
+  public:
+    explicit FixedRandom(float value) : m_value(value) {}
+    float next() override
+    {
+        // The first cut of a shuffle rotates; every other pair is (0, 0), a no-op.
+        const float v = (m_count++ % (2 * cards::kCardCount)) == 1 ? m_value : 0.0f;
+        return v;
+    }
+    void reseed() override {}
+
+  private:
+    float m_value;
+    int m_count = 0;
+};
+
+} // namespace
+
+class TestOdds : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void tablesAgreeWithEvaluatorOnEveryHand()
+    {
+        const std::vector<std::uint8_t>& rows = EveryHandClassified();
+        std::size_t n = 0;
+        std::array<int, 5> h{};
+        for (h[0] = 1; h[0] <= 48; ++h[0])
+            for (h[1] = h[0] + 1; h[1] <= 49; ++h[1])
+                for (h[2] = h[1] + 1; h[2] <= 50; ++h[2])
+                    for (h[3] = h[2] + 1; h[3] <= 51; ++h[3])
+                        for (h[4] = h[3] + 1; h[4] <= 52; ++h[4])
+                            if (static_cast<int>(Tables().classify(h)) != rows[n++])
+                                QFAIL(cards::FormatCards({h.begin(), h.end()}).c_str());
+        ClassCounts counted{};
+        for (const std::uint8_t row : rows)
+            ++counted[row];
+        QCOMPARE(Tables().allHands(), counted);
+    }
+
+    // Each class of deals that differ by suit names appears once, with the
+    // number of deals it stands for.
+    void suitClassesCoverEveryDealOnce()
+    {
+        const auto key = [](const std::array<int, 5>& hand) {
+            std::array<unsigned, 4> masks{};
+            for (const int c : hand)
+                masks[static_cast<std::size_t>(cards::CardSuit(c))] |= 1u
+                                                                       << (cards::CardRank(c) - 1);
+            std::sort(masks.begin(), masks.end(), std::greater<>());
+            return (std::uint64_t(masks[0]) << 39) | (std::uint64_t(masks[1]) << 26) |
+                   (std::uint64_t(masks[2]) << 13) | masks[3];
+        };
+        const std::vector<DealClass> classes = SuitClasses();
+        QCOMPARE(classes.size(), std::size_t(134459));
+        std::map<std::uint64_t, int> weight;
+        for (const DealClass& deal : classes)
+            QVERIFY(weight.emplace(key(deal.cards), deal.weight).second);
+        std::map<std::uint64_t, int> seen;
+        std::array<int, 5> h{};
+        for (h[0] = 1; h[0] <= 48; ++h[0])
+            for (h[1] = h[0] + 1; h[1] <= 49; ++h[1])
+                for (h[2] = h[1] + 1; h[2] <= 50; ++h[2])
+                    for (h[3] = h[2] + 1; h[3] <= 51; ++h[3])
+                        for (h[4] = h[3] + 1; h[4] <= 52; ++h[4])
+                            ++seen[key(h)];
+        QCOMPARE(seen, weight);
+    }
+
+    // The fast counts equal an enumeration of every draw of every hold. The
+    // sanitizer build checks fewer deals to stay quick.
+    void holdCountsMatchEnumeration()
+    {
+        const int deals = kFullRun ? 200 : 12;
+        std::mt19937_64 gen(20261208);
+        for (int i = 0; i < deals; ++i) {
+            const std::array<int, 5> dealt = RandomDeal(gen);
+            HoldTable fast;
+            CountDraws(Tables(), dealt, fast);
+            const HoldTable slow = EnumerateDraws(dealt);
+            if (fast != slow)
+                QFAIL(cards::FormatCards({dealt.begin(), dealt.end()}).c_str());
+        }
+    }
+
+    // The shortcut that compares paid totals first picks the same hold, with
+    // the same counts, as ranking the full counts; ties included.
+    void bestPlayAgreesWithFullCounts_data()
+    {
+        QTest::addColumn<QString>("pays");
+        QTest::newRow("game") << "";
+        QTest::newRow("9/6") << "800,50,25,9,6,4,3,2,1";
+        QTest::newRow("nothing pays: every hold ties") << "0,0,0,0,0,0,0,0,0";
+        QTest::newRow("only pairs pay: many ties") << "0,0,0,0,0,0,0,0,1";
+    }
+    void bestPlayAgreesWithFullCounts()
+    {
+        QFETCH(QString, pays);
+        const PayVector table = Pays(pays);
+        const PaidTables paid(Tables(), table);
+        std::mt19937_64 gen(5);
+        for (int i = 0; i < 3000; ++i) {
+            const std::array<int, 5> dealt = RandomDeal(gen);
+            HoldTable counts;
+            CountDraws(Tables(), dealt, counts);
+            const unsigned best = BestHold(counts, table);
+            const BestPlay play = PlayBest(Tables(), paid, dealt);
+            QCOMPARE(play.hold, best);
+            QCOMPARE(play.counts, counts[best]);
+            QCOMPARE(play.scaledReturn, ScaledReturn(counts[best], best, table));
+        }
+    }
+
+    void holdCountsMatchLiteralBruteForce_data()
+    {
+        QTest::addColumn<QString>("hand");
+        QTest::newRow("four to a royal") << "Kh Qh Jh Th 2s";
+        if (!kFullRun)
+            return;
+        QTest::newRow("pairs and a flush draw") << "4h 4c 7h 7c 2h";
+        QTest::newRow("nothing at all") << "2c 3d 4h 7s 9c";
+        QTest::newRow("four of a kind") << "9c 9d 9h 9s Ac";
+        QTest::newRow("wheel draw") << "Ad 2d 3c 4s Kh";
+    }
+    void holdCountsMatchLiteralBruteForce()
+    {
+        QFETCH(QString, hand);
+        const std::array<int, 5> dealt = Deal(hand);
+        HoldTable fast;
+        CountDraws(Tables(), dealt, fast);
+        QVERIFY(fast == BruteForce(dealt));
+    }
+
+    // Best holds and their exact returns; the fractions come from a brute
+    // force of every draw, and the 9/6 ones match the published strategy.
+    void bestHold_data()
+    {
+        QTest::addColumn<QString>("hand");
+        QTest::addColumn<QString>("pays");
+        QTest::addColumn<QString>("held");
+        QTest::addColumn<qint64>("paid");
+        QTest::addColumn<qint64>("draws");
+        const QString nineSix = "800,50,25,9,6,4,3,2,1";
+        QTest::newRow("four to a royal") << "Kh Qh Jh Th 2s"
+                                         << ""
+                                         << "Kh Qh Jh Th" << 688LL << 47LL;
+        QTest::newRow("four to a royal over a made suit") << "Kh Qh Jh Th 2h"
+                                                          << ""
+                                                          << "Kh Qh Jh Th" << 681LL << 47LL;
+        QTest::newRow("9/6: four to a royal over a made flush")
+            << "Kh Qh Jh Th 2h" << nineSix << "Kh Qh Jh Th" << 919LL << 47LL;
+        QTest::newRow("ace high four to a royal over a suit") << "As Ks Qs Js 9s"
+                                                              << ""
+                                                              << "As Ks Qs Js" << 576LL << 47LL;
+        QTest::newRow("pair of jacks") << "Jc Js 4d 8h 2c"
+                                       << ""
+                                       << "Jc Js" << 26205LL << 16215LL;
+        QTest::newRow("9/6: pair of jacks")
+            << "Jc Js 4d 8h 2c" << nineSix << "Jc Js" << 24915LL << 16215LL;
+        QTest::newRow("9/6: high pair over three to a royal")
+            << "As Ks Qs Ad 5c" << nineSix << "As Ad" << 24915LL << 16215LL;
+        QTest::newRow("dealt royal keeps all") << "Ts Js Qs Ks As"
+                                               << ""
+                                               << "Ts Js Qs Ks As" << 500LL << 1LL;
+        QTest::newRow("dealt full house keeps all") << "7c 7d 7h Kc Ks"
+                                                    << ""
+                                                    << "7c 7d 7h Kc Ks" << 10LL << 1LL;
+        QTest::newRow("nine to jack ties with eight to jack: fewer cards")
+            << "9c Tc Jc 8d Ah"
+            << ""
+            << "9c Tc Jc" << 989LL << 1081LL;
+        QTest::newRow("the same tie, cards in another order") << "Ah 8d Jc Tc 9c"
+                                                              << ""
+                                                              << "Jc Tc 9c" << 989LL << 1081LL;
+        QTest::newRow("four of a kind ties with keeping the kicker: fewer cards")
+            << "2c 2d 2h 2s 9c"
+            << ""
+            << "2c 2d 2h 2s" << 2350LL << 47LL;
+        QTest::newRow("four to a suit over a low pair") << "4h 4c 7h Th 2h"
+                                                        << ""
+                                                        << "4h 7h Th 2h" << 63LL << 47LL;
+        QTest::newRow("9/6: four to a flush over a low pair")
+            << "4h 4c 7h Th 2h" << nineSix << "4h 7h Th 2h" << 54LL << 47LL;
+        QTest::newRow("open straight flush draw") << "5h 6h 7h 8h 2c"
+                                                  << ""
+                                                  << "5h 6h 7h 8h" << 279LL << 47LL;
+        QTest::newRow("9/6: open straight")
+            << "3c 4d 5h 6s Kc" << nineSix << "3c 4d 5h 6s" << 32LL << 47LL;
+        QTest::newRow("lone jack") << "2c 5d 8h Js 4c"
+                                   << ""
+                                   << "Js" << 89687LL << 178365LL;
+        QTest::newRow("9/6: lone jack")
+            << "2c 5d 8h Js 4c" << nineSix << "Js" << 86866LL << 178365LL;
+        QTest::newRow("nothing: draw five") << "2c 3d 4h 7s 9c"
+                                            << ""
+                                            << "" << 572344LL << 1533939LL;
+        QTest::newRow("9/6: nothing, draw five")
+            << "2c 3d 4h 7s 9c" << nineSix << "" << 553014LL << 1533939LL;
+    }
+    void bestHold()
+    {
+        QFETCH(QString, hand);
+        QFETCH(QString, pays);
+        QFETCH(QString, held);
+        QFETCH(qint64, paid);
+        QFETCH(qint64, draws);
+        const std::array<int, 5> dealt = Deal(hand);
+        const PayVector table = Pays(pays);
+        HoldTable counts;
+        CountDraws(Tables(), dealt, counts);
+        const unsigned best = BestHold(counts, table);
+        QCOMPARE(Held(dealt, best), held);
+        QCOMPARE(DrawsFor(best), draws);
+        QCOMPARE(ScaledReturn(counts[best], best, table), paid * (kReturnDenominator / draws));
+        // The report lists the same hold first, and never a better one below.
+        const auto order = RankHolds(counts, table);
+        QCOMPARE(order[0], best);
+        for (std::size_t i = 1; i < order.size(); ++i)
+            QVERIFY(ScaledReturn(counts[order[i - 1]], order[i - 1], table) >=
+                    ScaledReturn(counts[order[i]], order[i], table));
+    }
+
+    void exactReturn_data()
+    {
+        QTest::addColumn<QString>("pays");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<double>("published"); // 0: none
+        QTest::newRow("the game's table") << ""
+                                          << "1.0898208284" << 0.0;
+        if (!kFullRun)
+            return;
+        QTest::newRow("full-pay 9/6 jacks or better") << "800,50,25,9,6,4,3,2,1"
+                                                      << "0.9954390437" << 0.995439;
+        QTest::newRow("8/5 jacks or better") << "800,50,25,8,5,4,3,2,1"
+                                             << "0.9729843375" << 0.972984;
+        QTest::newRow("nothing pays") << "0,0,0,0,0,0,0,0,0"
+                                      << "0.0000000000" << 0.0;
+    }
+    void exactReturn()
+    {
+        QFETCH(QString, pays);
+        QFETCH(QString, expected);
+        QFETCH(double, published);
+        const ReturnTotals totals = ComputeReturn(Tables(), Pays(pays), 2);
+        QCOMPARE(
+            QString::fromStdString(FormatFraction(totals.paid, ReturnTotals::Denominator(), 10)),
+            expected);
+        if (published > 0)
+            QVERIFY(std::abs(totals.returnValue() - published) < 5e-7);
+        Wide rows = 0;
+        for (const Wide r : totals.rows)
+            rows += r;
+        QVERIFY(rows == ReturnTotals::Denominator()); // every deal ends in one row
+    }
+
+    void threadCountNeverChangesTheReturn()
+    {
+        if (!kFullRun)
+            QSKIP("two full runs are too slow unoptimized");
+        const ReturnTotals one = ComputeReturn(Tables(), GamePays(), 1);
+        const ReturnTotals three = ComputeReturn(Tables(), GamePays(), 3);
+        QVERIFY(one.paid == three.paid);
+        QVERIFY(one.rows == three.rows);
+    }
+
+    void formatFraction_data()
+    {
+        QTest::addColumn<qint64>("num");
+        QTest::addColumn<qint64>("den");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("two thirds") << 2LL << 3LL << 3 << "0.667";
+        QTest::newRow("half up") << 1LL << 8LL << 2 << "0.13";
+        QTest::newRow("carry into the whole") << 9999LL << 10000LL << 2 << "1.00";
+        QTest::newRow("zero") << 0LL << 7LL << 4 << "0.0000";
+        QTest::newRow("no decimals") << 688LL << 47LL << 0 << "15";
+    }
+    void formatFraction()
+    {
+        QFETCH(qint64, num);
+        QFETCH(qint64, den);
+        QFETCH(int, decimals);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(FormatFraction(num, den, decimals)), text);
+    }
+
+    void paysParse_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("game") << "500,100,50,10,7,5,3,2,1" << true;
+        QTest::newRow("blanks") << "800, 50, 25, 9, 6, 4, 3, 2, 1" << true;
+        QTest::newRow("eight") << "500,100,50,10,7,5,3,2" << false;
+        QTest::newRow("ten") << "500,100,50,10,7,5,3,2,1,1" << false;
+        QTest::newRow("negative") << "500,100,50,10,7,5,3,2,-1" << false;
+        QTest::newRow("fraction") << "500,100,50,10,7,5,3,2,1.5" << false;
+        QTest::newRow("too large") << "5000000,100,50,10,7,5,3,2,1" << false;
+        QTest::newRow("empty field") << "500,,50,10,7,5,3,2,1" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("trailing comma") << "500,100,50,10,7,5,3,2,1," << false;
+    }
+    void paysParse()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        std::string error;
+        const auto pays = ParsePays(text.toStdString(), error);
+        QCOMPARE(pays.has_value(), valid);
+        QCOMPARE(error.empty(), valid);
+        if (valid)
+            QCOMPARE(ParsePays(FormatPays(*pays), error), pays);
+    }
+
+    void gamePaysAreThePayTable()
+    {
+        QCOMPARE(QString::fromStdString(FormatPays(GamePays())),
+                 QStringLiteral("500,100,50,10,7,5,3,2,1"));
+        for (const hands::PayRow& row : hands::kPayTable)
+            QCOMPARE(GamePays()[static_cast<std::size_t>(row.hand)], std::int64_t(row.multiplier));
+    }
+
+    // A deck whose order is known: the discarded places, left to right, get
+    // the cards from the top of the same deck.
+    void playHandRefillsFromTheTop_data()
+    {
+        QTest::addColumn<int>("rotation");
+        for (const int r : {0, 9, 17, 23, 30, 44, 51})
+            QTest::newRow(qPrintable(QString::number(r))) << r;
+    }
+    void playHandRefillsFromTheTop()
+    {
+        QFETCH(int, rotation);
+        FixedRandom random(static_cast<float>(rotation) / cards::kCardCount);
+        cards::CardString expected(cards::kCardCount);
+        std::iota(expected.begin(), expected.end(), 1);
+        std::rotate(expected.begin(), expected.begin() + rotation, expected.end());
+
+        cards::CardString deck;
+        const PlayedHand hand = PlayHand(Tables(), PaidTables(Tables(), GamePays()), random, deck);
+        QVERIFY(std::equal(hand.dealt.begin(), hand.dealt.end(), expected.begin()));
+        HoldTable counts;
+        CountDraws(Tables(), hand.dealt, counts);
+        QCOMPARE(hand.hold, BestHold(counts, GamePays()));
+        std::size_t next = 5;
+        for (int i = 0; i < 5; ++i) {
+            const int want = (hand.hold & (1u << i)) ? hand.dealt[static_cast<std::size_t>(i)]
+                                                     : expected[next++];
+            QCOMPARE(hand.final[static_cast<std::size_t>(i)], want);
+        }
+        QCOMPARE(deck.size(), std::size_t(cards::kCardCount) - next);
+    }
+
+    void simulationIgnoresThreadCount()
+    {
+        SimulationOptions options;
+        options.hands = (kFullRun ? 3 : 1) * kSimulationBlock + 17;
+        options.seed = 99;
+        options.pays = GamePays();
+        options.threads = 1;
+        const SimulationTotals one = Simulate(Tables(), options);
+        options.threads = 3;
+        std::atomic<std::uint64_t> done{0};
+        const SimulationTotals three = Simulate(Tables(), options, &done);
+        QCOMPARE(done.load(), options.hands);
+        QCOMPARE(one.hands, options.hands);
+        QCOMPARE(one.paid, three.paid);
+        QCOMPARE(one.dealt, three.dealt);
+        QCOMPARE(one.made, three.made);
+        options.seed = 100;
+        QVERIFY(Simulate(Tables(), options).made != one.made);
+    }
+
+    void commandRejectsBadInput_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("nothing") << QStringList{};
+        QTest::newRow("unknown command") << QStringList{"odds"};
+        QTest::newRow("four cards") << QStringList{"hand", "Kh Qh Jh Th"};
+        QTest::newRow("six cards") << QStringList{"hand", "Kh Qh Jh Th 2s 3s"};
+        QTest::newRow("no cards") << QStringList{"hand"};
+        QTest::newRow("empty cards") << QStringList{"hand", ""};
+        QTest::newRow("duplicate") << QStringList{"hand", "Kh Qh Jh Kh 2s"};
+        QTest::newRow("duplicate, other spelling") << QStringList{"hand", "Th 10h Jh Qh Kh"};
+        QTest::newRow("unknown card") << QStringList{"hand", "Kh Qh Jh Tx 2s"};
+        QTest::newRow("rank 1") << QStringList{"hand", "1h 2h 3h 4h 5h"};
+        QTest::newRow("control characters") << QStringList{"hand", "Kh\nQh\x01 Jh Th 2s"};
+        QTest::newRow("eight pays") << QStringList{"return", "--pays", "1,2,3,4,5,6,7,8"};
+        QTest::newRow("bad pay") << QStringList{"return", "--pays=500,100,50,10,7,5,3,2,x"};
+        QTest::newRow("pays without value") << QStringList{"return", "--pays"};
+        QTest::newRow("pays twice") << QStringList{
+            "hand", "--pays", "1,1,1,1,1,1,1,1,1", "--pays", "1,1,1,1,1,1,1,1,1", "KhQhJhTh2s"};
+        QTest::newRow("return takes no cards") << QStringList{"return", "Kh"};
+        QTest::newRow("unknown option") << QStringList{"return", "--fast"};
+        QTest::newRow("option of another command") << QStringList{"hand", "--hands", "5"};
+        QTest::newRow("flag with value") << QStringList{"return", "--json=yes"};
+        QTest::newRow("single dash") << QStringList{"return", "-"};
+        QTest::newRow("no hands") << QStringList{"simulate"};
+        QTest::newRow("zero hands") << QStringList{"simulate", "--hands", "0"};
+        QTest::newRow("negative hands") << QStringList{"simulate", "--hands", "-5"};
+        QTest::newRow("hands with exponent") << QStringList{"simulate", "--hands", "1e6"};
+        QTest::newRow("too many hands") << QStringList{"simulate", "--hands", "1000000000001"};
+        QTest::newRow("hands overflow")
+            << QStringList{"simulate", "--hands", "99999999999999999999999"};
+        QTest::newRow("zero threads") << QStringList{"simulate", "--hands", "5", "--threads", "0"};
+        QTest::newRow("too many threads") << QStringList{"return", "--threads", "5000"};
+        QTest::newRow("negative seed") << QStringList{"simulate", "--hands", "5", "--seed", "-1"};
+        QTest::newRow("seed overflow")
+            << QStringList{"simulate", "--hands", "5", "--seed", "18446744073709551616"};
+    }
+    void commandRejectsBadInput()
+    {
+        QFETCH(QStringList, args);
+        const Run run = RunCommand(args);
+        QCOMPARE(run.code, kExitUsage);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.startsWith("quintara-odds: "), qPrintable(run.err));
+        QCOMPARE(run.err.count('\n'), qsizetype(1));
+        QVERIFY(run.err.endsWith('\n'));
+    }
+
+    void helpGoesToStandardOutput_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("mentions");
+        QTest::newRow("top") << QStringList{"--help"} << "Commands:";
+        QTest::newRow("help word") << QStringList{"help"} << "Commands:";
+        QTest::newRow("hand") << QStringList{"hand", "--help"} << "quintara-odds hand CARDS";
+        QTest::newRow("help beats bad input") << QStringList{"hand", "Zz", "-h"} << "hand CARDS";
+        QTest::newRow("return") << QStringList{"return", "--help"} << "--threads";
+        QTest::newRow("simulate") << QStringList{"simulate", "--help"} << "--seed";
+    }
+    void helpGoesToStandardOutput()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, mentions);
+        const Run run = RunCommand(args);
+        QCOMPARE(run.code, kExitOk);
+        QVERIFY(run.err.isEmpty());
+        QVERIFY2(run.out.contains(mentions), qPrintable(run.out));
+    }
+
+    // Random argument lists never crash the parser: either a clean run or
+    // exit code 2 with one line.
+    void parserSurvivesFuzz()
+    {
+        const QStringList pool = {"hand",
+                                  "simulate",
+                                  "bogus",
+                                  "--pays",
+                                  "--pays=",
+                                  "--json",
+                                  "--hands",
+                                  "--seed",
+                                  "--threads",
+                                  "--threads=2",
+                                  "-",
+                                  "--",
+                                  "=",
+                                  "Kh",
+                                  "Qh Jh",
+                                  "10h",
+                                  "Th",
+                                  "2s",
+                                  "As,Ks",
+                                  "1,2,3,4,5,6,7,8,9",
+                                  "0",
+                                  "-1",
+                                  "abc",
+                                  "",
+                                  QString("\xff\xfe"),
+                                  "Kh Qh Jh Th 2s",
+                                  "KhQhJhTh2s",
+                                  "99999999999999999999"};
+        std::mt19937 gen(7);
+        for (int i = 0; i < 600; ++i) {
+            QStringList args;
+            const int n = std::uniform_int_distribution<int>(0, 6)(gen);
+            for (int k = 0; k < n; ++k) {
+                QString token = pool[std::uniform_int_distribution<int>(
+                    0, static_cast<int>(pool.size()) - 1)(gen)];
+                if (gen() % 5 == 0 && !token.isEmpty())
+                    token[std::uniform_int_distribution<int>(0, static_cast<int>(token.size()) - 1)(
+                        gen)] = QChar(static_cast<char16_t>(gen() % 128));
+                args << token;
+            }
+            const Run run = RunCommand(args);
+            QVERIFY2(run.code == kExitOk || run.code == kExitUsage, qPrintable(args.join('|')));
+            if (run.code == kExitUsage)
+                QCOMPARE(run.err.count('\n'), qsizetype(1));
+        }
+    }
+
+    void handJson()
+    {
+        const Run run = RunCommand({"hand", "Kh", "Qh", "Jh", "Th", "2s", "--json"});
+        QCOMPARE(run.code, kExitOk);
+        const QJsonObject doc = JsonOf(run);
+        QCOMPARE(doc["hand"].toString(), QStringLiteral("Kh Qh Jh Th 2s"));
+        const QJsonArray holds = doc["holds"].toArray();
+        QCOMPARE(holds.size(), kHoldCount);
+        QCOMPARE(holds[0].toObject()["mask"].toInt(), 15);
+        QCOMPARE(holds[0].toObject()["return"].toDouble(), 688.0 / 47.0);
+        double previous = 1e9;
+        for (const QJsonValue& value : holds) {
+            const QJsonObject hold = value.toObject();
+            QVERIFY(hold["return"].toDouble() <= previous);
+            previous = hold["return"].toDouble();
+            QCOMPARE(hold["held"].toArray().size() + hold["discarded"].toArray().size(), 5);
+            qint64 draws = 0;
+            for (const QJsonValue& row : hold["rows"].toArray())
+                draws += row.toObject()["count"].toInteger();
+            QCOMPARE(draws, hold["draws"].toInteger());
+        }
+    }
+
+    void returnJson()
+    {
+        const Run run = RunCommand({"return", "--json", "--pays=800,50,25,9,6,4,3,2,1"});
+        QCOMPARE(run.code, kExitOk);
+        const QJsonObject doc = JsonOf(run);
+        QCOMPARE(doc["return"].toDouble(), 0.9954390437);
+        QCOMPARE(doc["pays"].toString(), QStringLiteral("800,50,25,9,6,4,3,2,1"));
+        const QJsonArray rows = doc["rows"].toArray();
+        QCOMPARE(rows.size(), kClassCount);
+        double total = 0;
+        double dealt = 0;
+        for (const QJsonValue& row : rows) {
+            total += row.toObject()["probability"].toDouble();
+            dealt += row.toObject()["dealt"].toDouble();
+        }
+        QVERIFY(std::abs(total - 1) < 1e-12);
+        QVERIFY(std::abs(dealt - 1) < 1e-12);
+        QCOMPARE(rows[0].toObject()["name"].toString(), QStringLiteral("Royal Flush"));
+    }
+
+    void simulateJson()
+    {
+        const Run run = RunCommand({"simulate", "--hands", "500", "--seed", "3", "--json"});
+        QCOMPARE(run.code, kExitOk);
+        const QJsonObject doc = JsonOf(run);
+        QCOMPARE(doc["hands"].toInteger(), qint64(500));
+        QCOMPARE(doc["seed"].toInteger(), qint64(3));
+        qint64 dealt = 0;
+        qint64 made = 0;
+        qint64 paid = 0;
+        for (const QJsonValue& value : doc["rows"].toArray()) {
+            const QJsonObject row = value.toObject();
+            dealt += row["dealt"].toObject()["count"].toInteger();
+            made += row["made"].toObject()["count"].toInteger();
+            paid += row["made"].toObject()["count"].toInteger() * row["pays"].toInteger();
+        }
+        QCOMPARE(dealt, qint64(500));
+        QCOMPARE(made, qint64(500));
+        QCOMPARE(doc["return"].toObject()["paid"].toInteger(), paid);
+        QCOMPARE(doc["return"].toObject()["exact"].toDouble(), 1.0898208284);
+    }
+
+    // The bar lives on the error stream and is wiped when the run ends, so
+    // the report itself stays clean.
+    void progressBarStaysOnTheErrorStream()
+    {
+        if (!kFullRun)
+            QSKIP("a long enough run is too slow unoptimized");
+        std::ostringstream out;
+        std::ostringstream err;
+        const int code =
+            RunOddsCommand({"simulate", "--hands", "60000", "--seed", "1"}, out, err, true);
+        QCOMPARE(code, kExitOk);
+        QVERIFY(QString::fromStdString(out.str()).startsWith("Hands    60000"));
+        QVERIFY(out.str().find('\r') == std::string::npos);
+        const std::string bar = err.str();
+        QVERIFY(bar.size() >= 5);
+        QCOMPARE(bar.substr(bar.size() - 5), std::string("\r\033[2K"));
+    }
+
+    void textReportsNameTheBestHold()
+    {
+        const Run hand = RunCommand({"hand", "Kh Qh Jh Th 2h"});
+        QCOMPARE(hand.code, kExitOk);
+        QVERIFY2(hand.out.contains("Best   hold Kh Qh Jh Th --, return 14.4893617021"),
+                 qPrintable(hand.out));
+        if (!kFullRun)
+            return;
+        const Run ret = RunCommand({"return"});
+        QVERIFY2(ret.out.contains("Return   1.0898208284"), qPrintable(ret.out));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestOdds)
+#include "test_odds.moc"
