@@ -2,6 +2,7 @@
 
 #include "card_code.h"
 #include "card_view.h"
+#include "icons.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -38,29 +38,13 @@ QFont ArialFont(qreal points, bool bold, bool underline = false)
     return font;
 }
 
-// Stand-in for the hold buttons' picture: a triangle pointing up, its left
-// half light blue and its right half dark blue. Qt greys it when disabled.
-QIcon HoldIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(96, 160, 255));
-    p.drawPolygon(QPolygonF({QPointF(8, 2), QPointF(8, 14), QPointF(1, 14)}));
-    p.setBrush(QColor(0, 0, 160));
-    p.drawPolygon(QPolygonF({QPointF(8, 2), QPointF(15, 14), QPointF(8, 14)}));
-    p.end();
-    return QIcon(pixmap);
-}
-
 } // namespace
 
 frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_ports(ports)
 {
     setObjectName(QStringLiteral("frmQuintara"));
     setWindowTitle(QStringLiteral("Quintara"));
+    setWindowIcon(icons::AppIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -95,7 +79,11 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
         auto* hold = new QPushButton(picField);
         hold->setObjectName(QStringLiteral("cmdHold_%1").arg(i));
         hold->setGeometry(TwipRect(240 + 1200 * i, 1680, 1095, 375));
-        hold->setIcon(HoldIcon());
+        hold->setIcon(icons::HoldIcon());
+        // The picture shows its halves' shading swapped while the button is down.
+        connect(hold, &QPushButton::pressed, hold,
+                [hold] { hold->setIcon(QIcon(icons::kHoldPressed)); });
+        connect(hold, &QPushButton::released, hold, [hold] { hold->setIcon(icons::HoldIcon()); });
         hold->setAccessibleName(QStringLiteral("Turn card %1").arg(i + 1));
         hold->setAccessibleDescription(
             QStringLiteral("Turns card %1 face down to exchange it at the draw, or face up "
