@@ -7,6 +7,7 @@
 #include "unix_signals.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char* argv[])
 {
@@ -20,7 +21,6 @@ int main(int argc, char* argv[])
     cards::SystemRandom random;
     QSettingsStore store;
     frmQuintara window({host, sound, random});
-    host.setOwner(&window);
 
     Shutdown shutdown(window, store, [&store] { store.sync(); });
     shutdown.watchSession(app);
@@ -28,10 +28,19 @@ int main(int argc, char* argv[])
     QObject::connect(&signalWatcher, &UnixSignalWatcher::quitRequested, &shutdown,
                      &Shutdown::requestUnload);
 
+    // The welcome box comes before the window is shown, so it has no owner
+    // yet and centres on the screen rather than on a window nobody sees.
     Form_Load(window, store);
     shutdown.startupFinished();
     if (shutdown.unloaded())
         return 0;
+    host.setOwner(&window);
+    window.adjustSize();
+    if (const QScreen* screen = window.screen()) {
+        QRect place(QPoint(), window.size());
+        place.moveCenter(screen->availableGeometry().center());
+        window.move(place.topLeft());
+    }
     window.show();
     return app.exec();
 }

@@ -178,7 +178,7 @@ void TestSound::parseWave_data()
     QTest::newRow("no data chunk") << Riff(pcm16) << 0 << 0 << 0;
     QTest::newRow("not riff") << QByteArray("RIFX....WAVEfmt ") << 0 << 0 << 0;
     QTest::newRow("empty") << QByteArray() << 0 << 0 << 0;
-    QTest::newRow("truncated header") << QByteArray("RIFF\x10\0\0\0WAVEfm", 18) << 0 << 0 << 0;
+    QTest::newRow("truncated header") << QByteArray("RIFF\x10\0\0\0WAVEfm", 14) << 0 << 0 << 0;
 }
 
 void TestSound::parseWave()
