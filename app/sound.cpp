@@ -99,8 +99,7 @@ QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {}
 QtSoundPlayer::~QtSoundPlayer()
 {
     // Not stop(): a virtual call from a destructor would miss a subclass.
-    if (m_sink)
-        m_sink->stop();
+    QtSoundPlayer::stopOutput();
 }
 
 void QtSoundPlayer::play(const QString& name)

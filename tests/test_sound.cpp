@@ -97,6 +97,7 @@ class TestSound : public QObject
     void parseWave();
     void playerChoosesWhatToPlay_data();
     void playerChoosesWhatToPlay();
+    void realOutputPlaysAndStops_data();
     void realOutputPlaysAndStops();
 };
 
@@ -234,21 +235,42 @@ void TestSound::playerChoosesWhatToPlay()
     QCOMPARE(player.events, QStringList{"stop"});
 }
 
+void TestSound::realOutputPlaysAndStops_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("milliseconds");
+    QTest::newRow("16 bit, 16000 Hz") << "DATA_1" << 490;
+    QTest::newRow("8 bit, 22050 Hz") << "DATA_10" << 1260;
+    QTest::newRow("8 bit, 11025 Hz") << "DATA_7" << 1920;
+}
+
 void TestSound::realOutputPlaysAndStops()
 {
+    QFETCH(QString, name);
+    QFETCH(int, milliseconds);
     QtSoundPlayer player;
     if (!WaveDevicePresent()) {
-        player.play(QStringLiteral("DATA_1"));
+        player.play(name);
         QCOMPARE(player.playing(), QString());
         QSKIP("no audio output on this machine");
     }
-    player.play(QStringLiteral("DATA_1"));
-    QCOMPARE(player.playing(), QStringLiteral("DATA_1"));
-    // 0.49 s of sound ends on its own and releases the output.
-    QTRY_COMPARE_WITH_TIMEOUT(player.playing(), QString(), 3000);
+    player.play(name);
+    QCOMPARE(player.playing(), name);
+    // Still going a moment later (the output took the format), and over once
+    // the recording has run out.
+    QTest::qWait(milliseconds / 3);
+    QCOMPARE(player.playing(), name);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playing(), QString(), milliseconds + 3000);
     player.play(QStringLiteral("DATA_500"));
+    QTest::qWait(100);
     player.stop();
     QCOMPARE(player.playing(), QString());
+
+    // The program may end in the middle of a sound.
+    auto ending = std::make_unique<QtSoundPlayer>();
+    ending->play(name);
+    QTest::qWait(50);
+    ending.reset();
 }
 
 QTEST_MAIN(TestSound)
