@@ -98,7 +98,8 @@ QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {}
 
 QtSoundPlayer::~QtSoundPlayer()
 {
-    // Not stop(): a virtual call from a destructor would miss a subclass.
+    // Released here, not left to the member destructors: Qt 6.4's PulseAudio
+    // sink crashed when deleted that late in the middle of a sound.
     QtSoundPlayer::stopOutput();
 }
 
