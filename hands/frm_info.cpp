@@ -8,8 +8,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QStringList>
-#include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -78,16 +76,9 @@ void frmInfo::cmdOK_Click()
 
 void frmInfo::FillPayTable()
 {
-    std::vector<const hands::PayRow*> rows;
-    for (const hands::PayRow& row : hands::kPayTable) {
-        if (row.multiplier > 0)
-            rows.push_back(&row);
-    }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const auto* a, const auto* b) { return a->multiplier < b->multiplier; });
     QStringList names;
     QStringList prices;
-    for (const hands::PayRow* row : rows) {
+    for (const hands::PayRow* row : hands::PayingRowsAscending()) {
         names << FromView(row->name);
         prices << QString::number(row->multiplier);
     }
