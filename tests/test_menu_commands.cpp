@@ -39,6 +39,7 @@ struct InfoSeen
     bool hasIcon = false;
     bool modal = false;
     QWidget* owner = nullptr;
+    QPoint centre;
 };
 
 } // namespace
@@ -138,6 +139,9 @@ void TestMenuCommands::payTableWindow()
     QFETCH(QString, closeBy);
 
     Table table;
+    table.window.move(200, 150);
+    table.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table.window));
     table.window.state().Bet = bet;
     const GameState before = table.window.state();
     const QString combs = QStringLiteral(
@@ -160,7 +164,8 @@ void TestMenuCommands::payTableWindow()
                     info->Image1->pixmap().size(),
                     !info->windowIcon().isNull(),
                     info->isModal(),
-                    info->parentWidget()};
+                    info->parentWidget(),
+                    info->geometry().center()};
             // While it is open the table's windows are blocked.
             QVERIFY(QApplication::activeModalWidget() == info);
             if (closeBy == QLatin1String("ok"))
@@ -183,6 +188,9 @@ void TestMenuCommands::payTableWindow()
         QVERIFY(seen.hasIcon);
         QVERIFY(seen.modal);
         QCOMPARE(seen.owner, &table.window);
+        const QPoint offCentre = seen.centre - table.window.geometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
         // Destroyed, not hidden: nothing of it is left for the next opening.
         QCOMPARE(table.window.findChildren<frmInfo*>().size(), 0);
     }
