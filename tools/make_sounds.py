@@ -18,6 +18,7 @@ import wave
 from pathlib import Path
 
 PEAK = 0.70          # about -3 dBFS: loud enough, never clipping
+LOUDNESS = 0.22      # RMS ceiling, so a dense short sound is not the loudest of all
 FADE_IN = 0.008      # seconds; keeps the first sample at silence
 FADE_OUT = 0.060
 
@@ -110,9 +111,11 @@ class Track:
             self.tone(start, length, freq(note), amp=amp / math.sqrt(len(notes)), **kw)
 
     def finish(self):
-        """Normalizes to PEAK and fades both ends, so nothing clips or clicks."""
+        """Normalizes to PEAK (or to LOUDNESS, whichever is quieter) and fades
+        both ends, so nothing clips or clicks."""
         top = max(abs(s) for s in self.buf) or 1.0
-        gain = PEAK / top
+        rms = math.sqrt(sum(s * s for s in self.buf) / len(self.buf)) or 1.0
+        gain = min(PEAK / top, LOUDNESS / rms)
         fi, fo = int(FADE_IN * self.rate), int(FADE_OUT * self.rate)
         out = []
         for i, s in enumerate(self.buf):
