@@ -3,9 +3,11 @@
 #include <QDialog>
 
 class QLabel;
+class QPixmap;
 class QPushButton;
 
-// The pay table window, created at each opening and destroyed at its closing.
+// The pay table window. The opener creates it for each showing and it is
+// destroyed when closed, so its lists are always filled afresh.
 class frmInfo : public QDialog
 {
     Q_OBJECT
@@ -13,7 +15,16 @@ class frmInfo : public QDialog
   public:
     explicit frmInfo(QWidget* owner);
 
+    // The window's information sign: a white speech bubble with a blue "i".
+    static QPixmap InformationPicture(int size);
+
+    QLabel* Image1 = nullptr;
     QLabel* lblCombs = nullptr;
     QLabel* lblPrice = nullptr;
     QPushButton* cmdOK = nullptr;
+
+    void cmdOK_Click();
+
+  private:
+    void FillPayTable();
 };

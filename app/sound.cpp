@@ -1,0 +1,170 @@
+#include "sound.h"
+
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QBuffer>
+#include <QFile>
+#include <QMediaDevices>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtEndian>
+
+namespace {
+
+quint32 ReadU32(const char* p)
+{
+    return qFromLittleEndian<quint32>(p);
+}
+quint16 ReadU16(const char* p)
+{
+    return qFromLittleEndian<quint16>(p);
+}
+
+} // namespace
+
+bool WaveImage::isPlayablePcm() const
+{
+    return formatTag == 1 && channels >= 1 && sampleRate > 0 &&
+           (bitsPerSample == 8 || bitsPerSample == 16) && !samples.isEmpty();
+}
+
+double WaveImage::seconds() const
+{
+    const int frameBytes = channels * bitsPerSample / 8;
+    if (frameBytes <= 0 || sampleRate <= 0)
+        return 0.0;
+    return static_cast<double>(samples.size() / frameBytes) / sampleRate;
+}
+
+WaveImage ParseWave(const QByteArray& bytes)
+{
+    WaveImage wave;
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return wave;
+    WaveImage found;
+    bool haveFormat = false;
+    bool haveData = false;
+    qsizetype pos = 12;
+    while (pos + 8 <= bytes.size()) {
+        const char* chunk = bytes.constData() + pos;
+        const qsizetype size = ReadU32(chunk + 4);
+        const qsizetype body = pos + 8;
+        // A chunk claiming more than the file holds is cut to what is there.
+        const qsizetype available = std::min<qsizetype>(size, bytes.size() - body);
+        const QByteArray id(chunk, 4);
+        if (id == "fmt " && available >= 16) {
+            const char* f = bytes.constData() + body;
+            found.formatTag = ReadU16(f);
+            found.channels = ReadU16(f + 2);
+            found.sampleRate = static_cast<int>(ReadU32(f + 4));
+            found.bitsPerSample = ReadU16(f + 14);
+            haveFormat = true;
+        } else if (id == "data") {
+            found.samples = bytes.mid(body, available);
+            haveData = true;
+        }
+        pos = body + available + (available & 1); // chunks are word-aligned
+    }
+    return haveFormat && haveData ? found : wave;
+}
+
+QByteArray LoadResourceSound(const QString& name)
+{
+    static const QRegularExpression kResourceName(QStringLiteral("^[A-Za-z0-9_]+$"));
+    if (!kResourceName.match(name).hasMatch())
+        return {};
+    QFile file(QStringLiteral(":/sounds/%1.wav").arg(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool WaveDevicePresent()
+{
+    return !QMediaDevices::audioOutputs().isEmpty();
+}
+
+void PlayResourceSound(SoundPlayer& player, const QString& Name)
+{
+    player.play(Name);
+}
+
+void StopSound(SoundPlayer& player)
+{
+    player.stop();
+}
+
+QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {}
+
+QtSoundPlayer::~QtSoundPlayer()
+{
+    // Released here, not left to the member destructors: Qt 6.4's PulseAudio
+    // sink crashed when deleted that late in the middle of a sound.
+    QtSoundPlayer::stopOutput();
+}
+
+void QtSoundPlayer::play(const QString& name)
+{
+    const QByteArray image = LoadResourceSound(name);
+    // Without an output nothing plays and nothing else changes; checking first
+    // also keeps a sink from pretending to play into nowhere.
+    if (!devicePresent())
+        return;
+    stop();
+    const WaveImage wave = ParseWave(image);
+    if (!wave.isPlayablePcm())
+        return; // an unknown name silences the table
+    if (startOutput(wave))
+        m_playing = name;
+}
+
+void QtSoundPlayer::stop()
+{
+    ++m_generation;
+    m_playing.clear();
+    stopOutput();
+}
+
+bool QtSoundPlayer::devicePresent() const
+{
+    return WaveDevicePresent();
+}
+
+bool QtSoundPlayer::startOutput(const WaveImage& wave)
+{
+    QAudioFormat format;
+    format.setSampleRate(wave.sampleRate);
+    format.setChannelCount(wave.channels);
+    format.setSampleFormat(wave.bitsPerSample == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(wave.samples);
+    buffer->open(QIODevice::ReadOnly);
+    auto sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
+    const quint64 generation = m_generation;
+    connect(sink.get(), &QAudioSink::stateChanged, this, [this, generation](QAudio::State state) {
+        // Released later: a sink must not be deleted inside its own signal.
+        if (state == QAudio::IdleState || state == QAudio::StoppedState)
+            QTimer::singleShot(0, this, [this, generation] { finished(generation); });
+    });
+    sink->start(buffer.get());
+    if (sink->error() != QAudio::NoError)
+        return false;
+    m_buffer = std::move(buffer);
+    m_sink = std::move(sink);
+    return true;
+}
+
+void QtSoundPlayer::stopOutput()
+{
+    if (m_sink)
+        m_sink->stop();
+    m_sink.reset();
+    m_buffer.reset();
+}
+
+void QtSoundPlayer::finished(quint64 generation)
+{
+    if (generation == m_generation && m_sink)
+        stop();
+}

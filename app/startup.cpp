@@ -1,0 +1,188 @@
+#include "startup.h"
+
+#include "deck.h"
+#include "main_window.h"
+#include "pay_table.h"
+#include "sound.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QSessionManager>
+#include <QWidget>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString kKeyScore = QStringLiteral("Score");
+const QString kKeyCardDeck = QStringLiteral("CardDeck");
+
+QString WelcomeText()
+{
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("Welcome to Quintara !") + crlf +
+           QStringLiteral("You start your game with $100.") + crlf + QStringLiteral("Good Luck !") +
+           crlf + crlf +
+           QStringLiteral(
+               "P.S.: Who reaches $1 000 000 gets a chewing gum ! (Just show it to me).");
+}
+
+// A step that fails is abandoned and start-up goes on with the next one.
+template <typename Step> void SkipOnError(Step&& step)
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+QString FromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void CloseModalWindows()
+{
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (!modal->close())
+            break;
+    }
+}
+
+} // namespace
+
+std::optional<qint64> ConvertWhole(const QString& text, qint64 min, qint64 max)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    qint64 whole = QLocale::c().toLongLong(trimmed, &ok);
+    if (!ok)
+        whole = QLocale().toLongLong(trimmed, &ok);
+    if (!ok) {
+        double value = QLocale().toDouble(trimmed, &ok);
+        if (!ok)
+            value = QLocale::c().toDouble(trimmed, &ok);
+        if (!ok || !std::isfinite(value))
+            return std::nullopt;
+        value = std::nearbyint(value); // the default rounding mode: halves to even
+        if (value < static_cast<double>(min) || value > static_cast<double>(max))
+            return std::nullopt;
+        whole = static_cast<qint64>(value);
+    }
+    if (whole < min || whole > max)
+        return std::nullopt;
+    return whole;
+}
+
+void InitGame(frmQuintara& window, SettingsStore& store)
+{
+    GameState& state = window.state();
+    SkipOnError([&] { state.Ready = true; });
+    SkipOnError([&] {
+        const auto score =
+            ConvertWhole(store.read(kKeyScore, QStringLiteral("0")),
+                         std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+        if (score)
+            state.Account = static_cast<qint32>(*score);
+    });
+    if (state.Account <= 0) {
+        SkipOnError([&] { state.Account = 100; });
+        SkipOnError([&] { PlayResourceSound(window.sound(), FromView(hands::kWelcomeSound)); });
+        SkipOnError([&] {
+            window.host().messageBox(WelcomeText(), BoxStyle::Exclamation,
+                                     QStringLiteral("Welcome !"));
+        });
+    }
+    SkipOnError([&] {
+        const auto back =
+            ConvertWhole(store.read(kKeyCardDeck, QString::number(cards::kDefaultBack)),
+                         std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
+        if (back)
+            state.CardBack = static_cast<int>(*back);
+    });
+    SkipOnError([&] {
+        if (!cards::IsBackCode(state.CardBack))
+            state.CardBack = cards::kDefaultBack;
+    });
+    SkipOnError([&] { window.lblAccount->setText(frmQuintara::AmountText(state.Account)); });
+    SkipOnError([&] { window.mnuCD.at(state.CardBack)->setChecked(true); });
+    SkipOnError([&] {
+        for (QPushButton* hold : window.cmdHold)
+            hold->setEnabled(false);
+    });
+    SkipOnError([&] {
+        cards::NewDeck(state.Deck, window.random());
+        cards::ShuffleDeck(state.Deck, window.random());
+    });
+    SkipOnError([&] { state.ShowMessages = true; });
+}
+
+void Form_Load(frmQuintara& window, SettingsStore& store)
+{
+    InitGame(window, store);
+}
+
+void Form_QueryUnload(const GameState& state, SettingsStore& store)
+{
+    store.write(kKeyCardDeck, QString::number(state.CardBack));
+    store.write(kKeyScore, QString::number(state.Account));
+}
+
+Shutdown::Shutdown(frmQuintara& window, SettingsStore& store, std::function<void()> afterSave,
+                   std::function<void()> endEventLoops)
+    : m_window(window), m_store(store), m_afterSave(std::move(afterSave)),
+      m_endEventLoops(std::move(endEventLoops))
+{
+    if (!m_endEventLoops)
+        m_endEventLoops = [] { QCoreApplication::exit(0); };
+    connect(&window, &frmQuintara::queryUnload, this, &Shutdown::save);
+}
+
+void Shutdown::watchSession(QGuiApplication& app)
+{
+    connect(&app, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { requestUnload(); });
+    // Whatever ends the event loop, the window still unloads, and so saves.
+    connect(&app, &QCoreApplication::aboutToQuit, this, [this] {
+        if (!m_unloaded)
+            m_window.close();
+    });
+}
+
+void Shutdown::startupFinished()
+{
+    m_started = true;
+    if (m_pendingUnload)
+        requestUnload();
+}
+
+void Shutdown::requestUnload()
+{
+    if (!m_started) {
+        m_pendingUnload = true;
+        CloseModalWindows();
+        return;
+    }
+    if (!m_unloaded)
+        m_window.close();
+    m_endEventLoops();
+}
+
+void Shutdown::save()
+{
+    // The window reports its unload once; should that ever change, the store
+    // is still written only once.
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    ++m_saves;
+    Form_QueryUnload(m_window.state(), m_store);
+    if (m_afterSave)
+        m_afterSave();
+}

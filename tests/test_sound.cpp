@@ -1,0 +1,277 @@
+#include "pay_table.h"
+#include "sound.h"
+
+#include <QtTest>
+
+namespace {
+
+QString FromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+struct Format
+{
+    int rate;
+    int bits;
+    double seconds;
+};
+
+// The recordings the game carries, as the resource table lists them.
+const QMap<QString, Format>& ExpectedFormats()
+{
+    static const QMap<QString, Format> formats = {
+        {"DATA_0", {22050, 16, 0.86}},   {"DATA_1", {16000, 16, 0.49}},
+        {"DATA_2", {22050, 16, 1.08}},   {"DATA_3", {16000, 16, 1.42}},
+        {"DATA_5", {16000, 16, 1.41}},   {"DATA_7", {11025, 8, 1.92}},
+        {"DATA_10", {22050, 8, 1.26}},   {"DATA_50", {22050, 16, 4.40}},
+        {"DATA_100", {22050, 16, 4.49}}, {"DATA_500", {22050, 16, 7.52}},
+        {"DATA_DEF", {11025, 8, 5.66}},
+    };
+    return formats;
+}
+
+// Chooses what to play exactly like the real player, but records instead of
+// opening an audio output, so it runs on machines without sound.
+class ScriptedOutputPlayer final : public QtSoundPlayer
+{
+  public:
+    bool device = true;
+    QStringList events;
+
+    bool devicePresent() const override { return device; }
+
+  protected:
+    bool startOutput(const WaveImage& wave) override
+    {
+        events << QStringLiteral("start %1 Hz").arg(wave.sampleRate);
+        return true;
+    }
+    void stopOutput() override { events << QStringLiteral("stop"); }
+};
+
+QByteArray Riff(const QByteArray& chunks)
+{
+    QByteArray bytes("RIFF");
+    const quint32 size = static_cast<quint32>(4 + chunks.size());
+    bytes.append(reinterpret_cast<const char*>(&size), 4);
+    return bytes + "WAVE" + chunks;
+}
+
+QByteArray Chunk(const char* id, const QByteArray& body)
+{
+    QByteArray bytes(id, 4);
+    const quint32 size = static_cast<quint32>(body.size());
+    bytes.append(reinterpret_cast<const char*>(&size), 4);
+    bytes += body;
+    if (body.size() % 2)
+        bytes += '\0';
+    return bytes;
+}
+
+QByteArray FormatBody(quint16 tag, quint16 channels, quint32 rate, quint16 bits)
+{
+    QByteArray body;
+    const quint16 align = static_cast<quint16>(channels * bits / 8);
+    const quint32 byteRate = rate * align;
+    body.append(reinterpret_cast<const char*>(&tag), 2);
+    body.append(reinterpret_cast<const char*>(&channels), 2);
+    body.append(reinterpret_cast<const char*>(&rate), 4);
+    body.append(reinterpret_cast<const char*>(&byteRate), 4);
+    body.append(reinterpret_cast<const char*>(&align), 2);
+    body.append(reinterpret_cast<const char*>(&bits), 2);
+    return body;
+}
+
+} // namespace
+
+class TestSound : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void everyGameSoundIsCarried_data();
+    void everyGameSoundIsCarried();
+    void onlyTheListedSoundsAreCarried();
+    void parseWave_data();
+    void parseWave();
+    void playerChoosesWhatToPlay_data();
+    void playerChoosesWhatToPlay();
+    void realOutputPlaysAndStops_data();
+    void realOutputPlaysAndStops();
+};
+
+void TestSound::everyGameSoundIsCarried_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const hands::PayRow& row : hands::kPayTable) {
+        const QString name = QStringLiteral("DATA_%1").arg(row.multiplier);
+        QCOMPARE(FromView(row.sound), name);
+        QTest::newRow(qPrintable(name)) << name;
+    }
+    QTest::newRow("welcome") << FromView(hands::kWelcomeSound);
+    QTest::newRow("farewell") << FromView(hands::kFarewellSound);
+}
+
+void TestSound::everyGameSoundIsCarried()
+{
+    QFETCH(QString, name);
+    QVERIFY2(ExpectedFormats().contains(name), qPrintable(name));
+    const Format expected = ExpectedFormats().value(name);
+
+    const QByteArray bytes = LoadResourceSound(name);
+    QVERIFY2(!bytes.isEmpty(), qPrintable(name));
+    QCOMPARE(bytes.left(4), QByteArray("RIFF"));
+    QCOMPARE(bytes.mid(8, 4), QByteArray("WAVE"));
+    const WaveImage wave = ParseWave(bytes);
+    QCOMPARE(wave.formatTag, 1);
+    QCOMPARE(wave.channels, 1);
+    QCOMPARE(wave.sampleRate, expected.rate);
+    QCOMPARE(wave.bitsPerSample, expected.bits);
+    QVERIFY2(qAbs(wave.seconds() - expected.seconds) <= 0.05,
+             qPrintable(QString::number(wave.seconds())));
+
+    // Silent at both ends (faded, so no click) and never at full scale.
+    const int silence = expected.bits == 8 ? 128 : 0;
+    auto sample = [&](qsizetype frame) {
+        if (expected.bits == 8)
+            return static_cast<int>(static_cast<quint8>(wave.samples.at(frame)));
+        return static_cast<int>(qFromLittleEndian<qint16>(wave.samples.constData() + 2 * frame));
+    };
+    const qsizetype frames = wave.samples.size() / (expected.bits / 8);
+    QVERIFY(qAbs(sample(0) - silence) <= 1);
+    QVERIFY(qAbs(sample(frames - 1) - silence) <= 1);
+    const int fullScale = expected.bits == 8 ? 127 : 32767;
+    int peak = 0;
+    for (qsizetype i = 0; i < frames; ++i)
+        peak = std::max(peak, qAbs(sample(i) - silence));
+    QVERIFY2(peak < fullScale * 0.9, qPrintable(QString::number(peak)));
+    QVERIFY2(peak > fullScale * 0.25, qPrintable(QString::number(peak)));
+}
+
+void TestSound::onlyTheListedSoundsAreCarried()
+{
+    QStringList carried = QDir(QStringLiteral(":/sounds")).entryList();
+    QStringList listed;
+    for (const QString& name : ExpectedFormats().keys())
+        listed << name + QStringLiteral(".wav");
+    carried.sort();
+    listed.sort();
+    QCOMPARE(carried, listed);
+}
+
+void TestSound::parseWave_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("formatTag");
+    QTest::addColumn<int>("sampleRate");
+    QTest::addColumn<int>("dataBytes");
+
+    const QByteArray pcm16 = Chunk("fmt ", FormatBody(1, 1, 8000, 16));
+    QTest::newRow("plain") << Riff(pcm16 + Chunk("data", QByteArray(10, '\1'))) << 1 << 8000 << 10;
+    QTest::newRow("other chunk first, odd length padded")
+        << Riff(Chunk("LIST", "abc") + pcm16 + Chunk("data", QByteArray(4, '\1'))) << 1 << 8000
+        << 4;
+    QTest::newRow("data longer than the file is cut")
+        << Riff(pcm16 + QByteArray("data") + QByteArray("\xff\x00\x00\x00", 4) +
+                QByteArray(6, '\1'))
+        << 1 << 8000 << 6;
+    QTest::newRow("no data chunk") << Riff(pcm16) << 0 << 0 << 0;
+    QTest::newRow("not riff") << QByteArray("RIFX....WAVEfmt ") << 0 << 0 << 0;
+    QTest::newRow("empty") << QByteArray() << 0 << 0 << 0;
+    QTest::newRow("truncated header") << QByteArray("RIFF\x10\0\0\0WAVEfm", 14) << 0 << 0 << 0;
+}
+
+void TestSound::parseWave()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, formatTag);
+    QFETCH(int, sampleRate);
+    QFETCH(int, dataBytes);
+    const WaveImage wave = ParseWave(bytes);
+    QCOMPARE(wave.formatTag, formatTag);
+    QCOMPARE(wave.sampleRate, sampleRate);
+    QCOMPARE(wave.samples.size(), dataBytes);
+}
+
+void TestSound::playerChoosesWhatToPlay_data()
+{
+    QTest::addColumn<bool>("device");
+    QTest::addColumn<QStringList>("requests");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("playing");
+
+    QTest::newRow("one sound") << true << QStringList{"DATA_7"}
+                               << QStringList{"stop", "start 11025 Hz"} << "DATA_7";
+    QTest::newRow("the next stops the first")
+        << true << QStringList{"DATA_500", "DATA_1"}
+        << QStringList{"stop", "start 22050 Hz", "stop", "start 16000 Hz"} << "DATA_1";
+    QTest::newRow("unknown name silences") << true << QStringList{"DATA_500", "DATA_4"}
+                                           << QStringList{"stop", "start 22050 Hz", "stop"} << "";
+    QTest::newRow("path-like name is unknown")
+        << true << QStringList{"DATA_3", "../sounds/DATA_3"}
+        << QStringList{"stop", "start 16000 Hz", "stop"} << "";
+    QTest::newRow("no device: nothing at all")
+        << false << QStringList{"DATA_0", "DATA_4", "DATA_DEF"} << QStringList{} << "";
+}
+
+void TestSound::playerChoosesWhatToPlay()
+{
+    QFETCH(bool, device);
+    QFETCH(QStringList, requests);
+    QFETCH(QStringList, events);
+    QFETCH(QString, playing);
+
+    ScriptedOutputPlayer player;
+    player.device = device;
+    for (const QString& name : requests)
+        PlayResourceSound(player, name);
+    QCOMPARE(player.events, events);
+    QCOMPARE(player.playing(), playing);
+
+    player.events.clear();
+    StopSound(player);
+    QCOMPARE(player.playing(), QString());
+    QCOMPARE(player.events, QStringList{"stop"});
+}
+
+void TestSound::realOutputPlaysAndStops_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("milliseconds");
+    QTest::newRow("16 bit, 16000 Hz") << "DATA_1" << 490;
+    QTest::newRow("8 bit, 22050 Hz") << "DATA_10" << 1260;
+    QTest::newRow("8 bit, 11025 Hz") << "DATA_7" << 1920;
+}
+
+void TestSound::realOutputPlaysAndStops()
+{
+    QFETCH(QString, name);
+    QFETCH(int, milliseconds);
+    QtSoundPlayer player;
+    if (!WaveDevicePresent()) {
+        player.play(name);
+        QCOMPARE(player.playing(), QString());
+        QSKIP("no audio output on this machine");
+    }
+    player.play(name);
+    QCOMPARE(player.playing(), name);
+    // Still going a moment later (the output took the format), and over once
+    // the recording has run out.
+    QTest::qWait(milliseconds / 3);
+    QCOMPARE(player.playing(), name);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playing(), QString(), milliseconds + 3000);
+    player.play(QStringLiteral("DATA_500"));
+    QTest::qWait(100);
+    player.stop();
+    QCOMPARE(player.playing(), QString());
+
+    // The program may end in the middle of a sound.
+    auto ending = std::make_unique<QtSoundPlayer>();
+    ending->play(name);
+    QTest::qWait(50);
+    ending.reset();
+}
+
+QTEST_MAIN(TestSound)
+#include "test_sound.moc"

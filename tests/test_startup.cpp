@@ -1,0 +1,426 @@
+#include "card_code.h"
+#include "main_window.h"
+#include "random.h"
+#include "services_fakes.h"
+#include "settings_store.h"
+#include "startup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+#include <csignal>
+
+namespace {
+
+const QString kWelcome =
+    QStringLiteral("Welcome to Quintara !\r\nYou start your game with $100.\r\nGood Luck !\r\n\r\n"
+                   "P.S.: Who reaches $1 000 000 gets a chewing gum ! (Just show it to me).");
+
+// Null text means "line absent".
+void WriteRaw(const QString& path, const QString& score, const QString& cardDeck)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Settings]\n");
+    if (!score.isNull())
+        file.write(QStringLiteral("Score=%1\n").arg(score).toUtf8());
+    if (!cardDeck.isNull())
+        file.write(QStringLiteral("CardDeck=%1\n").arg(cardDeck).toUtf8());
+}
+
+QStringList SettingsLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    lines.removeAll(QString());
+    return lines;
+}
+
+// One table window with recording ports, as main() wires it.
+struct Table
+{
+    RecordingHost host;
+    RecordingPlayer player;
+    cards::SeededRandom random{7};
+    frmQuintara window{{host, player, random}};
+};
+
+QList<int> CheckedBacks(const frmQuintara& window)
+{
+    QList<int> checked;
+    for (const auto& [code, item] : window.mnuCD) {
+        if (item->isChecked())
+            checked << code;
+    }
+    return checked;
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+  public:
+    QString configHome;
+
+  private slots:
+    void convertWhole_data();
+    void convertWhole();
+    void initGame_data();
+    void initGame();
+    void twoStartsKeepBothValues();
+    void unloadSavesOnce_data();
+    void unloadSavesOnce();
+    void defaultStoreIsTessaroConf();
+    void brokenStoreNeverStopsTheGame_data();
+    void brokenStoreNeverStopsTheGame();
+    void signalClosesLikeQuit_data();
+    void signalClosesLikeQuit();
+};
+
+void TestStartup::convertWhole_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("min");
+    QTest::addColumn<qint64>("max");
+    QTest::addColumn<bool>("converts");
+    QTest::addColumn<qint64>("value");
+
+    const qint64 i32min = std::numeric_limits<qint32>::min();
+    const qint64 i32max = std::numeric_limits<qint32>::max();
+    QTest::newRow("digits") << "250" << i32min << i32max << true << qint64(250);
+    QTest::newRow("blanks around") << " 250 " << i32min << i32max << true << qint64(250);
+    QTest::newRow("negative") << "-40" << i32min << i32max << true << qint64(-40);
+    QTest::newRow("32-bit top") << "2147483647" << i32min << i32max << true << i32max;
+    QTest::newRow("above 32 bits") << "2147483648" << i32min << i32max << false << qint64(0);
+    QTest::newRow("far above") << "99999999999" << i32min << i32max << false << qint64(0);
+    QTest::newRow("half rounds to even, down") << "2.5" << i32min << i32max << true << qint64(2);
+    QTest::newRow("half rounds to even, up") << "3.5" << i32min << i32max << true << qint64(4);
+    QTest::newRow("letters") << "abc" << i32min << i32max << false << qint64(0);
+    QTest::newRow("trailing letters") << "12abc" << i32min << i32max << false << qint64(0);
+    QTest::newRow("empty") << "" << i32min << i32max << false << qint64(0);
+    QTest::newRow("infinity") << "inf" << i32min << i32max << false << qint64(0);
+    QTest::newRow("16-bit over") << "70000" << qint64(-32768) << qint64(32767) << false
+                                 << qint64(0);
+}
+
+void TestStartup::convertWhole()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, min);
+    QFETCH(qint64, max);
+    QFETCH(bool, converts);
+    QFETCH(qint64, value);
+    const auto result = ConvertWhole(text, min, max);
+    QCOMPARE(result.has_value(), converts);
+    if (converts)
+        QCOMPARE(*result, value);
+}
+
+void TestStartup::initGame_data()
+{
+    QTest::addColumn<QString>("score");    // null: not stored
+    QTest::addColumn<QString>("cardDeck"); // null: not stored
+    QTest::addColumn<int>("account");
+    QTest::addColumn<int>("back");
+    QTest::addColumn<bool>("welcome");
+
+    const QString none;
+    QTest::newRow("no settings") << none << none << 100 << 63 << true;
+    QTest::newRow("score 250") << "250" << none << 250 << 63 << false;
+    QTest::newRow("score 0") << "0" << none << 100 << 63 << true;
+    QTest::newRow("score -40") << "-40" << none << 100 << 63 << true;
+    QTest::newRow("score abc") << "abc" << none << 100 << 63 << true;
+    QTest::newRow("score too big") << "99999999999" << none << 100 << 63 << true;
+    QTest::newRow("score empty") << "" << none << 100 << 63 << true;
+    QTest::newRow("card deck 54") << "250"
+                                  << "54" << 250 << 54 << false;
+    QTest::newRow("card deck 68") << "250"
+                                  << "68" << 250 << 68 << false;
+    QTest::newRow("card deck 53") << "250"
+                                  << "53" << 250 << 63 << false;
+    QTest::newRow("card deck 69") << "250"
+                                  << "69" << 250 << 63 << false;
+    QTest::newRow("card deck 0") << "250"
+                                 << "0" << 250 << 63 << false;
+    QTest::newRow("card deck x") << "250"
+                                 << "x" << 250 << 63 << false;
+    QTest::newRow("card deck beyond 16 bits") << "250"
+                                              << "65593" << 250 << 63 << false;
+    QTest::newRow("new player keeps card deck") << none << "57" << 100 << 57 << true;
+}
+
+void TestStartup::initGame()
+{
+    QFETCH(QString, score);
+    QFETCH(QString, cardDeck);
+    QFETCH(int, account);
+    QFETCH(int, back);
+    QFETCH(bool, welcome);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tessaro.conf"));
+    WriteRaw(path, score, cardDeck);
+    QSettingsStore store(path);
+    Table table;
+    Form_Load(table.window, store);
+
+    const GameState& state = table.window.state();
+    QCOMPARE(state.Account, account);
+    QCOMPARE(table.window.lblAccount->text(), QStringLiteral("$ %1").arg(account));
+    QCOMPARE(state.CardBack, back);
+    QCOMPARE(CheckedBacks(table.window), QList<int>{back});
+    if (welcome) {
+        QCOMPARE(table.player.events, QStringList{"play DATA_7"});
+        QCOMPARE(table.host.boxes.size(), 1);
+        QCOMPARE(table.host.boxes[0].prompt, kWelcome);
+        QCOMPARE(table.host.boxes[0].style, BoxStyle::Exclamation);
+        QCOMPARE(table.host.boxes[0].title, QStringLiteral("Welcome !"));
+    } else {
+        QCOMPARE(table.player.events, QStringList{});
+        QCOMPARE(table.host.boxes.size(), 0);
+    }
+
+    // The rest of the table is ready to bet.
+    QVERIFY(state.Ready);
+    QVERIFY(state.ShowMessages);
+    QVERIFY(table.window.mnuMessages->isChecked());
+    QVERIFY(!state.HandDealt);
+    QCOMPARE(state.Bet, 0);
+    QCOMPARE(table.window.lblBet->text(), QStringLiteral("$ 0"));
+    for (QPushButton* hold : table.window.cmdHold)
+        QVERIFY(!hold->isEnabled());
+    QVERIFY(table.window.cmdDeal->isEnabled());
+    QCOMPARE(state.Deck.size(), size_t(52));
+    cards::CardString sorted = state.Deck;
+    std::sort(sorted.begin(), sorted.end());
+    for (int i = 0; i < 52; ++i)
+        QCOMPARE(sorted[i], i + 1);
+    QVERIFY(!std::is_sorted(state.Deck.begin(), state.Deck.end()));
+}
+
+void TestStartup::twoStartsKeepBothValues()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tessaro.conf"));
+    WriteRaw(path, QStringLiteral("0777"), QStringLiteral("060"));
+    for (int run = 0; run < 2; ++run) {
+        QSettingsStore store(path);
+        Table table;
+        Shutdown shutdown(table.window, store, [&store] { QVERIFY(store.sync()); });
+        Form_Load(table.window, store);
+        shutdown.startupFinished();
+        QCOMPARE(table.window.state().Account, 777);
+        QCOMPARE(table.window.state().CardBack, 60);
+        QCOMPARE(table.host.boxes.size(), 0);
+        table.window.mnuQuit->trigger();
+        QVERIFY(shutdown.unloaded());
+        // Written back as plain decimal text.
+        QCOMPARE(SettingsLines(path), (QStringList{"[Settings]", "CardDeck=60", "Score=777"}));
+    }
+}
+
+void TestStartup::unloadSavesOnce_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("loopsEnded");
+    QTest::addColumn<QString>("score");
+
+    QTest::newRow("Quit") << "quit" << 0 << "Score=250";
+    QTest::newRow("Quit twice") << "quit quit" << 0 << "Score=250";
+    QTest::newRow("close box") << "close" << 0 << "Score=250";
+    QTest::newRow("end of the game") << "lose close" << 0 << "Score=0";
+    QTest::newRow("Reset Score then close") << "reset close" << 0 << "Score=100";
+    QTest::newRow("end of session") << "session" << 1 << "Score=250";
+    QTest::newRow("end of session after Quit") << "quit session" << 1 << "Score=250";
+    QTest::newRow("signal during the welcome box") << "welcome-signal" << 1 << "Score=100";
+}
+
+void TestStartup::unloadSavesOnce()
+{
+    QFETCH(QString, path);
+    QFETCH(int, loopsEnded);
+    QFETCH(QString, score);
+
+    MemoryStore store;
+    if (path != QLatin1String("welcome-signal"))
+        store.values = {{"Score", "250"}, {"CardDeck", "58"}};
+    Table table;
+    int ended = 0;
+    int flushed = 0;
+    Shutdown shutdown(
+        table.window, store, [&] { ++flushed; }, [&] { ++ended; });
+    if (path == QLatin1String("welcome-signal"))
+        table.host.onBox = [&] { shutdown.requestUnload(); };
+    Form_Load(table.window, store);
+    QCOMPARE(store.writes, QStringList{}); // a request during start-up waits for its end
+    shutdown.startupFinished();
+
+    for (const QString& step : path.split(QLatin1Char(' '))) {
+        if (step == QLatin1String("quit"))
+            table.window.mnuQuit->trigger();
+        else if (step == QLatin1String("close"))
+            table.window.close();
+        else if (step == QLatin1String("lose"))
+            table.window.state().Account = 0;
+        else if (step == QLatin1String("reset"))
+            table.window.mnuReset->trigger();
+        else if (step == QLatin1String("session"))
+            shutdown.requestUnload();
+    }
+    const QString back = path == QLatin1String("welcome-signal") ? "CardDeck=63" : "CardDeck=58";
+    QCOMPARE(store.writes, (QStringList{back, score}));
+    QCOMPARE(flushed, 1);
+    QCOMPARE(shutdown.saves(), 1);
+    QCOMPARE(ended, loopsEnded);
+}
+
+void TestStartup::defaultStoreIsTessaroConf()
+{
+    const QString expected = configHome + QStringLiteral("/Tessaro.conf");
+    {
+        QSettingsStore store;
+        QCOMPARE(store.fileName(), expected);
+        store.write(QStringLiteral("CardDeck"), QStringLiteral("55"));
+        store.write(QStringLiteral("Score"), QStringLiteral("-40"));
+        QVERIFY(store.sync());
+    }
+    QCOMPARE(SettingsLines(expected), (QStringList{"[Settings]", "CardDeck=55", "Score=-40"}));
+    QSettingsStore again;
+    QCOMPARE(again.read(QStringLiteral("Score"), QStringLiteral("0")), QStringLiteral("-40"));
+    QCOMPARE(again.read(QStringLiteral("Missing"), QStringLiteral("63")), QStringLiteral("63"));
+}
+
+void TestStartup::brokenStoreNeverStopsTheGame_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("account");
+    QTest::addColumn<bool>("writable");
+
+    // Run as root, permissions alone would not stop a write, so the store is
+    // made unreachable by a file standing where a folder should be.
+    QTest::newRow("config folder is a file") << "under-file" << 100 << false;
+    QTest::newRow("store is a folder") << "folder" << 100 << false;
+    QTest::newRow("binary junk") << "junk" << 100 << true;
+    QTest::newRow("unclosed section") << "unclosed" << 100 << true;
+    QTest::newRow("list instead of number") << "list" << 100 << true;
+}
+
+void TestStartup::brokenStoreNeverStopsTheGame()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, account);
+    QFETCH(bool, writable);
+
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("Tessaro.conf"));
+    if (kind == QLatin1String("under-file")) {
+        QFile blocker(dir.filePath(QStringLiteral("config")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        path = blocker.fileName() + QStringLiteral("/Tessaro.conf");
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Tessaro.conf")));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (kind == QLatin1String("junk"))
+            file.write(QByteArray("\x00\xff\xfe[[=\x01\n\x80Score", 13));
+        else if (kind == QLatin1String("unclosed"))
+            file.write("[Settings\nScore=-5\n");
+        else
+            file.write("[Settings]\nScore=1,000,x\nCardDeck=1,2\n");
+    }
+
+    QSettingsStore store(path);
+    Table table;
+    bool synced = true;
+    Shutdown shutdown(table.window, store, [&] { synced = store.sync(); });
+    Form_Load(table.window, store);
+    shutdown.startupFinished();
+    QCOMPARE(table.window.state().Account, account);
+    QCOMPARE(table.window.state().CardBack, 63);
+    table.window.state().Account = 420;
+    table.window.close();
+    QVERIFY(shutdown.unloaded());
+    QCOMPARE(synced, writable);
+    if (writable) {
+        QSettingsStore reread(path);
+        QCOMPARE(reread.read(QStringLiteral("Score"), QString()), QStringLiteral("420"));
+        QCOMPARE(reread.read(QStringLiteral("CardDeck"), QString()), QStringLiteral("63"));
+    }
+}
+
+void TestStartup::signalClosesLikeQuit_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<QStringList>("saved");
+
+    const QStringList stored{"[Settings]", "CardDeck=57", "Score=250"};
+    QTest::newRow("SIGTERM") << int(SIGTERM) << "stored" << stored;
+    QTest::newRow("SIGINT") << int(SIGINT) << "stored" << stored;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << "stored" << stored;
+    // No score: the welcome box is open when the signal comes.
+    QTest::newRow("SIGTERM over the welcome box")
+        << int(SIGTERM) << "empty" << QStringList{"[Settings]", "CardDeck=63", "Score=100"};
+    QTest::newRow("SIGTERM, store not writable") << int(SIGTERM) << "unwritable" << QStringList{};
+}
+
+void TestStartup::signalClosesLikeQuit()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(QString, store);
+    QFETCH(QStringList, saved);
+
+    QTemporaryDir dir;
+    QString home = dir.path();
+    if (store == QLatin1String("stored")) {
+        // Leading zeros are rewritten, which proves the save happened.
+        WriteRaw(dir.filePath(QStringLiteral("Tessaro.conf")), QStringLiteral("0250"),
+                 QStringLiteral("057"));
+    } else if (store == QLatin1String("unwritable")) {
+        QFile blocker(dir.filePath(QStringLiteral("config")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        home = blocker.fileName();
+    }
+
+    QProcess game;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    game.setProcessEnvironment(env);
+    game.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    game.start(QStringLiteral(QUINTARA_BINARY), {});
+    QVERIFY(game.waitForStarted());
+    // Long enough for the window (or the welcome box) to be up, even in a
+    // sanitizer build; a signal that comes earlier still waits in the pipe.
+    QTest::qWait(1500);
+    QCOMPARE(game.state(), QProcess::Running);
+    ::kill(static_cast<pid_t>(game.processId()), signalNumber);
+    QVERIFY(game.waitForFinished(15000));
+    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(game.exitCode(), 0);
+    if (!saved.isEmpty())
+        QCOMPARE(SettingsLines(dir.filePath(QStringLiteral("Tessaro.conf"))), saved);
+}
+
+int main(int argc, char* argv[])
+{
+    // Before anything can ask QSettings where the per-user files live.
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    QApplication app(argc, argv);
+    TestStartup test;
+    test.configHome = configHome.path();
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_startup.moc"
