@@ -55,39 +55,14 @@ void CloseModalWindows()
 
 } // namespace
 
-std::optional<qint64> ConvertWhole(const QString& text, qint64 min, qint64 max)
-{
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    qint64 whole = QLocale::c().toLongLong(trimmed, &ok);
-    if (!ok)
-        whole = QLocale().toLongLong(trimmed, &ok);
-    if (!ok) {
-        double value = QLocale().toDouble(trimmed, &ok);
-        if (!ok)
-            value = QLocale::c().toDouble(trimmed, &ok);
-        if (!ok || !std::isfinite(value))
-            return std::nullopt;
-        value = std::nearbyint(value); // the default rounding mode: halves to even
-        if (value < static_cast<double>(min) || value > static_cast<double>(max))
-            return std::nullopt;
-        whole = static_cast<qint64>(value);
-    }
-    if (whole < min || whole > max)
-        return std::nullopt;
-    return whole;
-}
-
 void InitGame(frmQuintara& window, SettingsStore& store)
 {
     GameState& state = window.state();
     SkipOnError([&] { state.Ready = true; });
     SkipOnError([&] {
-        const auto score =
-            ConvertWhole(store.read(kKeyScore, QStringLiteral("0")),
-                         std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+        const auto score = table::ConvertWhole(store.read(kKeyScore, QStringLiteral("0")),
+                                               QLocale(), std::numeric_limits<qint32>::min(),
+                                               std::numeric_limits<qint32>::max());
         if (score)
             state.Account = static_cast<qint32>(*score);
     });
@@ -100,9 +75,9 @@ void InitGame(frmQuintara& window, SettingsStore& store)
         });
     }
     SkipOnError([&] {
-        const auto back =
-            ConvertWhole(store.read(kKeyCardDeck, QString::number(cards::kDefaultBack)),
-                         std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
+        const auto back = table::ConvertWhole(
+            store.read(kKeyCardDeck, QString::number(cards::kDefaultBack)), QLocale(),
+            std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
         if (back)
             state.CardBack = static_cast<int>(*back);
     });

@@ -11,11 +11,6 @@ class frmQuintara;
 class QGuiApplication;
 class SettingsStore;
 
-// Stored text to a whole number within [min, max]: blanks around it are
-// ignored, the user's locale is understood, fractions round halves to even.
-// Empty, non-numeric or out-of-range text gives nothing.
-std::optional<qint64> ConvertWhole(const QString& text, qint64 min, qint64 max);
-
 // Start-up: state, stored account and card back, the welcome of a new player,
 // a shuffled deck. Every step that fails is skipped and the next one runs.
 void InitGame(frmQuintara& window, SettingsStore& store);

@@ -102,19 +102,26 @@ qint32 BetBoxDefault(const GameState& state)
     return static_cast<qint32>(std::floor(BetBoxMaximum(state) / 2.0));
 }
 
-std::optional<qint32> ParseBetReply(const QString& text, const QLocale& locale)
+std::optional<qint64> ConvertWhole(const QString& text, const QLocale& locale, qint64 min,
+                                   qint64 max)
 {
     bool ok = false;
     double value = locale.toDouble(text, &ok);
     if (!ok)
-        value = QLocale::c().toDouble(text, &ok);
+        value = QLocale::c().toDouble(text.trimmed(), &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     // nearbyint follows the default rounding mode, round half to even.
     const double whole = std::nearbyint(value);
-    if (whole < static_cast<double>(kMinAmount) || whole > static_cast<double>(kMaxAmount))
+    if (whole < static_cast<double>(min) || whole > static_cast<double>(max))
         return std::nullopt;
-    return static_cast<qint32>(whole);
+    return static_cast<qint64>(whole);
+}
+
+std::optional<qint32> ParseBetReply(const QString& text, const QLocale& locale)
+{
+    const auto whole = ConvertWhole(text, locale, kMinAmount, kMaxAmount);
+    return whole ? std::optional<qint32>(static_cast<qint32>(*whole)) : std::nullopt;
 }
 
 bool DebitBet(GameState& state)

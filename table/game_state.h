@@ -84,9 +84,13 @@ int StepBetDown(GameState& state);
 qint32 BetBoxMaximum(const GameState& state);
 qint32 BetBoxDefault(const GameState& state);
 
-// The reply of the bet box as a whole number: read with the given locale,
-// else as plain C-locale digits; fractions round half to even. Empty text,
-// letters and values outside 32 bits give nothing.
+// Text as a whole number: read with the given locale, else as plain C-locale
+// digits; fractions round half to even. Empty text, letters and values outside
+// [min, max] give nothing. Bet replies and stored settings both read this way.
+std::optional<qint64> ConvertWhole(const QString& text, const QLocale& locale, qint64 min,
+                                   qint64 max);
+
+// The reply of the bet box as a 32-bit whole number.
 std::optional<qint32> ParseBetReply(const QString& text, const QLocale& locale);
 
 // Takes the bet from the account; false (and nothing taken) should it overflow.

@@ -119,7 +119,7 @@ void TestStartup::convertWhole()
     QFETCH(qint64, max);
     QFETCH(bool, converts);
     QFETCH(qint64, value);
-    const auto result = ConvertWhole(text, min, max);
+    const auto result = table::ConvertWhole(text, QLocale::c(), min, max);
     QCOMPARE(result.has_value(), converts);
     if (converts)
         QCOMPARE(*result, value);
