@@ -7,7 +7,6 @@
 #include "unix_signals.h"
 
 #include <QApplication>
-#include <QScreen>
 
 int main(int argc, char* argv[])
 {
@@ -35,12 +34,6 @@ int main(int argc, char* argv[])
     if (shutdown.unloaded())
         return 0;
     host.setOwner(&window);
-    window.adjustSize();
-    if (const QScreen* screen = window.screen()) {
-        QRect place(QPoint(), window.size());
-        place.moveCenter(screen->availableGeometry().center());
-        window.move(place.topLeft());
-    }
     window.show();
     return app.exec();
 }

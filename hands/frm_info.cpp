@@ -1,25 +1,14 @@
 #include "frm_info.h"
 
+#include "icons.h"
 #include "pay_table.h"
+#include "twips.h"
 
-#include <QIcon>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QStringList>
 
 namespace {
-
-// Designed in twips, 15 to the pixel at 100 % scaling.
-constexpr int Px(int twips)
-{
-    return (twips * 2 + 15) / 30;
-}
-QRect TwipRect(int left, int top, int width, int height)
-{
-    return {Px(left), Px(top), Px(width), Px(height)};
-}
 
 QString FromView(std::string_view text)
 {
@@ -37,16 +26,13 @@ frmInfo::frmInfo(QWidget* owner) : QDialog(owner)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Px(5064), Px(2592));
-    QIcon icon;
-    icon.addPixmap(InformationPicture(32));
-    icon.addPixmap(InformationPicture(16));
-    setWindowIcon(icon);
+    setWindowIcon(icons::InfoIcon());
 
     // The picture keeps its own 32 x 32 size, as an icon does, whatever the frame.
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(Px(120), Px(180), 32, 32);
-    Image1->setPixmap(InformationPicture(32));
+    Image1->setPixmap(QPixmap(icons::kInfo32));
 
     lblCombs = new QLabel(this);
     lblCombs->setObjectName(QStringLiteral("lblCombs"));
@@ -85,35 +71,4 @@ void frmInfo::FillPayTable()
     // Captions are replaced, never appended to.
     lblCombs->setText(names.join(QStringLiteral("\r\n")));
     lblPrice->setText(prices.join(QStringLiteral("\r\n")));
-}
-
-QPixmap frmInfo::InformationPicture(int size)
-{
-    QPixmap picture(size, size);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 32.0, size / 32.0);
-
-    // The bubble, with its tail down on the left.
-    QPainterPath bubble;
-    bubble.addEllipse(QRectF(1.5, 1.5, 29, 23));
-    QPainterPath tail;
-    tail.moveTo(7, 20);
-    tail.lineTo(4, 30.5);
-    tail.lineTo(15, 23);
-    tail.closeSubpath();
-    bubble = bubble.united(tail);
-    painter.setPen(QPen(QColor(40, 40, 40), 1.5));
-    painter.setBrush(Qt::white);
-    painter.drawPath(bubble);
-
-    const QColor blue(0, 64, 200);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(blue);
-    painter.drawEllipse(QPointF(16, 6.8), 2.3, 2.3);
-    painter.drawRoundedRect(QRectF(13.8, 10.5, 4.4, 11), 1, 1);
-    painter.drawRect(QRectF(12, 10.5, 4, 1.8));
-    painter.drawRect(QRectF(12, 19.8, 8, 1.8));
-    return picture;
 }

@@ -3,7 +3,6 @@
 #include <QDialog>
 
 class QLabel;
-class QPixmap;
 class QPushButton;
 
 // The pay table window. The opener creates it for each showing and it is
@@ -14,9 +13,6 @@ class frmInfo : public QDialog
 
   public:
     explicit frmInfo(QWidget* owner);
-
-    // The window's information sign: a white speech bubble with a blue "i".
-    static QPixmap InformationPicture(int size);
 
     QLabel* Image1 = nullptr;
     QLabel* lblCombs = nullptr;

@@ -3,6 +3,7 @@
 #include "card_code.h"
 #include "card_view.h"
 #include "icons.h"
+#include "twips.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -15,17 +16,6 @@
 #include <QShortcut>
 
 namespace {
-
-// The table is designed in twips; 15 twips make one pixel at 100 % scaling,
-// and Qt's device-pixel ratio takes care of larger scalings.
-constexpr int Px(int twips)
-{
-    return (twips * 2 + 15) / 30;
-}
-QRect TwipRect(int left, int top, int width, int height)
-{
-    return {Px(left), Px(top), Px(width), Px(height)};
-}
 
 const QColor kFieldGreen(0, 128, 0);
 
