@@ -1,3 +1,4 @@
+#include "all_hands.h"
 #include "card_code.h"
 #include "evaluator.h"
 #include "pay_table.h"
@@ -124,14 +125,8 @@ class TestHands : public QObject
     void allHandsCounted()
     {
         std::map<int, int> counts;
-        std::array<int, 5> h{};
         std::string comment;
-        for (h[0] = 1; h[0] <= 48; ++h[0])
-            for (h[1] = h[0] + 1; h[1] <= 49; ++h[1])
-                for (h[2] = h[1] + 1; h[2] <= 50; ++h[2])
-                    for (h[3] = h[2] + 1; h[3] <= 51; ++h[3])
-                        for (h[4] = h[3] + 1; h[4] <= 52; ++h[4])
-                            ++counts[EvaluateHand(h, comment)];
+        ForEachHand([&](const std::array<int, 5>& h) { ++counts[EvaluateHand(h, comment)]; });
         const std::map<int, int> expected = {{0, 2062860}, {1, 337920}, {2, 123552}, {3, 54912},
                                              {5, 10200},   {7, 5108},   {10, 3744},  {50, 624},
                                              {100, 36},    {500, 4}};

@@ -1,3 +1,4 @@
+#include "all_hands.h"
 #include "card_code.h"
 #include "deck.h"
 #include "evaluator.h"
@@ -66,19 +67,13 @@ const std::vector<std::uint8_t>& EveryHandClassified()
         std::vector<std::uint8_t> out;
         out.reserve(kDealCount);
         std::string comment;
-        std::array<int, 5> h{};
-        for (h[0] = 1; h[0] <= 48; ++h[0])
-            for (h[1] = h[0] + 1; h[1] <= 49; ++h[1])
-                for (h[2] = h[1] + 1; h[2] <= 50; ++h[2])
-                    for (h[3] = h[2] + 1; h[3] <= 51; ++h[3])
-                        for (h[4] = h[3] + 1; h[4] <= 52; ++h[4]) {
-                            const int pays = hands::EvaluateHand(h, comment);
-                            int row = 0;
-                            while (hands::kPayTable[static_cast<std::size_t>(row)].multiplier !=
-                                   pays)
-                                ++row;
-                            out.push_back(static_cast<std::uint8_t>(row));
-                        }
+        hands::ForEachHand([&](const std::array<int, 5>& h) {
+            const int pays = hands::EvaluateHand(h, comment);
+            int row = 0;
+            while (hands::kPayTable[static_cast<std::size_t>(row)].multiplier != pays)
+                ++row;
+            out.push_back(static_cast<std::uint8_t>(row));
+        });
         return out;
     }();
     return rows;
@@ -219,14 +214,12 @@ class TestOdds : public QObject
     {
         const std::vector<std::uint8_t>& rows = EveryHandClassified();
         std::size_t n = 0;
-        std::array<int, 5> h{};
-        for (h[0] = 1; h[0] <= 48; ++h[0])
-            for (h[1] = h[0] + 1; h[1] <= 49; ++h[1])
-                for (h[2] = h[1] + 1; h[2] <= 50; ++h[2])
-                    for (h[3] = h[2] + 1; h[3] <= 51; ++h[3])
-                        for (h[4] = h[3] + 1; h[4] <= 52; ++h[4])
-                            if (static_cast<int>(Tables().classify(h)) != rows[n++])
-                                QFAIL(cards::FormatCards({h.begin(), h.end()}).c_str());
+        std::string firstMismatch;
+        hands::ForEachHand([&](const std::array<int, 5>& h) {
+            if (static_cast<int>(Tables().classify(h)) != rows[n++] && firstMismatch.empty())
+                firstMismatch = cards::FormatCards({h.begin(), h.end()});
+        });
+        QVERIFY2(firstMismatch.empty(), firstMismatch.c_str());
         ClassCounts counted{};
         for (const std::uint8_t row : rows)
             ++counted[row];
@@ -252,13 +245,7 @@ class TestOdds : public QObject
         for (const DealClass& deal : classes)
             QVERIFY(weight.emplace(key(deal.cards), deal.weight).second);
         std::map<std::uint64_t, int> seen;
-        std::array<int, 5> h{};
-        for (h[0] = 1; h[0] <= 48; ++h[0])
-            for (h[1] = h[0] + 1; h[1] <= 49; ++h[1])
-                for (h[2] = h[1] + 1; h[2] <= 50; ++h[2])
-                    for (h[3] = h[2] + 1; h[3] <= 51; ++h[3])
-                        for (h[4] = h[3] + 1; h[4] <= 52; ++h[4])
-                            ++seen[key(h)];
+        hands::ForEachHand([&](const std::array<int, 5>& h) { ++seen[key(h)]; });
         QCOMPARE(seen, weight);
     }
 
