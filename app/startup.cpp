@@ -40,11 +40,6 @@ template <typename Step> void SkipOnError(Step&& step)
     }
 }
 
-QString FromView(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 void CloseModalWindows()
 {
     while (QWidget* modal = QApplication::activeModalWidget()) {
@@ -68,7 +63,8 @@ void InitGame(frmQuintara& window, SettingsStore& store)
     });
     if (state.Account <= 0) {
         SkipOnError([&] { state.Account = 100; });
-        SkipOnError([&] { PlayResourceSound(window.sound(), FromView(hands::kWelcomeSound)); });
+        SkipOnError(
+            [&] { PlayResourceSound(window.sound(), QString::fromUtf8(hands::kWelcomeSound)); });
         SkipOnError([&] {
             window.host().messageBox(WelcomeText(), BoxStyle::Exclamation,
                                      QStringLiteral("Welcome !"));

@@ -8,15 +8,6 @@
 #include <QPushButton>
 #include <QStringList>
 
-namespace {
-
-QString FromView(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
 frmInfo::frmInfo(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmInfo"));
@@ -65,7 +56,7 @@ void frmInfo::FillPayTable()
     QStringList names;
     QStringList prices;
     for (const hands::PayRow* row : hands::PayingRowsAscending()) {
-        names << FromView(row->name);
+        names << QString::fromUtf8(row->name);
         prices << QString::number(row->multiplier);
     }
     // Captions are replaced, never appended to.

@@ -138,7 +138,12 @@ Settlement EvaluateSettlement(const GameState& state)
     Settlement result;
     if (state.Hand.size() != 5)
         return result;
-    result.multiplier = hands::EvaluateHand(hands::Hand5(state.Hand.data(), 5), result.comment);
+    // The row EvaluateHand reads its multiplier and comment from; its sound comes with it.
+    const hands::PayRow& row =
+        hands::PayRowOf(hands::ClassifyHand(hands::Hand5(state.Hand.data(), 5)));
+    result.multiplier = row.multiplier;
+    result.comment = row.comment;
+    result.sound = row.sound;
     if (__builtin_mul_overflow(state.Bet, result.multiplier, &result.win))
         result.win = state.Bet < 0 ? kMinAmount : kMaxAmount;
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "card_code.h"
+#include "pay_table.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -100,6 +101,7 @@ struct Settlement
 {
     int multiplier = 0;
     std::string comment;
+    std::string_view sound = hands::PayRowOf(hands::HandClass::Nothing).sound;
     qint32 win = 0; // Bet x multiplier, capped at the largest 32-bit value
 };
 Settlement EvaluateSettlement(const GameState& state);

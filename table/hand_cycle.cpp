@@ -79,7 +79,7 @@ void frmQuintara::cmdDeal_Click()
     const table::Settlement result = table::EvaluateSettlement(m_state);
     if (m_state.ShowMessages) {
         SoundPlayer& player = sound();
-        player.play(QStringLiteral("DATA_%1").arg(result.multiplier));
+        player.play(QString::fromUtf8(result.sound));
         const bool open = ShowBox(QString::fromStdString(result.comment) +
                                       QStringLiteral("\r\nYou get $%1").arg(result.win),
                                   BoxStyle::Exclamation, QStringLiteral("+$%1").arg(result.win));
@@ -131,7 +131,7 @@ void frmQuintara::DealNext()
 void frmQuintara::EndGame()
 {
     m_state.phase = Phase::GameOver;
-    sound().play(QStringLiteral("DATA_DEF"));
+    sound().play(QString::fromUtf8(hands::kFarewellSound));
     if (!ShowBox(QStringLiteral("You have lost everything, Sorry"), BoxStyle::Information,
                  QStringLiteral("Bye-bye !")))
         return;

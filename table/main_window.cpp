@@ -152,8 +152,7 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     mnuCardDeck->setObjectName(QStringLiteral("mnuCardDeck"));
     for (int code = cards::kFirstBack; code <= cards::kLastBack; ++code) {
         const auto caption = cards::BackCaption(code);
-        QAction* item = mnuCardDeck->addAction(
-            QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+        QAction* item = mnuCardDeck->addAction(QString::fromUtf8(caption));
         item->setObjectName(QStringLiteral("mnuCD_%1").arg(code));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, code] { mnuCD_Click(code); });
