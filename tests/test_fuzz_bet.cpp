@@ -113,7 +113,7 @@ class TestFuzzBet : public QObject
 void TestFuzzBet::initTestCase()
 {
     m_seed = fuzz::Seed();
-    m_cases = fuzz::Count("QUINTARA_FUZZ_CASES", 2000);
+    m_cases = fuzz::Count("QUINTARA_FUZZ_CASES", 4000);
     qInfo("seed %llu (QUINTARA_SEED replays), %d replies, system locale %s",
           static_cast<unsigned long long>(m_seed), m_cases, qPrintable(QLocale::system().name()));
 }

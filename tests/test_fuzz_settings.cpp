@@ -192,7 +192,7 @@ class TestFuzzSettings : public QObject
 void TestFuzzSettings::initTestCase()
 {
     m_seed = fuzz::Seed();
-    m_cases = fuzz::Count("QUINTARA_FUZZ_CASES", 60);
+    m_cases = fuzz::Count("QUINTARA_FUZZ_CASES", 150);
     qInfo("seed %llu (QUINTARA_SEED replays), %d stores per row, locale %s",
           static_cast<unsigned long long>(m_seed), m_cases, qPrintable(QLocale().name()));
     QVERIFY(m_files.isValid());

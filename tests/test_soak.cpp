@@ -409,7 +409,7 @@ void TestSoak::holdPicturesAreShared()
 void TestSoak::handsStayTrueAndMemoryFlat()
 {
     const quint64 seed = fuzz::Seed();
-    const int hands = fuzz::Count("QUINTARA_SOAK_HANDS", 400);
+    const int hands = fuzz::Count("QUINTARA_SOAK_HANDS", 2000);
     qInfo("seed %llu (QUINTARA_SEED replays), %d hands", static_cast<unsigned long long>(seed),
           hands);
     fuzz::Dice dice(seed);
@@ -446,6 +446,11 @@ void TestSoak::handsStayTrueAndMemoryFlat()
     qInfo("VmRSS after %d warm-up hands %lld kB, at the end %lld kB, growth %lld kB", warmUp,
           warmKb, endKb, endKb - warmKb);
     QVERIFY(warmKb > 0 && endKb > 0);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer holds freed memory back for a while, so resident size
+    // says nothing here; LeakSanitizer checks this build instead.
+    QSKIP("resident memory is not measured under AddressSanitizer");
+#endif
     QVERIFY2(endKb - warmKb < 20 * 1024, "resident memory grew by more than 20 MB");
 }
 
