@@ -53,6 +53,10 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     fieldPalette.setColor(QPalette::Window, kFieldGreen);
     picField->setPalette(fieldPalette);
 
+    // One pair of icons for every press: a new QIcon each time would be a new
+    // entry in Qt's pixmap cache at every press of a hold button.
+    const QIcon holdIcon = icons::HoldIcon();
+    const QIcon pressedIcon(icons::kHoldPressed);
     for (int i = 0; i < 5; ++i) {
         auto* card = new CardView(picField);
         card->setObjectName(QStringLiteral("Card_%1").arg(i));
@@ -69,11 +73,11 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
         auto* hold = new QPushButton(picField);
         hold->setObjectName(QStringLiteral("cmdHold_%1").arg(i));
         hold->setGeometry(TwipRect(240 + 1200 * i, 1680, 1095, 375));
-        hold->setIcon(icons::HoldIcon());
+        hold->setIcon(holdIcon);
         // The picture shows its halves' shading swapped while the button is down.
         connect(hold, &QPushButton::pressed, hold,
-                [hold] { hold->setIcon(QIcon(icons::kHoldPressed)); });
-        connect(hold, &QPushButton::released, hold, [hold] { hold->setIcon(icons::HoldIcon()); });
+                [hold, pressedIcon] { hold->setIcon(pressedIcon); });
+        connect(hold, &QPushButton::released, hold, [hold, holdIcon] { hold->setIcon(holdIcon); });
         hold->setAccessibleName(QStringLiteral("Turn card %1").arg(i + 1));
         hold->setAccessibleDescription(
             QStringLiteral("Turns card %1 face down to exchange it at the draw, or face up "
