@@ -18,6 +18,21 @@
 
 namespace fuzz {
 
+// Printable in a failure message, whatever the text holds.
+inline QString Quoted(const QString& text)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text.left(120)) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7f && c != QLatin1Char('\\'))
+            out += c;
+        else
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+    if (text.size() > 120)
+        out += QStringLiteral("...(%1 chars)").arg(text.size());
+    return out + QLatin1Char('"');
+}
+
 inline quint64 Seed()
 {
     bool ok = false;

@@ -14,20 +14,6 @@ namespace {
 
 constexpr qint32 kMax32 = std::numeric_limits<qint32>::max();
 
-QString Quoted(const QString& text)
-{
-    QString out = QStringLiteral("\"");
-    for (const QChar c : text.left(120)) {
-        if (c.unicode() >= 0x20 && c.unicode() < 0x7f && c != QLatin1Char('\\'))
-            out += c;
-        else
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-    }
-    if (text.size() > 120)
-        out += QStringLiteral("...(%1 chars)").arg(text.size());
-    return out + QLatin1Char('"');
-}
-
 // The stake the rules make of an accepted amount: the cap, the account, then 0.
 qint32 Stake(qint64 amount, qint32 account)
 {
@@ -142,7 +128,7 @@ void TestFuzzBet::randomReplies()
                  qPrintable(QStringLiteral("seed %1 case %2: reply %3, Account %4, Bet %5: %6")
                                 .arg(m_seed)
                                 .arg(i)
-                                .arg(Quoted(reply.text))
+                                .arg(fuzz::Quoted(reply.text))
                                 .arg(s.Account)
                                 .arg(s.Bet)
                                 .arg(failure)));

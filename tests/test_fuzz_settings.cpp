@@ -27,21 +27,6 @@ namespace {
 const QString kScore = QStringLiteral("Score");
 const QString kCardDeck = QStringLiteral("CardDeck");
 
-// Printable in a failure message, whatever the text holds.
-QString Quoted(const QString& text)
-{
-    QString out = QStringLiteral("\"");
-    for (const QChar c : text.left(120)) {
-        if (c.unicode() >= 0x20 && c.unicode() < 0x7f && c != QLatin1Char('\\'))
-            out += c;
-        else
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-    }
-    if (text.size() > 120)
-        out += QStringLiteral("...(%1 chars)").arg(text.size());
-    return out + QLatin1Char('"');
-}
-
 // What start-up must leave, given what "Score" and "CardDeck" convert to.
 struct Promise
 {
@@ -238,8 +223,8 @@ QString TestFuzzSettings::memoryCase(fuzz::Dice& dice, fuzz::NumberTexts& texts,
         // The way the text was made and the rule must agree on what it means.
         if (text.meaning != fuzz::NumberText::Meaning::AskTheRule &&
             fuzz::RuleWhole(text.text, QLocale(), 32) != score)
-            return QStringLiteral("test's rule misreads Score %1").arg(Quoted(text.text));
-        shown += QStringLiteral(" Score=") + Quoted(text.text);
+            return QStringLiteral("test's rule misreads Score %1").arg(fuzz::Quoted(text.text));
+        shown += QStringLiteral(" Score=") + fuzz::Quoted(text.text);
     }
     if (dice.chance(0.9)) {
         const fuzz::NumberText text = texts.next(61, 10);
@@ -247,8 +232,8 @@ QString TestFuzzSettings::memoryCase(fuzz::Dice& dice, fuzz::NumberTexts& texts,
         back = text.expected(QLocale(), 16);
         if (text.meaning != fuzz::NumberText::Meaning::AskTheRule &&
             fuzz::RuleWhole(text.text, QLocale(), 16) != back)
-            return QStringLiteral("test's rule misreads CardDeck %1").arg(Quoted(text.text));
-        shown += QStringLiteral(" CardDeck=") + Quoted(text.text);
+            return QStringLiteral("test's rule misreads CardDeck %1").arg(fuzz::Quoted(text.text));
+        shown += QStringLiteral(" CardDeck=") + fuzz::Quoted(text.text);
     }
     const QString failure = StartUp(store, Promise::From(score, back), seed);
     return failure.isEmpty() ? failure : shown + QStringLiteral(": ") + failure;
@@ -290,13 +275,14 @@ QString TestFuzzSettings::lineCase(fuzz::Dice& dice, fuzz::NumberTexts& texts, q
             break;
         if (read != text)
             return QStringLiteral("%1=%2 reads back as %3 from %4")
-                .arg(key, Quoted(text), Quoted(read), Quoted(QString::fromUtf8(bytes)));
+                .arg(key, fuzz::Quoted(text), fuzz::Quoted(read),
+                     fuzz::Quoted(QString::fromUtf8(bytes)));
     }
     const Promise promise = PromiseOf(store);
     const QString failure = StartUp(store, promise, seed);
     return failure.isEmpty()
                ? failure
-               : QStringLiteral("file %1: %2").arg(Quoted(QString::fromUtf8(bytes)), failure);
+               : QStringLiteral("file %1: %2").arg(fuzz::Quoted(QString::fromUtf8(bytes)), failure);
 }
 
 QString TestFuzzSettings::fileCase(fuzz::Dice& dice, fuzz::NumberTexts& texts, quint64 seed,
@@ -346,9 +332,9 @@ QString TestFuzzSettings::fileCase(fuzz::Dice& dice, fuzz::NumberTexts& texts, q
         ownPlace ? std::make_unique<QSettingsStore>() : std::make_unique<QSettingsStore>(path);
     const Promise promise = empty ? Promise{100, cards::kDefaultBack, true} : PromiseOf(*store);
     const QString failure = StartUp(*store, promise, seed);
-    return failure.isEmpty()
-               ? failure
-               : QStringLiteral("file %1: %2").arg(Quoted(QString::fromLatin1(bytes)), failure);
+    return failure.isEmpty() ? failure
+                             : QStringLiteral("file %1: %2")
+                                   .arg(fuzz::Quoted(QString::fromLatin1(bytes)), failure);
 }
 
 // Files a player may really leave behind, with the state each must give.
