@@ -2,8 +2,12 @@
 
 #include "ports.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QMap>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 
 // Test doubles for the ports the start-up, shutdown and menu code use.
@@ -59,3 +63,15 @@ class MemoryStore final : public SettingsStore
     QMap<QString, QString> values;
     QStringList writes;
 };
+
+// Runs a test class whose cases read the per-user settings: XDG_CONFIG_HOME points at a
+// fresh folder before anything can ask QSettings where those files live.
+template <class TestClass> int RunWithConfigHome(int argc, char* argv[])
+{
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    QApplication app(argc, argv);
+    TestClass test;
+    test.configHome = configHome.path();
+    return QTest::qExec(&test, argc, argv);
+}

@@ -398,13 +398,7 @@ void TestFuzzSettings::storedFiles()
 
 int main(int argc, char* argv[])
 {
-    // Before anything can ask QSettings where the per-user files live.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-    QApplication app(argc, argv);
-    TestFuzzSettings test;
-    test.configHome = configHome.path();
-    return QTest::qExec(&test, argc, argv);
+    return RunWithConfigHome<TestFuzzSettings>(argc, argv);
 }
 
 #include "test_fuzz_settings.moc"

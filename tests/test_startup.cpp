@@ -414,13 +414,7 @@ void TestStartup::signalClosesLikeQuit()
 
 int main(int argc, char* argv[])
 {
-    // Before anything can ask QSettings where the per-user files live.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-    QApplication app(argc, argv);
-    TestStartup test;
-    test.configHome = configHome.path();
-    return QTest::qExec(&test, argc, argv);
+    return RunWithConfigHome<TestStartup>(argc, argv);
 }
 
 #include "test_startup.moc"
