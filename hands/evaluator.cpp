@@ -110,20 +110,20 @@ HandClass ClassifyHand(Hand5 hand)
     SplitHand(hand, suits, ranks);
     if (IsOneSuit(suits)) {
         if (!IsStraight(ranks))
-            return HandClass::Suit;
+            return HandClass::Flush;
         const bool ace = std::find(ranks.begin(), ranks.end(), 1) != ranks.end();
         const bool king = std::find(ranks.begin(), ranks.end(), 13) != ranks.end();
-        return (ace && king) ? HandClass::RoyalFlush : HandClass::Flush;
+        return (ace && king) ? HandClass::RoyalFlush : HandClass::StraightFlush;
     }
     if (IsStraight(ranks))
         return HandClass::Straight;
     if (IsFullHouse(ranks))
         return HandClass::FullHouse;
     if (IsTwoPairs(ranks))
-        return HandClass::TwoPairs;
+        return HandClass::TwoPair;
     switch (CountOfAKind(ranks)) {
     case 4:
-        return HandClass::Caret;
+        return HandClass::FourOfAKind;
     case 3:
         return HandClass::ThreeOfAKind;
     case 2:

@@ -9,12 +9,12 @@ namespace hands {
 enum class HandClass
 {
     RoyalFlush,
-    Flush, // straight flush
-    Suit,  // five of one suit, not in sequence
+    StraightFlush, // the player's table calls it "Flush"
+    Flush,         // five of one suit, not in sequence; "Suit" on the table
     Straight,
     FullHouse,
-    TwoPairs,
-    Caret, // four of a kind
+    TwoPair,
+    FourOfAKind, // "Caret" on the table
     ThreeOfAKind,
     JacksOrBetter,
     Nothing,
@@ -33,12 +33,12 @@ struct PayRow
 // The one pay table of the game, in evaluation order (index = HandClass).
 inline constexpr std::array<PayRow, kHandClassCount> kPayTable = {{
     {HandClass::RoyalFlush, "Royal Flush", 500, "It's a Royal Flush ! Wow !", "DATA_500"},
-    {HandClass::Flush, "Flush", 100, "A Flush ! Cool !", "DATA_100"},
-    {HandClass::Suit, "Suit", 7, "All of one suit ! Yeah !", "DATA_7"},
+    {HandClass::StraightFlush, "Flush", 100, "A Flush ! Cool !", "DATA_100"},
+    {HandClass::Flush, "Suit", 7, "All of one suit ! Yeah !", "DATA_7"},
     {HandClass::Straight, "Straight", 5, "Straight. Very well !", "DATA_5"},
     {HandClass::FullHouse, "Full House", 10, "A Cool Full House !", "DATA_10"},
-    {HandClass::TwoPairs, "Two Pairs", 2, "Well, at least something.", "DATA_2"},
-    {HandClass::Caret, "Caret", 50, "A Caret, Extremely good !!!", "DATA_50"},
+    {HandClass::TwoPair, "Two Pairs", 2, "Well, at least something.", "DATA_2"},
+    {HandClass::FourOfAKind, "Caret", 50, "A Caret, Extremely good !!!", "DATA_50"},
     {HandClass::ThreeOfAKind, "3 of a kind", 3, "Three of a kind !", "DATA_3"},
     {HandClass::JacksOrBetter, "2 of a kind (Jacks or better)", 1, "Your money back !", "DATA_1"},
     {HandClass::Nothing, "", 0, "Looser !", "DATA_0"},

@@ -17,10 +17,11 @@ namespace {
 constexpr std::array<const char*, kClassCount - 1> kShortNames = {
     "Royal", "Flush", "Caret", "Full H.", "Suit", "Straight", "3 kind", "2 pairs", "Jacks+"};
 constexpr std::array<hands::HandClass, kClassCount> kRowsTopDown = {
-    hands::HandClass::RoyalFlush,   hands::HandClass::Flush,    hands::HandClass::Caret,
-    hands::HandClass::FullHouse,    hands::HandClass::Suit,     hands::HandClass::Straight,
-    hands::HandClass::ThreeOfAKind, hands::HandClass::TwoPairs, hands::HandClass::JacksOrBetter,
-    hands::HandClass::Nothing};
+    hands::HandClass::RoyalFlush,    hands::HandClass::StraightFlush,
+    hands::HandClass::FourOfAKind,   hands::HandClass::FullHouse,
+    hands::HandClass::Flush,         hands::HandClass::Straight,
+    hands::HandClass::ThreeOfAKind,  hands::HandClass::TwoPair,
+    hands::HandClass::JacksOrBetter, hands::HandClass::Nothing};
 static_assert(std::equal(kPayOrder.begin(), kPayOrder.end(), kRowsTopDown.begin()));
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...)

@@ -19,9 +19,11 @@ using PayVector = std::array<std::int64_t, kClassCount>;
 // --pays lists them: royal, straight flush, four of a kind, full house, flush,
 // straight, three of a kind, two pairs, jacks or better.
 inline constexpr std::array<hands::HandClass, kClassCount - 1> kPayOrder = {
-    hands::HandClass::RoyalFlush,   hands::HandClass::Flush,    hands::HandClass::Caret,
-    hands::HandClass::FullHouse,    hands::HandClass::Suit,     hands::HandClass::Straight,
-    hands::HandClass::ThreeOfAKind, hands::HandClass::TwoPairs, hands::HandClass::JacksOrBetter};
+    hands::HandClass::RoyalFlush,   hands::HandClass::StraightFlush,
+    hands::HandClass::FourOfAKind,  hands::HandClass::FullHouse,
+    hands::HandClass::Flush,        hands::HandClass::Straight,
+    hands::HandClass::ThreeOfAKind, hands::HandClass::TwoPair,
+    hands::HandClass::JacksOrBetter};
 
 // Large enough for any real table, small enough that exact sums never overflow.
 constexpr std::int64_t kMaxPay = 1000000;
