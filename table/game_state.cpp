@@ -4,6 +4,7 @@
 #include "evaluator.h"
 
 #include <QLocale>
+#include <QtNumeric>
 #include <cmath>
 #include <limits>
 
@@ -63,7 +64,7 @@ int StepBetUp(GameState& state)
 {
     int cuts = 0;
     // A bet near the 32-bit limit is above kMaxBet anyway, so saturating is exact.
-    if (__builtin_add_overflow(state.Bet, kBetStep, &state.Bet))
+    if (qAddOverflow(state.Bet, kBetStep, &state.Bet))
         state.Bet = kMaxAmount;
     if (state.Bet > kMaxBet) {
         state.Bet = kMaxBet;
@@ -79,7 +80,7 @@ int StepBetUp(GameState& state)
 int StepBetDown(GameState& state)
 {
     int cuts = 0;
-    if (__builtin_sub_overflow(state.Bet, kBetStep, &state.Bet))
+    if (qSubOverflow(state.Bet, kBetStep, &state.Bet))
         state.Bet = kMinAmount;
     if (state.Bet < 0) {
         state.Bet = 0;
@@ -127,7 +128,7 @@ std::optional<qint32> ParseBetReply(const QString& text, const QLocale& locale)
 bool DebitBet(GameState& state)
 {
     qint32 rest = 0;
-    if (__builtin_sub_overflow(state.Account, state.Bet, &rest))
+    if (qSubOverflow(state.Account, state.Bet, &rest))
         return false;
     state.Account = rest;
     return true;
@@ -144,14 +145,14 @@ Settlement EvaluateSettlement(const GameState& state)
     result.multiplier = row.multiplier;
     result.comment = row.comment;
     result.sound = row.sound;
-    if (__builtin_mul_overflow(state.Bet, result.multiplier, &result.win))
+    if (qMulOverflow(state.Bet, result.multiplier, &result.win))
         result.win = state.Bet < 0 ? kMinAmount : kMaxAmount;
     return result;
 }
 
 void CreditWin(GameState& state, qint32 win)
 {
-    if (__builtin_add_overflow(state.Account, win, &state.Account))
+    if (qAddOverflow(state.Account, win, &state.Account))
         state.Account = win > 0 ? kMaxAmount : kMinAmount;
 }
 
