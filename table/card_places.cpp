@@ -18,8 +18,7 @@ void frmQuintara::mnuCD_Click(int Index)
 {
     if (!mnuCD.contains(Index))
         return;
-    for (auto& [code, item] : mnuCD)
-        item->setChecked(false);
+    // The menu's action group takes the mark off the design used so far.
     mnuCD[Index]->setChecked(true);
     // Face-down places follow the new design so that the draw still finds them.
     for (CardView* place : Card) {

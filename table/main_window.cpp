@@ -6,6 +6,7 @@
 #include "twips.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -154,11 +155,15 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     mnuCardDeck = mnuOptions->addMenu(QStringLiteral("&Card Deck"));
     mnuCardDeck->setObjectName(QStringLiteral("mnuCardDeck"));
+    // One check mark among the designs; none until start-up picks the stored one.
+    auto* backs = new QActionGroup(mnuCardDeck);
+    backs->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     for (int code = cards::kFirstBack; code <= cards::kLastBack; ++code) {
         const auto caption = cards::BackCaption(code);
         QAction* item = mnuCardDeck->addAction(QString::fromUtf8(caption));
         item->setObjectName(QStringLiteral("mnuCD_%1").arg(code));
         item->setCheckable(true);
+        backs->addAction(item);
         connect(item, &QAction::triggered, this, [this, code] { mnuCD_Click(code); });
         mnuCD[code] = item;
     }
