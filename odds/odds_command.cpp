@@ -1,252 +1,67 @@
 #include "odds_command.h"
 
 #include "card_code.h"
+#include "command_line.h"
 #include "odds_report.h"
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
-#include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <random>
-#include <set>
 #include <thread>
 
 namespace odds {
 namespace {
 
 constexpr std::uint64_t kMaxHands = 1000000000000ULL;
-constexpr int kMaxThreads = 1024;
 
-struct UsageError
-{
-    std::string message;
-};
+const char* const kAbout = "Exact odds for Quintara's Jacks or better game.";
 
-const char* const kUsage =
-    "Usage: quintara-odds COMMAND [OPTIONS]\n"
-    "\n"
-    "Exact odds for Quintara's Jacks or better game.\n"
-    "\n"
-    "Commands:\n"
-    "  hand CARDS       the return of each of the 32 holds of a dealt hand, best first\n"
-    "  return           the return of the pay table under optimal play, exactly\n"
-    "  simulate         play hands through the game's own deal, with the best hold\n"
-    "\n"
-    "Options for every command:\n"
-    "  --pays R,SF,FK,FH,FL,ST,TK,TP,JB\n"
-    "                   nine multipliers from the top of the table down: Royal Flush,\n"
-    "                   Flush (straight flush), Caret (four of a kind), Full House,\n"
-    "                   Suit (five of one suit), Straight, 3 of a kind, Two Pairs,\n"
-    "                   2 of a kind (Jacks or better); default 500,100,50,10,7,5,3,2,1\n"
-    "  --json           machine-readable output\n"
-    "  --help           this text, or a command's own with COMMAND --help\n"
-    "\n"
-    "Bad input gives one line on standard error and exit code 2.\n";
+const char* const kFooter = "Bad input gives one line on standard error and exit code 2.\n"
+                            "A command's own options: quintara-odds COMMAND --help.";
 
 const char* const kHandHelp =
-    "Usage: quintara-odds hand CARDS [--pays LIST] [--json]\n"
-    "\n"
     "Lists all 32 ways to hold the five dealt cards, best first, with the exact\n"
     "return per unit bet and the chance of each paying row after the draw.\n"
     "Equal returns list the hold of fewer cards first, then by hold mask\n"
     "(bit i = card place i); the best hold is the first.\n"
     "\n"
     "CARDS is five cards: a rank A 2-9 T J Q K (or 10) and a suit c d h s, apart or\n"
-    "back to back, e.g. \"Kh Qh Jh Th 2s\", \"10h,Jh,Qh,Kh,Ah\" or KhQhJhTh2s.\n";
+    "back to back, e.g. \"Kh Qh Jh Th 2s\", \"10h,Jh,Qh,Kh,Ah\" or KhQhJhTh2s.";
 
 const char* const kReturnHelp =
-    "Usage: quintara-odds return [--pays LIST] [--threads T] [--json]\n"
-    "\n"
     "Plays the best hold on every one of the 2,598,960 deals and prints the exact\n"
-    "return per unit bet to 10 decimals, with the chance of each final row.\n"
-    "--threads T uses T threads (default: one per core).\n";
+    "return per unit bet to 10 decimals, with the chance of each final row.";
 
 const char* const kSimulateHelp =
-    "Usage: quintara-odds simulate --hands N [--seed S] [--threads T] [--pays LIST] [--json]\n"
-    "\n"
-    "Deals N hands the way the game does (a fresh deck from NewDeck and ShuffleDeck,\n"
-    "five cards from the top, the discarded places refilled from the top, left to\n"
-    "right), holds the best cards each time, and sets the observed return and rows\n"
-    "beside the exact figures for a fair deck.\n"
-    "\n"
-    "  --hands N     1 to 1000000000000 hands\n"
-    "  --seed S      0 to 18446744073709551615; the same seed gives the same result\n"
-    "                whatever the thread count (default: a fresh seed, printed)\n"
-    "  --threads T   1 to 1024 threads (default: one per core)\n";
+    "Deals N hands the way the game does (a fresh deck put through the game's\n"
+    "shuffle, five cards from the top, the discarded places refilled from the top,\n"
+    "left to right), holds the best cards each time, and sets the observed return\n"
+    "and rows beside the exact figures for a fair deck. The same seed gives the\n"
+    "same result whatever the thread count.";
 
-// Shows user input in an error line safely: one line, printable, short.
-std::string Quote(std::string_view text)
+// Usage lines read "quintara-odds hand CARDS... [OPTIONS]": what a command
+// needs first, then what it takes.
+class UsageFormatter final : public CLI::Formatter
 {
-    std::string out = "'";
-    for (const char c : text.substr(0, 40))
-        out += (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) ? '?'
-                                                                                               : c;
-    if (text.size() > 40)
-        out += "...";
-    return out + "'";
-}
-
-struct Command
-{
-    std::string name;
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> values; // option name -> value
-    std::set<std::string> flags;
-    bool help = false;
+  public:
+    std::string make_usage(const CLI::App* app, std::string name) const override
+    {
+        std::string out = get_label("Usage") + ": " + name;
+        for (const CLI::Option* opt :
+             app->get_options([](const CLI::Option* o) { return o->get_positional(); }))
+            out += " " + opt->get_name();
+        if (!app->get_subcommands([](const CLI::App* sub) { return !sub->get_name().empty(); })
+                 .empty())
+            out += " COMMAND";
+        return out + " [OPTIONS]\n";
+    }
 };
-
-struct OptionSpec
-{
-    const char* name;
-    bool takesValue;
-};
-
-const std::map<std::string, std::vector<OptionSpec>>& CommandOptions()
-{
-    static const std::map<std::string, std::vector<OptionSpec>> options = {
-        {"hand", {{"--pays", true}, {"--json", false}}},
-        {"return", {{"--pays", true}, {"--threads", true}, {"--json", false}}},
-        {"simulate",
-         {{"--hands", true},
-          {"--seed", true},
-          {"--threads", true},
-          {"--pays", true},
-          {"--json", false}}},
-    };
-    return options;
-}
-
-bool IsHelp(const std::string& arg)
-{
-    return arg == "--help" || arg == "-h";
-}
-
-Command Parse(const std::vector<std::string>& args)
-{
-    Command command;
-    if (args.empty())
-        throw UsageError{"no command given; try quintara-odds --help"};
-    if (IsHelp(args[0]) || args[0] == "help") {
-        command.help = true;
-        if (args.size() > 1 && CommandOptions().count(args[1]))
-            command.name = args[1];
-        return command;
-    }
-    const auto found = CommandOptions().find(args[0]);
-    if (found == CommandOptions().end())
-        throw UsageError{"unknown command " + Quote(args[0]) +
-                         "; the commands are hand, return and simulate"};
-    command.name = args[0];
-    // Help wins over everything else on the line.
-    if (std::any_of(args.begin() + 1, args.end(), IsHelp)) {
-        command.help = true;
-        return command;
-    }
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.empty() || arg[0] != '-') {
-            command.positional.push_back(arg);
-            continue;
-        }
-        const std::size_t eq = arg.find('=');
-        const std::string name = arg.substr(0, eq);
-        const auto spec = std::find_if(found->second.begin(), found->second.end(),
-                                       [&](const OptionSpec& s) { return name == s.name; });
-        if (spec == found->second.end())
-            throw UsageError{"unknown option " + Quote(name) + " for " + command.name +
-                             "; see quintara-odds " + command.name + " --help"};
-        if (command.values.count(name) || command.flags.count(name))
-            throw UsageError{name + " given more than once"};
-        if (!spec->takesValue) {
-            if (eq != std::string::npos)
-                throw UsageError{name + " takes no value"};
-            command.flags.insert(name);
-            continue;
-        }
-        if (eq != std::string::npos) {
-            command.values[name] = arg.substr(eq + 1);
-        } else {
-            if (i + 1 >= args.size())
-                throw UsageError{name + " needs a value"};
-            command.values[name] = args[++i];
-        }
-    }
-    if (command.name != "hand" && !command.positional.empty())
-        throw UsageError{"unexpected argument " + Quote(command.positional.front()) + " for " +
-                         command.name};
-    return command;
-}
-
-std::uint64_t ParseNumber(const Command& command, const std::string& name, std::uint64_t low,
-                          std::uint64_t high)
-{
-    const std::string& text = command.values.at(name);
-    std::uint64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
-                                                     [](char c) { return c >= '0' && c <= '9'; });
-    if (!digits || ec != std::errc() || end != text.data() + text.size() || value < low ||
-        value > high)
-        throw UsageError{name + " must be a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high) + ", not " + Quote(text)};
-    return value;
-}
-
-PayVector PaysOf(const Command& command)
-{
-    const auto it = command.values.find("--pays");
-    if (it == command.values.end())
-        return GamePays();
-    std::string error;
-    const auto pays = ParsePays(it->second, error);
-    if (!pays)
-        throw UsageError{error};
-    return *pays;
-}
-
-int ThreadsOf(const Command& command)
-{
-    if (!command.values.count("--threads"))
-        return DefaultThreadCount();
-    return static_cast<int>(ParseNumber(command, "--threads", 1, kMaxThreads));
-}
-
-std::array<int, 5> DealtCards(const Command& command)
-{
-    std::string text;
-    for (const std::string& part : command.positional)
-        text += part + ' ';
-    const auto parsed = cards::ParseCards(text);
-    if (!parsed) {
-        // Name the piece that failed: try each blank- or comma-separated word.
-        std::string word;
-        for (const char c : text + ' ') {
-            if (c == ' ' || c == ',' || c == '\t' || c == '\n') {
-                if (!word.empty() && !cards::ParseCards(word))
-                    break;
-                word.clear();
-            } else {
-                word += c;
-            }
-        }
-        throw UsageError{"unknown card in " + Quote(word.empty() ? text : word) +
-                         "; write cards like Kh, Td or 10d"};
-    }
-    if (parsed->size() != 5)
-        throw UsageError{"hand needs exactly 5 cards, got " + std::to_string(parsed->size())};
-    std::array<int, 5> dealt{};
-    std::copy(parsed->begin(), parsed->end(), dealt.begin());
-    for (int i = 0; i < 5; ++i)
-        for (int j = 0; j < i; ++j)
-            if (dealt[i] == dealt[j])
-                throw UsageError{"card " + cards::CardNotation(dealt[i]) + " given twice"};
-    return dealt;
-}
 
 double SecondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -297,39 +112,106 @@ class ProgressBar
     std::thread m_thread;
 };
 
-int RunHand(const Command& command, std::ostream& out)
+// The suit symbols as the cards show them, for players who paste a hand.
+std::string SuitLetters(std::string text)
 {
-    const std::array<int, 5> dealt = DealtCards(command);
-    const PayVector pays = PaysOf(command);
-    const DrawTables tables;
-    HoldTable table;
-    CountDraws(tables, dealt, table);
-    out << HandReport(dealt, table, pays, command.flags.count("--json") > 0);
-    return kExitOk;
+    static const std::array<std::pair<std::string_view, char>, 8> symbols = {{{"♣", 'c'},
+                                                                              {"♦", 'd'},
+                                                                              {"♥", 'h'},
+                                                                              {"♠", 's'},
+                                                                              {"♧", 'c'},
+                                                                              {"♢", 'd'},
+                                                                              {"♡", 'h'},
+                                                                              {"♤", 's'}}};
+    for (const auto& [symbol, letter] : symbols)
+        for (std::size_t at = text.find(symbol); at != std::string::npos;
+             at = text.find(symbol, at + 1))
+            text.replace(at, symbol.size(), 1, letter);
+    return text;
 }
 
-int RunReturn(const Command& command, std::ostream& out)
+std::array<int, 5> DealtCards(const std::vector<std::string>& words)
 {
-    const PayVector pays = PaysOf(command);
-    const int threads = ThreadsOf(command);
-    const auto start = std::chrono::steady_clock::now();
-    const DrawTables tables;
-    const ReturnTotals totals = ComputeReturn(tables, pays, threads);
-    out << ReturnReport(totals, threads, SecondsSince(start), command.flags.count("--json") > 0);
-    return kExitOk;
+    std::string text;
+    for (const std::string& part : words)
+        text += SuitLetters(part) + ' ';
+    const auto parsed = cards::ParseCards(text);
+    if (!parsed) {
+        // Name the piece that failed: try each blank- or comma-separated word.
+        std::string word;
+        for (const char c : text + ' ') {
+            if (c == ' ' || c == ',' || c == '\t' || c == '\n') {
+                if (!word.empty() && !cards::ParseCards(word))
+                    break;
+                word.clear();
+            } else {
+                word += c;
+            }
+        }
+        throw UsageError{"unknown card in " + Quote(word.empty() ? text : word) +
+                         "; write cards like Kh, Td, 10d or K♥"};
+    }
+    if (parsed->size() != 5)
+        throw UsageError{"hand needs exactly 5 cards, got " + std::to_string(parsed->size())};
+    std::array<int, 5> dealt{};
+    std::copy(parsed->begin(), parsed->end(), dealt.begin());
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < i; ++j)
+            if (dealt[i] == dealt[j])
+                throw UsageError{"card " + cards::CardNotation(dealt[i]) + " given twice"};
+    return dealt;
 }
 
-int RunSimulate(const Command& command, std::ostream& out, std::ostream& err, bool progress)
+void AddHandCommand(CommandSet& commands)
 {
-    if (!command.values.count("--hands"))
+    auto words = std::make_shared<std::vector<std::string>>();
+    CLI::App& hand =
+        commands.add("hand", "the return of each of the 32 holds of a dealt hand, best first",
+                     kHandHelp, [words](const CommandContext& c) {
+                         const std::array<int, 5> dealt = DealtCards(*words);
+                         const DrawTables tables;
+                         HoldTable table;
+                         CountDraws(tables, dealt, table);
+                         c.out << HandReport(dealt, table, c.pays, c.json);
+                         return kExitOk;
+                     });
+    hand.add_option("CARDS", *words, "the five dealt cards")->type_name("");
+}
+
+void AddReturnCommand(CommandSet& commands)
+{
+    auto threads = std::make_shared<ValueOption>();
+    CLI::App& ret =
+        commands.add("return", "the return of the pay table under optimal play, exactly",
+                     kReturnHelp, [threads](const CommandContext& c) {
+                         const int count = ThreadsFrom(*threads);
+                         const auto start = std::chrono::steady_clock::now();
+                         const DrawTables tables;
+                         const ReturnTotals totals = ComputeReturn(tables, c.pays, count);
+                         c.out << ReturnReport(totals, count, SecondsSince(start), c.json);
+                         return kExitOk;
+                     });
+    AddThreadsOption(ret, *threads);
+}
+
+struct SimulateOptions
+{
+    ValueOption hands;
+    ValueOption seed;
+    ValueOption threads;
+};
+
+int RunSimulate(const SimulateOptions& options, const CommandContext& c)
+{
+    if (!options.hands.given())
         throw UsageError{"simulate needs --hands N"};
     SimulationRun run;
-    run.options.hands = ParseNumber(command, "--hands", 1, kMaxHands);
-    run.options.seed = command.values.count("--seed")
-                           ? ParseNumber(command, "--seed", 0, UINT64_MAX)
+    run.options.hands = ParseWholeNumber("--hands", options.hands.text, 1, kMaxHands);
+    run.options.seed = options.seed.given()
+                           ? ParseWholeNumber("--seed", options.seed.text, 0, UINT64_MAX)
                            : (std::uint64_t(std::random_device{}()) << 32) | std::random_device{}();
-    run.options.threads = ThreadsOf(command);
-    run.options.pays = PaysOf(command);
+    run.options.threads = ThreadsFrom(options.threads);
+    run.options.pays = c.pays;
     run.threads = static_cast<int>(
         std::min<std::uint64_t>(static_cast<std::uint64_t>(run.options.threads),
                                 (run.options.hands + kSimulationBlock - 1) / kSimulationBlock));
@@ -341,13 +223,64 @@ int RunSimulate(const Command& command, std::ostream& out, std::ostream& err, bo
     SimulationTotals seen;
     {
         std::optional<ProgressBar> bar;
-        if (progress)
-            bar.emplace(err, run.options.hands, done);
+        if (c.progress)
+            bar.emplace(c.err, run.options.hands, done);
         seen = Simulate(tables, run.options, &done);
     }
     run.seconds = SecondsSince(start);
-    out << SimulationReport(seen, exact, run, command.flags.count("--json") > 0);
+    c.out << SimulationReport(seen, exact, run, c.json);
     return kExitOk;
+}
+
+void AddSimulateCommand(CommandSet& commands)
+{
+    auto options = std::make_shared<SimulateOptions>();
+    CLI::App& simulate = commands.add(
+        "simulate", "play hands through the game's own deal, with the best hold", kSimulateHelp,
+        [options](const CommandContext& c) { return RunSimulate(*options, c); });
+    AddValueOption(simulate, "--hands", options->hands, "N",
+                   "1 to " + std::to_string(kMaxHands) + " hands");
+    AddValueOption(simulate, "--seed", options->seed, "S",
+                   "0 to 18446744073709551615 (default: a fresh seed, printed)");
+    AddThreadsOption(simulate, options->threads);
+}
+
+// Every sub-command, in the order --help lists them.
+constexpr std::array kCommands = {AddHandCommand, AddReturnCommand, AddSimulateCommand};
+
+// CLI11's own words for bad input, made one line that names the command.
+std::string Describe(const CLI::ParseError& error, const CLI::App& root)
+{
+    const CLI::App* command = &root;
+    for (const CLI::App* sub : root.get_subcommands())
+        command = sub;
+    if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
+        const std::vector<std::string> extras = command->remaining();
+        const std::string first = extras.empty() ? std::string() : extras.front();
+        if (command == &root && (first.empty() || first[0] != '-'))
+            return "unknown command " + Quote(first) + "; see quintara-odds --help";
+        const std::string name = command == &root ? std::string() : " for " + command->get_name();
+        const std::string help = command == &root
+                                     ? "quintara-odds --help"
+                                     : "quintara-odds " + command->get_name() + " --help";
+        if (first.size() > 1 && first[0] == '-')
+            return "unknown option " + Quote(first.substr(0, first.find('='))) + name + "; see " +
+                   help;
+        return "unexpected argument " + Quote(first) + name;
+    }
+    // Rephrase the messages of options given wrongly; pass on any other.
+    std::string text = error.what();
+    const std::string option = text.substr(0, text.find(':'));
+    if (text.find("disallowed flag override") != std::string::npos)
+        return "--" + text.substr(0, text.find(' ')) + " takes no value";
+    if (text.find("At Most 1 required") != std::string::npos)
+        return option + " given more than once";
+    if (text.find(" missing") != std::string::npos && option.rfind("--", 0) == 0)
+        return option + " needs a value";
+    std::replace_if(
+        text.begin(), text.end(),
+        [](char ch) { return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f; }, ' ');
+    return text;
 }
 
 } // namespace
@@ -356,19 +289,35 @@ int RunOddsCommand(const std::vector<std::string>& args, std::ostream& out, std:
                    bool progress)
 {
     try {
-        const Command command = Parse(args);
-        if (command.help) {
-            out << (command.name == "hand"       ? kHandHelp
-                    : command.name == "return"   ? kReturnHelp
-                    : command.name == "simulate" ? kSimulateHelp
-                                                 : kUsage);
-            return kExitOk;
+        if (args.empty())
+            throw UsageError{"no command given; try quintara-odds --help"};
+        // "help" and "help COMMAND" read as --help.
+        std::vector<std::string> line = args;
+        if (line.front() == "help") {
+            line.erase(line.begin());
+            line.resize(std::min<std::size_t>(line.size(), 1));
+            line.emplace_back("--help");
         }
-        if (command.name == "hand")
-            return RunHand(command, out);
-        if (command.name == "return")
-            return RunReturn(command, out);
-        return RunSimulate(command, out, err, progress);
+
+        CLI::App root(kAbout, "quintara-odds");
+        auto formatter = std::make_shared<UsageFormatter>();
+        formatter->column_width(34);
+        root.formatter(formatter);
+        root.footer(kFooter);
+        CommandSet commands(root);
+        for (const auto add : kCommands)
+            add(commands);
+        for (CLI::App* sub : root.get_subcommands({}))
+            sub->group("Commands");
+        try {
+            root.parse(std::vector<std::string>(line.rbegin(), line.rend()));
+        } catch (const CLI::CallForHelp&) {
+            out << root.help();
+            return kExitOk;
+        } catch (const CLI::ParseError& e) {
+            throw UsageError{Describe(e, root)};
+        }
+        return commands.run(out, err, progress);
     } catch (const UsageError& e) {
         err << "quintara-odds: " << e.message << '\n';
         return kExitUsage;

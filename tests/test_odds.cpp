@@ -571,6 +571,13 @@ class TestOdds : public QObject
         QTest::newRow("pays without value") << QStringList{"return", "--pays"};
         QTest::newRow("pays twice") << QStringList{
             "hand", "--pays", "1,1,1,1,1,1,1,1,1", "--pays", "1,1,1,1,1,1,1,1,1", "KhQhJhTh2s"};
+        QTest::newRow("pays before and after the command") << QStringList{
+            "--pays", "1,1,1,1,1,1,1,1,1", "hand", "--pays", "1,1,1,1,1,1,1,1,1", "KhQhJhTh2s"};
+        QTest::newRow("bad pays before the command")
+            << QStringList{"--pays", "1,1", "hand", "KhQhJhTh2s"};
+        QTest::newRow("command option before the command")
+            << QStringList{"--threads", "2", "return"};
+        QTest::newRow("half a suit symbol") << QStringList{"hand", "K\xe2\x99 Qh Jh Th 2s"};
         QTest::newRow("return takes no cards") << QStringList{"return", "Kh"};
         QTest::newRow("unknown option") << QStringList{"return", "--fast"};
         QTest::newRow("option of another command") << QStringList{"hand", "--hands", "5"};
@@ -598,6 +605,33 @@ class TestOdds : public QObject
         QVERIFY2(run.err.startsWith("quintara-odds: "), qPrintable(run.err));
         QCOMPARE(run.err.count('\n'), qsizetype(1));
         QVERIFY(run.err.endsWith('\n'));
+    }
+
+    // Different spellings of one command line give the same report.
+    void commandLineSpellingsAgree_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("same");
+        const QStringList json = {"hand", "Kh Qh Jh Th 2s", "--json"};
+        QTest::newRow("--json before the command")
+            << QStringList{"--json", "hand", "Kh Qh Jh Th 2s"} << json;
+        QTest::newRow("--pays before the command")
+            << QStringList{"--pays", "800,50,25,9,6,4,3,2,1", "hand", "As Ks Qs Ad 5c"}
+            << QStringList{"hand", "As Ks Qs Ad 5c", "--pays=800,50,25,9,6,4,3,2,1"};
+        QTest::newRow("suit symbols") << QStringList{"hand", "K♥ Q♥ J♥ 10♥ 2♠", "--json"} << json;
+        QTest::newRow("suit symbols back to back")
+            << QStringList{"--json", "hand", "K♥Q♥J♥T♥2♠"} << json;
+        QTest::newRow("help word")
+            << QStringList{"help", "simulate"} << QStringList{"simulate", "--help"};
+    }
+    void commandLineSpellingsAgree()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, same);
+        const Run run = RunCommand(args);
+        QCOMPARE(run.code, kExitOk);
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        QCOMPARE(run.out, RunCommand(same).out);
     }
 
     void helpGoesToStandardOutput_data()

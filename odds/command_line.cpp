@@ -1,0 +1,112 @@
+#include "command_line.h"
+
+#include "exact_return.h"
+#include "odds_command.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace odds {
+namespace {
+
+constexpr int kMaxThreads = 1024;
+
+const char* const kPaysHelp = "nine multipliers, top row first; default 500,100,50,10,7,5,3,2,1";
+
+const char* const kPaysFooter =
+    "\n\n--pays lists from the top of the table down: Royal Flush, Flush (straight\n"
+    "flush), Caret (four of a kind), Full House, Suit (five of one suit), Straight,\n"
+    "3 of a kind, Two Pairs, 2 of a kind (Jacks or better). --pays and --json may\n"
+    "also come before the command's name.";
+
+} // namespace
+
+std::string Quote(std::string_view text)
+{
+    std::string out = "'";
+    for (const char c : text.substr(0, 40))
+        out += (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) ? '?'
+                                                                                               : c;
+    if (text.size() > 40)
+        out += "...";
+    return out + "'";
+}
+
+CommandSet::CommandSet(CLI::App& root) : m_root(root)
+{
+    addCommon(m_root, m_rootCommon);
+}
+
+void CommandSet::addCommon(CLI::App& app, Common& into)
+{
+    AddValueOption(app, "--pays", into.pays, "R,SF,FK,FH,FL,ST,TK,TP,JB", kPaysHelp);
+    app.add_flag("--json", into.json, "machine-readable output")->disable_flag_override();
+}
+
+CLI::App& CommandSet::add(const std::string& name, const std::string& summary,
+                          const std::string& footer, CommandRun run)
+{
+    CLI::App* command = m_root.add_subcommand(name, summary);
+    command->footer(footer + kPaysFooter);
+    addCommon(*command, m_common[name]);
+    m_runs[name] = std::move(run);
+    return *command;
+}
+
+int CommandSet::run(std::ostream& out, std::ostream& err, bool progress) const
+{
+    const std::vector<CLI::App*> chosen = m_root.get_subcommands();
+    if (chosen.empty())
+        throw UsageError{"no command given; try quintara-odds --help"};
+    const std::string name = chosen.front()->get_name();
+    const Common& own = m_common.at(name);
+    if (own.pays.given() && m_rootCommon.pays.given())
+        throw UsageError{"--pays given more than once"};
+    CommandContext context{out, err, progress};
+    context.json = own.json || m_rootCommon.json;
+    context.pays = GamePays();
+    if (own.pays.given() || m_rootCommon.pays.given()) {
+        std::string error;
+        const auto pays =
+            ParsePays(own.pays.given() ? own.pays.text : m_rootCommon.pays.text, error);
+        if (!pays)
+            throw UsageError{error};
+        context.pays = *pays;
+    }
+    return m_runs.at(name)(context);
+}
+
+void AddValueOption(CLI::App& app, const std::string& name, ValueOption& into,
+                    const std::string& valueName, const std::string& help)
+{
+    into.option = app.add_option(name, into.text, help)->type_name(valueName);
+}
+
+std::uint64_t ParseWholeNumber(const std::string& name, const std::string& text, std::uint64_t low,
+                               std::uint64_t high)
+{
+    std::uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits || ec != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high)
+        throw UsageError{name + " must be a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not " + Quote(text)};
+    return value;
+}
+
+void AddThreadsOption(CLI::App& app, ValueOption& into)
+{
+    AddValueOption(app, "--threads", into, "T",
+                   "1 to " + std::to_string(kMaxThreads) + " threads (default: one per core)");
+}
+
+int ThreadsFrom(const ValueOption& threads)
+{
+    if (!threads.given())
+        return DefaultThreadCount();
+    return static_cast<int>(ParseWholeNumber("--threads", threads.text, 1, kMaxThreads));
+}
+
+} // namespace odds

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "pays.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace odds {
+
+// Bad input: the message becomes the one line on standard error, exit code 2.
+struct UsageError
+{
+    std::string message;
+};
+
+// What every command is given to run: its streams and the options all
+// commands share, already checked.
+struct CommandContext
+{
+    std::ostream& out;
+    std::ostream& err;
+    bool progress = false; // err is a terminal: long runs may draw a bar there
+    bool json = false;
+    PayVector pays{};
+};
+
+using CommandRun = std::function<int(const CommandContext&)>;
+
+// An option taking one value, kept as text so that the command can say in its
+// own words what is wrong with it.
+struct ValueOption
+{
+    std::string text;
+    CLI::Option* option = nullptr;
+    bool given() const { return option != nullptr && option->count() > 0; }
+};
+// The sub-commands of quintara-odds. A command registers itself with one
+// function that calls add() and then puts its own options on the CLI::App it
+// gets back, binding them to state its run function owns:
+//
+//   void AddFooCommand(CommandSet& commands)
+//   {
+//       auto hands = std::make_shared<ValueOption>();
+//       CLI::App& foo = commands.add("foo", "one line for the list", kFooHelp,
+//                                    [hands](const CommandContext& c) { ...; return kExitOk; });
+//       AddValueOption(foo, "--hands", *hands, "N", "how many hands");  // a ValueOption
+//   }
+//
+// --pays and --json are added here, so they are accepted before the command
+// name as well as after it.
+class CommandSet
+{
+  public:
+    explicit CommandSet(CLI::App& root);
+
+    CLI::App& add(const std::string& name, const std::string& summary, const std::string& footer,
+                  CommandRun run);
+
+    // The command chosen by the last parse, and the shared options merged.
+    int run(std::ostream& out, std::ostream& err, bool progress) const;
+
+  private:
+    struct Common
+    {
+        ValueOption pays;
+        bool json = false;
+    };
+    void addCommon(CLI::App& app, Common& into);
+
+    CLI::App& m_root;
+    Common m_rootCommon;
+    std::map<std::string, Common> m_common; // per command
+    std::map<std::string, CommandRun> m_runs;
+};
+
+void AddValueOption(CLI::App& app, const std::string& name, ValueOption& into,
+                    const std::string& valueName, const std::string& help);
+
+// text as a whole number low..high, or a UsageError naming the option.
+std::uint64_t ParseWholeNumber(const std::string& name, const std::string& text, std::uint64_t low,
+                               std::uint64_t high);
+
+// The --threads option's value; not given means one per core.
+void AddThreadsOption(CLI::App& app, ValueOption& into);
+int ThreadsFrom(const ValueOption& threads);
+
+// User input shown in an error line: one line, printable, short, quoted.
+std::string Quote(std::string_view text);
+
+} // namespace odds
