@@ -1,20 +1,32 @@
 #pragma once
 
-// Stand-ins for the table's ports: they record what the table asks of the
-// outside world and let a test act in the middle of a pause or a box.
+// Stand-ins for the table's ports and the settings store, and the one table
+// window the tests play at: they record what the table asks of the outside
+// world and let a test act in the middle of a pause or a box.
 
+#include "card_view.h"
 #include "deck.h"
 #include "main_window.h"
 #include "random.h"
+#include "startup.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QMap>
+#include <QMenu>
 #include <QPushButton>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 struct Box
@@ -77,34 +89,41 @@ class FakeSound final : public SoundPlayer
     void play(const QString& name) override
     {
         played << name;
-        log << QStringLiteral("play ") + name;
+        calls << QStringLiteral("play ") + name;
+        log << calls.back();
     }
     void stop() override
     {
         ++stops;
-        log << QStringLiteral("stop");
+        calls << QStringLiteral("stop");
+        log << calls.back();
     }
     bool devicePresent() const override { return true; }
 
     QStringList played;
+    QStringList calls; // the sound's own part of the log
     QStringList& log;
     int stops = 0;
 };
 
-// Plays back queued values, then 0.0 for ever. A shuffle fed only zeros
-// leaves a deck in its order, so an empty queue deals 1, 2, 3, ...
+// Plays back queued values, then 0.0 for ever, or the values of a seeded
+// generator once seed() gave one. A shuffle fed only zeros leaves a deck in
+// its order, so an empty queue deals 1, 2, 3, ...
 class ScriptedRandom final : public cards::Random
 {
   public:
+    explicit ScriptedRandom(std::deque<float> queued = {}) : values(std::move(queued)) {}
     float next() override
     {
+        ++draws;
         if (values.empty())
-            return 0.0f;
+            return m_after ? m_after->next() : 0.0f;
         const float v = values.front();
         values.pop_front();
         return v;
     }
-    void reseed() override {}
+    void reseed() override { ++reseeds; }
+    void seed(quint64 seed) { m_after.emplace(seed); }
 
     // Queues the 104 values of one shuffle of a fresh deck whose top cards are
     // `top`, in that order; the rest of the deck follows in some order.
@@ -137,6 +156,8 @@ class ScriptedRandom final : public cards::Random
     }
 
     std::deque<float> values;
+    int draws = 0;
+    int reseeds = 0;
 
   private:
     static float valueFor(int k)
@@ -144,30 +165,124 @@ class ScriptedRandom final : public cards::Random
         // r x 52 must round to k; r stays below 1 even for k = 52.
         return k == 0 ? 0.0f : (static_cast<float>(k) - 0.25f) / cards::kCardCount;
     }
+
+    std::optional<cards::SeededRandom> m_after;
 };
 
-// The table as start-up leaves it, without the settings store.
+// Keeps values in memory and remembers every write in order.
+class MemoryStore final : public SettingsStore
+{
+  public:
+    QString read(const QString& key, const QString& defaultValue) override
+    {
+        return values.value(key, defaultValue);
+    }
+    void write(const QString& key, const QString& value) override
+    {
+        values[key] = value;
+        writes << key + QLatin1Char('=') + value;
+    }
+
+    QMap<QString, QString> values;
+    QStringList writes;
+};
+
+// The window's controls, found by the object names they carry.
+struct TableControls
+{
+    explicit TableControls(const frmQuintara& window) : w(window)
+    {
+        for (int i = 0; i < 5; ++i) {
+            Card[i] = find<CardView>(QStringLiteral("Card_%1").arg(i));
+            cmdHold[i] = find<QPushButton>(QStringLiteral("cmdHold_%1").arg(i));
+        }
+        for (int code = cards::kFirstBack; code <= cards::kLastBack; ++code)
+            mnuCD[code] = find<QAction>(QStringLiteral("mnuCD_%1").arg(code));
+    }
+
+    template <class T> T* find(const QString& name) const
+    {
+        T* child = w.findChild<T*>(name);
+        if (!child)
+            qFatal("no control %s", qPrintable(name));
+        return child;
+    }
+
+    const frmQuintara& w;
+    std::array<CardView*, 5> Card{};
+    std::array<QPushButton*, 5> cmdHold{};
+    std::map<int, QAction*> mnuCD;
+    QWidget* picField = find<QWidget>(QStringLiteral("picField"));
+    QPushButton* cmdDeal = find<QPushButton>(QStringLiteral("cmdDeal"));
+    QPushButton* cmdBet = find<QPushButton>(QStringLiteral("cmdBet"));
+    QPushButton* cmdBetDown = find<QPushButton>(QStringLiteral("cmdBetDown"));
+    QPushButton* cmdBetUp = find<QPushButton>(QStringLiteral("cmdBetUp"));
+    QLabel* Label2 = find<QLabel>(QStringLiteral("Label2"));
+    QLabel* lblAccount = find<QLabel>(QStringLiteral("lblAccount"));
+    QLabel* lblBet = find<QLabel>(QStringLiteral("lblBet"));
+    QMenu* mnuOptions = find<QMenu>(QStringLiteral("mnuOptions"));
+    QMenu* mnuCardDeck = find<QMenu>(QStringLiteral("mnuCardDeck"));
+    QAction* mnuReset = find<QAction>(QStringLiteral("mnuReset"));
+    QAction* mnuMessages = find<QAction>(QStringLiteral("mnuMessages"));
+    QAction* mnuQuit = find<QAction>(QStringLiteral("mnuQuit"));
+    QMenu* mnuHelp = find<QMenu>(QStringLiteral("mnuHelp"));
+    QAction* mnuInfo = find<QAction>(QStringLiteral("mnuInfo"));
+    QAction* mnuAbout = find<QAction>(QStringLiteral("mnuAbout"));
+};
+
+// One table window over the fakes, wired as main() wires it.
 struct Table
 {
-    QStringList events;
-    FakeHost host{events};
-    FakeSound sound{events};
-    ScriptedRandom random;
-    // On the heap so that a test can destroy the window in the middle of a hand.
-    std::unique_ptr<frmQuintara> holder =
-        std::make_unique<frmQuintara>(frmQuintara::Ports{host, sound, random});
-    frmQuintara& window = *holder;
+    // Nothing started: the test runs start-up itself; deals shuffle from `seed`.
+    struct Unstarted
+    {
+        quint64 seed;
+    };
 
-    explicit Table(qint32 account = 100)
+    // The table as start-up leaves it for `account`, without a store; over
+    // `port` rather than the fake host when one is given.
+    explicit Table(qint32 account = 100, Host* port = nullptr) : Table(std::in_place, port)
     {
         GameState& s = window.state();
         s.Ready = true;
         s.Account = account;
         s.CardBack = cards::kDefaultBack;
         s.ShowMessages = true;
-        window.lblAccount->setText(frmQuintara::AmountText(account));
-        window.mnuCD[s.CardBack]->setChecked(true);
-        for (auto* hold : window.cmdHold)
+        ui.lblAccount->setText(frmQuintara::AmountText(account));
+        ui.mnuCD[s.CardBack]->setChecked(true);
+        for (auto* hold : ui.cmdHold)
             hold->setEnabled(false);
     }
+
+    explicit Table(Unstarted start) : Table(std::in_place, nullptr) { random.seed(start.seed); }
+
+    QStringList
+        events; // host and sound share it, so tests see the order of boxes, pauses and sounds
+    FakeHost host{events};
+    FakeSound sound{events};
+    ScriptedRandom random;
+    // On the heap so that a test can destroy the window in the middle of a hand.
+    std::unique_ptr<frmQuintara> holder;
+    frmQuintara& window;
+    TableControls ui;
+
+  private:
+    Table(std::in_place_t, Host* port)
+        : holder(std::make_unique<frmQuintara>(
+              frmQuintara::Ports{port ? *port : static_cast<Host&>(host), sound, random})),
+          window(*holder), ui(window)
+    {
+    }
 };
+
+// Runs a test class whose cases read the per-user settings: XDG_CONFIG_HOME points at a
+// fresh folder before anything can ask QSettings where those files live.
+template <class TestClass> int RunWithConfigHome(int argc, char* argv[])
+{
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    QApplication app(argc, argv);
+    TestClass test;
+    test.configHome = configHome.path();
+    return QTest::qExec(&test, argc, argv);
+}

@@ -1,6 +1,7 @@
 #include "card_code.h"
 #include "deck.h"
 #include "random.h"
+#include "table_doubles.h"
 
 #include <QtTest>
 #include <algorithm>
@@ -10,29 +11,6 @@
 using namespace cards;
 
 namespace {
-
-// Plays back fixed values, then repeats the last one; counts reseeds.
-class ScriptedRandom final : public Random
-{
-  public:
-    explicit ScriptedRandom(std::deque<float> values) : m_values(std::move(values)) {}
-    float next() override
-    {
-        ++draws;
-        if (m_values.size() > 1) {
-            const float v = m_values.front();
-            m_values.pop_front();
-            return v;
-        }
-        return m_values.empty() ? 0.0f : m_values.front();
-    }
-    void reseed() override { ++reseeds; }
-    int draws = 0;
-    int reseeds = 0;
-
-  private:
-    std::deque<float> m_values;
-};
 
 CardString Letters(const char* text)
 {

@@ -33,7 +33,7 @@ QString Press(Table& t, const QString& reply, std::optional<qint64> amount, bool
     const qint32 account = s.Account;
     const qint32 before = s.Bet;
     const QString label = frmQuintara::AmountText(before);
-    t.window.lblBet->setText(label);
+    t.ui.lblBet->setText(label);
     s.Ready = ready;
     t.host.inputs.clear();
     t.host.replies = {reply};
@@ -44,8 +44,8 @@ QString Press(Table& t, const QString& reply, std::optional<qint64> amount, bool
     const qint32 expected = ready && amount ? Stake(*amount, account) : before;
     if (s.Bet != expected)
         return QStringLiteral("Bet %1, expected %2").arg(s.Bet).arg(expected);
-    if (t.window.lblBet->text() != frmQuintara::AmountText(s.Bet))
-        return QStringLiteral("lblBet %1 for Bet %2").arg(t.window.lblBet->text()).arg(s.Bet);
+    if (t.ui.lblBet->text() != frmQuintara::AmountText(s.Bet))
+        return QStringLiteral("lblBet %1 for Bet %2").arg(t.ui.lblBet->text()).arg(s.Bet);
     if (s.Account != account)
         return QStringLiteral("Account changed to %1").arg(s.Account);
     if (t.host.beeps != 0 || !t.host.boxes.empty())

@@ -8,10 +8,9 @@
 #include "card_code.h"
 #include "fuzz_support.h"
 #include "main_window.h"
-#include "random.h"
-#include "services_fakes.h"
 #include "settings_store.h"
 #include "startup.h"
+#include "table_doubles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,10 +44,11 @@ struct Promise
 };
 
 // An empty text when the table is as promised, else the first difference.
-QString Broken(const frmQuintara& window, const RecordingHost& host, const RecordingPlayer& player,
-               const Promise& promise)
+QString Broken(const Table& table, const Promise& promise)
 {
-    const GameState& s = window.state();
+    const GameState& s = table.window.state();
+    const TableControls& window = table.ui;
+    const FakeHost& host = table.host;
     if (s.Account != promise.account)
         return QStringLiteral("Account %1, expected %2").arg(s.Account).arg(promise.account);
     if (window.lblAccount->text() != QStringLiteral("$ %1").arg(promise.account))
@@ -67,9 +67,9 @@ QString Broken(const frmQuintara& window, const RecordingHost& host, const Recor
         return QStringLiteral("check marks on %1").arg(codes.join(QLatin1Char(',')));
     }
     const QStringList sounds = promise.welcome ? QStringList{"play DATA_7"} : QStringList{};
-    if (player.events != sounds)
-        return QStringLiteral("sounds %1").arg(player.events.join(QLatin1Char(',')));
-    if (host.boxes.size() != (promise.welcome ? 1 : 0))
+    if (table.sound.calls != sounds)
+        return QStringLiteral("sounds %1").arg(table.sound.calls.join(QLatin1Char(',')));
+    if (host.boxes.size() != (promise.welcome ? 1u : 0u))
         return QStringLiteral("%1 boxes").arg(host.boxes.size());
     if (promise.welcome && (host.boxes[0].title != QStringLiteral("Welcome !") ||
                             host.boxes[0].style != BoxStyle::Exclamation))
@@ -101,12 +101,9 @@ QString Broken(const frmQuintara& window, const RecordingHost& host, const Recor
 // Runs start-up on a new table over `store`; the difference from the promise.
 QString StartUp(SettingsStore& store, const Promise& promise, quint64 seed)
 {
-    RecordingHost host;
-    RecordingPlayer player;
-    cards::SeededRandom random{seed};
-    frmQuintara window{{host, player, random}};
-    Form_Load(window, store);
-    return Broken(window, host, player, promise);
+    Table table(Table::Unstarted{seed});
+    Form_Load(table.window, store);
+    return Broken(table, promise);
 }
 
 // The promise for what a store reads back: default "0" and "63" when absent.

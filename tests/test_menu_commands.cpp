@@ -1,8 +1,7 @@
 #include "frm_info.h"
 #include "main_window.h"
-#include "random.h"
-#include "services_fakes.h"
 #include "startup.h"
+#include "table_doubles.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,15 +10,17 @@
 
 namespace {
 
-struct Table
+// A player with $3500 and the default back, started from the store.
+struct StartedTable
 {
-    RecordingHost host;
-    RecordingPlayer player;
-    cards::SeededRandom random{3};
     MemoryStore store;
-    frmQuintara window{{host, player, random}};
+    Table t{Table::Unstarted{3}};
+    frmQuintara& window = t.window;
+    FakeHost& host = t.host;
+    FakeSound& sound = t.sound;
+    TableControls& ui = t.ui;
 
-    Table()
+    StartedTable()
     {
         store.values = {{"Score", "3500"}, {"CardDeck", "63"}};
         Form_Load(window, store);
@@ -59,11 +60,11 @@ class TestMenuCommands : public QObject
 
 void TestMenuCommands::about()
 {
-    Table table;
+    StartedTable table;
     const GameState before = table.window.state();
-    table.window.mnuAbout->trigger();
-    QCOMPARE(table.host.boxes.size(), 1);
-    const BoxCall& box = table.host.boxes[0];
+    table.ui.mnuAbout->trigger();
+    QCOMPARE(table.host.boxes.size(), size_t(1));
+    const Box& box = table.host.boxes[0];
     QCOMPARE(box.title, QStringLiteral("About Quintara"));
     QCOMPARE(box.style, BoxStyle::Information);
     const QStringList lines = box.prompt.split(QStringLiteral("\r\n"));
@@ -72,7 +73,7 @@ void TestMenuCommands::about()
     QVERIFY(!lines[1].isEmpty());
     QCOMPARE(box.prompt.count(QLatin1Char('\n')), 1); // no bare line feeds
     QCOMPARE(table.window.state().Account, before.Account);
-    QCOMPARE(table.player.events, QStringList{});
+    QCOMPARE(table.sound.calls, QStringList{});
 }
 
 void TestMenuCommands::messagesTwice_data()
@@ -86,42 +87,42 @@ void TestMenuCommands::messagesTwice_data()
 void TestMenuCommands::messagesTwice()
 {
     QFETCH(bool, throughMenu);
-    Table table;
+    StartedTable table;
     auto use = [&] {
         if (throughMenu)
-            table.window.mnuMessages->trigger();
+            table.ui.mnuMessages->trigger();
         else
             table.window.mnuMessages_Click();
     };
     QVERIFY(table.window.state().ShowMessages);
-    QVERIFY(table.window.mnuMessages->isChecked());
+    QVERIFY(table.ui.mnuMessages->isChecked());
     use();
     QVERIFY(!table.window.state().ShowMessages);
-    QVERIFY(!table.window.mnuMessages->isChecked());
+    QVERIFY(!table.ui.mnuMessages->isChecked());
     use();
     QVERIFY(table.window.state().ShowMessages);
-    QVERIFY(table.window.mnuMessages->isChecked());
-    QCOMPARE(table.host.boxes.size(), 0);
-    QCOMPARE(table.player.events, QStringList{});
+    QVERIFY(table.ui.mnuMessages->isChecked());
+    QCOMPARE(table.host.boxes.size(), size_t(0));
+    QCOMPARE(table.sound.calls, QStringList{});
 }
 
 void TestMenuCommands::resetScore()
 {
-    Table table;
+    StartedTable table;
     GameState& state = table.window.state();
     QCOMPARE(state.Account, 3500);
     state.Bet = 50;
-    table.window.lblBet->setText(frmQuintara::AmountText(50));
+    table.ui.lblBet->setText(frmQuintara::AmountText(50));
     const cards::CardString deck = state.Deck;
 
-    table.window.mnuReset->trigger();
+    table.ui.mnuReset->trigger();
     QCOMPARE(state.Account, 100);
-    QCOMPARE(table.window.lblAccount->text(), QStringLiteral("$ 100"));
+    QCOMPARE(table.ui.lblAccount->text(), QStringLiteral("$ 100"));
     QCOMPARE(state.Bet, 50);
-    QCOMPARE(table.window.lblBet->text(), QStringLiteral("$ 50"));
+    QCOMPARE(table.ui.lblBet->text(), QStringLiteral("$ 50"));
     QVERIFY(state.Deck == deck);
-    QCOMPARE(table.host.boxes.size(), 0);
-    QCOMPARE(table.player.events, QStringList{});
+    QCOMPARE(table.host.boxes.size(), size_t(0));
+    QCOMPARE(table.sound.calls, QStringList{});
 }
 
 void TestMenuCommands::payTableWindow_data()
@@ -138,7 +139,7 @@ void TestMenuCommands::payTableWindow()
     QFETCH(int, bet);
     QFETCH(QString, closeBy);
 
-    Table table;
+    StartedTable table;
     table.window.move(200, 150);
     table.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&table.window));
@@ -176,7 +177,7 @@ void TestMenuCommands::payTableWindow()
                 info->close();
             closed = true;
         });
-        table.window.mnuInfo->trigger();
+        table.ui.mnuInfo->trigger();
         QVERIFY(closed);
 
         QCOMPARE(seen.title, QStringLiteral("Quintara Information"));

@@ -20,10 +20,10 @@ CardString Cards(const char* text)
     return *cards::ParseCards(text);
 }
 
-CardString Shown(const frmQuintara& w)
+CardString Shown(const Table& t)
 {
     CardString shown;
-    for (const CardView* card : w.Card)
+    for (const CardView* card : t.ui.Card)
         shown.push_back(card->value());
     return shown;
 }
@@ -42,7 +42,7 @@ void DealHand(Table& t, qint32 bet, const CardString& top)
 {
     t.window.state().Bet = bet;
     t.random.stackDeck(top);
-    t.window.cmdDeal->click();
+    t.ui.cmdDeal->click();
 }
 
 bool InPhase(const frmQuintara& w, Phase phase)
@@ -60,7 +60,7 @@ class TestPlay : public QObject
     void zeroBetIsRefused()
     {
         Table t;
-        t.window.cmdDeal->click();
+        t.ui.cmdDeal->click();
         QCOMPARE(t.host.boxes.size(), size_t(1));
         QCOMPARE(t.host.boxes[0].prompt, QString("Play for nothing ?! Never !"));
         QCOMPARE(t.host.boxes[0].title, QString("NO'p"));
@@ -68,7 +68,7 @@ class TestPlay : public QObject
         QCOMPARE(t.window.state().Account, 100);
         QCOMPARE(t.host.pauses, 0);
         QVERIFY(t.window.state().Deck.empty());
-        for (CardView* card : t.window.Card)
+        for (CardView* card : t.ui.Card)
             QVERIFY(card->isHidden());
         QVERIFY(InPhase(t.window, Phase::Betting));
     }
@@ -79,11 +79,11 @@ class TestPlay : public QObject
         t.host.onBox = [&] {
             QCOMPARE(t.window.phase(), Phase::Dealing);
             QVERIFY(!t.window.state().Ready);
-            QVERIFY(t.window.cmdBetUp->isEnabled()); // nothing but Ready guards it now
-            t.window.cmdBetUp->click();
-            t.window.cmdDeal->click();
+            QVERIFY(t.ui.cmdBetUp->isEnabled()); // nothing but Ready guards it now
+            t.ui.cmdBetUp->click();
+            t.ui.cmdDeal->click();
         };
-        t.window.cmdDeal->click();
+        t.ui.cmdDeal->click();
         QCOMPARE(t.window.state().Bet, 0);
         QCOMPARE(t.host.boxes.size(), size_t(1));
         QVERIFY(InPhase(t.window, Phase::Betting));
@@ -109,11 +109,11 @@ class TestPlay : public QObject
         t.window.show();
         DealHand(t, bet, {});
         QCOMPARE(t.window.state().Bet, stake);
-        QCOMPARE(t.window.lblBet->text(), frmQuintara::AmountText(stake));
+        QCOMPARE(t.ui.lblBet->text(), frmQuintara::AmountText(stake));
         QCOMPARE(t.window.state().Account, account - stake);
-        QCOMPARE(t.window.lblAccount->text(), frmQuintara::AmountText(account - stake));
+        QCOMPARE(t.ui.lblAccount->text(), frmQuintara::AmountText(account - stake));
         QVERIFY(InPhase(t.window, Phase::Holding));
-        QCOMPARE(t.window.focusWidget(), t.window.cmdHold[0]);
+        QCOMPARE(t.window.focusWidget(), t.ui.cmdHold[0]);
     }
 
     void dealShowsFiveCardsOneByOne()
@@ -125,14 +125,14 @@ class TestPlay : public QObject
             ++pause;
             QVERIFY(InPhase(t.window, Phase::Dealing));
             for (int i = 0; i < 5; ++i) {
-                QVERIFY(t.window.Card[i]->isVisibleTo(&t.window));
-                QCOMPARE(t.window.Card[i]->value(), i < pause ? top[i] : 63);
+                QVERIFY(t.ui.Card[i]->isVisibleTo(&t.window));
+                QCOMPARE(t.ui.Card[i]->value(), i < pause ? top[i] : 63);
             }
             QCOMPARE(t.window.state().Account, 90);
         };
         DealHand(t, 10, top);
         QCOMPARE(pause, 4);
-        QCOMPARE(Text(Shown(t.window)), Text(top));
+        QCOMPARE(Text(Shown(t)), Text(top));
         QVERIFY(t.window.state().Hand == top);
         QCOMPARE(t.window.state().NextCard, 5);
         QCOMPARE(static_cast<int>(t.window.state().Deck.size()), 47);
@@ -155,12 +155,12 @@ class TestPlay : public QObject
         Table t;
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h Kd 2s Ks 9c Jh"));
         for (int i : faceDown)
-            t.window.cmdHold[i]->click();
+            t.ui.cmdHold[i]->click();
         const int pausesBefore = t.host.pauses;
         t.host.onPause = [&] { QVERIFY(InPhase(t.window, Phase::Drawing)); };
-        t.window.cmdDeal->click();
+        t.ui.cmdDeal->click();
         QCOMPARE(t.host.pauses - pausesBefore, int(faceDown.size()));
-        QCOMPARE(Text(Shown(t.window)), final);
+        QCOMPARE(Text(Shown(t)), final);
         QCOMPARE(Text(t.window.state().Hand), final);
         QVERIFY(InPhase(t.window, Phase::Betting));
     }
@@ -204,14 +204,14 @@ class TestPlay : public QObject
         DealHand(t, bet, Cards(hand.toLatin1()));
         t.events.clear();
         t.host.onBox = [&] { QVERIFY(InPhase(t.window, Phase::Settling)); };
-        t.window.cmdDeal->click();
+        t.ui.cmdDeal->click();
         QCOMPARE(t.events, events);
         if (!prompt.isEmpty()) {
             QCOMPARE(t.host.boxes.back().prompt, prompt);
             QCOMPARE(t.host.boxes.back().style, BoxStyle::Exclamation);
         }
         QCOMPARE(t.window.state().Account, after);
-        QCOMPARE(t.window.lblAccount->text(), frmQuintara::AmountText(after));
+        QCOMPARE(t.ui.lblAccount->text(), frmQuintara::AmountText(after));
         QCOMPARE(t.window.state().Bet, bet); // the next hand plays for the same stake
         QVERIFY(InPhase(t.window, Phase::Betting));
     }
@@ -236,14 +236,14 @@ class TestPlay : public QObject
         DealHand(t, 10, Cards("2c 5d 9h Js Kc"));
         QCOMPARE(t.window.state().Account, 0); // the whole account is at stake
         t.events.clear();
-        t.window.cmdDeal->click();
+        t.ui.cmdDeal->click();
         QCOMPARE(t.events, events);
         QCOMPARE(t.host.boxes.back().prompt, QString("You have lost everything, Sorry"));
         QCOMPARE(t.host.boxes.back().style, BoxStyle::Information);
         QCOMPARE(unloads.size(), 1);
         QVERIFY(!t.window.isVisible());
         QCOMPARE(t.window.state().Account, 0);
-        QCOMPARE(t.window.lblAccount->text(), QString("$ 0"));
+        QCOMPARE(t.ui.lblAccount->text(), QString("$ 0"));
         QVERIFY(InPhase(t.window, Phase::GameOver));
     }
 
@@ -284,15 +284,15 @@ class TestPlay : public QObject
         QFETCH(int, beeps);
         Table t(account);
         t.window.state().Bet = bet;
-        t.window.lblBet->setText("untouched");
+        t.ui.lblBet->setText("untouched");
         t.host.replies.push_back(reply);
-        QPushButton* target = button == "bet"  ? t.window.cmdBet
-                              : button == "up" ? t.window.cmdBetUp
-                                               : t.window.cmdBetDown;
+        QPushButton* target = button == "bet"  ? t.ui.cmdBet
+                              : button == "up" ? t.ui.cmdBetUp
+                                               : t.ui.cmdBetDown;
         target->click();
         QCOMPARE(t.host.beeps, beeps);
         QCOMPARE(t.window.state().Bet, after < 0 ? bet : after);
-        QCOMPARE(t.window.lblBet->text(),
+        QCOMPARE(t.ui.lblBet->text(),
                  after < 0 ? QString("untouched") : frmQuintara::AmountText(after));
         QVERIFY(t.host.boxes.empty());
     }
@@ -315,7 +315,7 @@ class TestPlay : public QObject
         QFETCH(QString, prompt);
         QFETCH(QString, suggested);
         Table t(account);
-        t.window.cmdBet->click();
+        t.ui.cmdBet->click();
         QCOMPARE(t.host.inputs.size(), size_t(1));
         QCOMPARE(t.host.inputs[0].title, QString("Bet ?"));
         QCOMPARE(t.host.inputs[0].prompt, prompt);
@@ -340,8 +340,7 @@ class TestPlay : public QObject
         t.host.replies = {"77", "77", "77", "77", "77"};
         auto pressAll = [&] {
             if (byClick) {
-                for (QPushButton* b :
-                     {t.window.cmdDeal, t.window.cmdBet, t.window.cmdBetUp, t.window.cmdBetDown})
+                for (QPushButton* b : {t.ui.cmdDeal, t.ui.cmdBet, t.ui.cmdBetUp, t.ui.cmdBetDown})
                     b->click();
             } else {
                 t.window.cmdDeal_Click();
@@ -353,17 +352,17 @@ class TestPlay : public QObject
         const CardString top = Cards("Kh 2c 9d Js 5h Kd 2s Ks 9c Jh");
         if (duringDraw) {
             DealHand(t, 20, top);
-            for (QPushButton* hold : t.window.cmdHold)
+            for (QPushButton* hold : t.ui.cmdHold)
                 hold->click();
             t.host.onPause = pressAll;
-            t.window.cmdDeal->click();
+            t.ui.cmdDeal->click();
         } else {
             t.host.onPause = pressAll;
             DealHand(t, 20, top);
         }
         QCOMPARE(t.host.pauses, duringDraw ? 9 : 4);
         QCOMPARE(t.window.state().Bet, 20);
-        QCOMPARE(t.window.lblBet->text(), QString("$ 20"));
+        QCOMPARE(t.ui.lblBet->text(), QString("$ 20"));
         QCOMPARE(t.host.beeps, 0);
         QVERIFY(t.host.inputs.empty());
         QVERIFY(t.host.boxes.size() == (duringDraw ? 1u : 0u)); // only the result box
@@ -397,7 +396,7 @@ class TestPlay : public QObject
             if (how == "close")
                 t->window.close();
             else if (how == "quit")
-                t->window.mnuQuit->trigger();
+                t->ui.mnuQuit->trigger();
             else
                 t->holder.reset();
             unloadsSeen = how == "destroy" ? 0 : unloads.size();
@@ -405,7 +404,7 @@ class TestPlay : public QObject
         const CardString top = Cards("2c 5d 9h 8s Kc Ts Js Qs Ks As");
         if (when != "deal") {
             DealHand(*t, 10, top);
-            for (QPushButton* hold : t->window.cmdHold)
+            for (QPushButton* hold : t->ui.cmdHold)
                 hold->click();
         } else {
             t->window.state().Bet = 10;
@@ -423,7 +422,7 @@ class TestPlay : public QObject
             QCOMPARE(unloadsSeen, 1);
             QCOMPARE(unloads.size(), 1);
             QCOMPARE(t->window.state().Account, 90); // the stake is gone, nothing credited
-            QCOMPARE(t->window.lblAccount->text(), QString("$ 90"));
+            QCOMPARE(t->ui.lblAccount->text(), QString("$ 90"));
             QVERIFY(!t->window.state().Ready);
         }
         // One pause, or one box, and then nothing more.
@@ -441,10 +440,10 @@ class TestPlay : public QObject
     {
         Table t;
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h"));
-        t.window.cmdHold[2]->click();
-        QCOMPARE(t.window.Card[2]->value(), 63);
-        t.window.cmdHold[2]->click();
-        QCOMPARE(Text(Shown(t.window)), QString("Kh 2c 9d Js 5h"));
+        t.ui.cmdHold[2]->click();
+        QCOMPARE(t.ui.Card[2]->value(), 63);
+        t.ui.cmdHold[2]->click();
+        QCOMPARE(Text(Shown(t)), QString("Kh 2c 9d Js 5h"));
         QCOMPARE(t.host.beeps, 0);
         QVERIFY(t.sound.played.isEmpty());
     }
@@ -467,9 +466,9 @@ class TestPlay : public QObject
         QVERIFY(QTest::qWaitForWindowExposed(&t.window));
         CardString before, after;
         auto clickCard = [&] {
-            before = Shown(t.window);
-            QTest::mouseClick(t.window.Card[0], Qt::LeftButton);
-            after = Shown(t.window);
+            before = Shown(t);
+            QTest::mouseClick(t.ui.Card[0], Qt::LeftButton);
+            after = Shown(t);
         };
         const CardString top = Cards("Kh 2c 9d Js 5h Kd 2s Ks 9c Jh");
         if (when == "dealing") {
@@ -480,13 +479,13 @@ class TestPlay : public QObject
         }
         DealHand(t, 10, top);
         if (when == "drawing") {
-            t.window.cmdHold[1]->click();
+            t.ui.cmdHold[1]->click();
             t.host.onPause = clickCard;
         }
         if (when == "holding")
             clickCard();
         else if (when != "dealing")
-            t.window.cmdDeal->click();
+            t.ui.cmdDeal->click();
         if (when == "settled")
             clickCard();
         QCOMPARE(after[0] == 63, turns);
@@ -511,12 +510,12 @@ class TestPlay : public QObject
         QVERIFY(QTest::qWaitForWindowExposed(&t.window));
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h"));
         if (!dealt)
-            t.window.cmdDeal->click();
-        const CardString before = Shown(t.window);
-        QTest::mousePress(t.window.Card[3], button);
-        QTRY_VERIFY(t.window.mnuCardDeck->isVisible());
-        t.window.mnuCardDeck->hide();
-        QCOMPARE(Text(Shown(t.window)), Text(before));
+            t.ui.cmdDeal->click();
+        const CardString before = Shown(t);
+        QTest::mousePress(t.ui.Card[3], button);
+        QTRY_VERIFY(t.ui.mnuCardDeck->isVisible());
+        t.ui.mnuCardDeck->hide();
+        QCOMPARE(Text(Shown(t)), Text(before));
     }
 
     void numberKeysTurnCards_data()
@@ -536,20 +535,20 @@ class TestPlay : public QObject
         QVERIFY(QTest::qWaitForWindowActive(&t.window));
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h"));
         if (!dealt)
-            t.window.cmdDeal->click();
-        const CardString before = Shown(t.window);
+            t.ui.cmdDeal->click();
+        const CardString before = Shown(t);
         const GameState state = t.window.state();
         const Qt::KeyboardModifiers mods = keypad ? Qt::KeypadModifier : Qt::NoModifier;
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(&t.window, Qt::Key(Qt::Key_1 + i), mods);
-            QCOMPARE(t.window.Card[i]->value() == 63, dealt);
+            QCOMPARE(t.ui.Card[i]->value() == 63, dealt);
         }
         QTest::keyClick(&t.window, Qt::Key_3, mods);
         QTest::keyClick(&t.window, Qt::Key_6, mods); // no sixth card
         CardString expected = before;
         if (dealt)
             expected = {63, 63, before[2], 63, 63};
-        QCOMPARE(Text(Shown(t.window)), Text(expected));
+        QCOMPARE(Text(Shown(t)), Text(expected));
         QVERIFY(t.window.state().Hand == state.Hand);
         QVERIFY(t.window.state().Deck == state.Deck);
         QCOMPARE(t.window.state().Account, state.Account);
@@ -562,13 +561,13 @@ class TestPlay : public QObject
         t.window.show();
         QVERIFY(QTest::qWaitForWindowActive(&t.window));
         t.host.onPause = [&] {
-            const CardString before = Shown(t.window);
+            const CardString before = Shown(t);
             for (int i = 0; i < 5; ++i)
                 QTest::keyClick(&t.window, Qt::Key(Qt::Key_1 + i));
-            QCOMPARE(Text(Shown(t.window)), Text(before));
+            QCOMPARE(Text(Shown(t)), Text(before));
         };
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h"));
-        QCOMPARE(Text(Shown(t.window)), QString("Kh 2c 9d Js 5h"));
+        QCOMPARE(Text(Shown(t)), QString("Kh 2c 9d Js 5h"));
     }
 
     void newBackFollowsFaceDownCards_data()
@@ -583,23 +582,23 @@ class TestPlay : public QObject
         Table t;
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h Kd 2s Ks"));
         for (int i : {0, 3, 4})
-            t.window.cmdHold[i]->click();
+            t.ui.cmdHold[i]->click();
         if (duringDraw) {
             t.host.onPause = [&] {
                 if (t.host.pauses == 5) { // after the first replacement
-                    t.window.mnuCD[55]->trigger();
-                    QCOMPARE(Text(Shown(t.window)), QString("Kd 2c 9d #55 #55"));
+                    t.ui.mnuCD[55]->trigger();
+                    QCOMPARE(Text(Shown(t)), QString("Kd 2c 9d #55 #55"));
                 }
             };
         } else {
-            t.window.mnuCD[55]->trigger();
-            QCOMPARE(Text(Shown(t.window)), QString("#55 2c 9d #55 #55"));
+            t.ui.mnuCD[55]->trigger();
+            QCOMPARE(Text(Shown(t)), QString("#55 2c 9d #55 #55"));
         }
         QCOMPARE(t.window.state().CardBack, duringDraw ? 63 : 55);
-        t.window.cmdDeal->click();
+        t.ui.cmdDeal->click();
         QCOMPARE(t.window.state().CardBack, 55);
-        QCOMPARE(Text(Shown(t.window)), QString("Kd 2c 9d 2s Ks"));
-        for (auto& [code, item] : t.window.mnuCD)
+        QCOMPARE(Text(Shown(t)), QString("Kd 2c 9d 2s Ks"));
+        for (auto& [code, item] : t.ui.mnuCD)
             QCOMPARE(item->isChecked(), code == 55);
     }
 
@@ -616,18 +615,18 @@ class TestPlay : public QObject
         QFETCH(QList<int>, choices);
         Table t;
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h"));
-        t.window.cmdDeal->click(); // between hands: every place shows a face
-        const CardString faces = Shown(t.window);
+        t.ui.cmdDeal->click(); // between hands: every place shows a face
+        const CardString faces = Shown(t);
         for (int code : choices)
-            t.window.mnuCD[code]->trigger();
-        for (auto& [code, item] : t.window.mnuCD)
+            t.ui.mnuCD[code]->trigger();
+        for (auto& [code, item] : t.ui.mnuCD)
             QCOMPARE(item->isChecked(), code == choices.back());
         QCOMPARE(t.window.state().CardBack, choices.back());
-        QCOMPARE(Text(Shown(t.window)), Text(faces));
+        QCOMPARE(Text(Shown(t)), Text(faces));
 
         // The next deal lays its cards face down in the new design.
         t.host.onPause = [&] {
-            QCOMPARE(t.window.Card[4]->value(), choices.back());
+            QCOMPARE(t.ui.Card[4]->value(), choices.back());
             t.host.onPause = nullptr;
         };
         DealHand(t, 10, {});
@@ -637,10 +636,10 @@ class TestPlay : public QObject
     {
         Table t;
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h Kd"));
-        const CardString before = Shown(t.window);
+        const CardString before = Shown(t);
         t.window.state().NextCard = 2;
         t.window.DrawCard(true, true);
-        QCOMPARE(Text(Shown(t.window)), QString("Kh 2c Kd Js 5h"));
+        QCOMPARE(Text(Shown(t)), QString("Kh 2c Kd Js 5h"));
         QCOMPARE(Text(t.window.state().Hand), QString("Kh 2c Kd Js 5h"));
         QCOMPARE(t.window.state().NextCard, 3);
         QCOMPARE(static_cast<int>(t.window.state().Deck.size()), 46);
@@ -661,13 +660,13 @@ class TestPlay : public QObject
         t.window.show();
         QVERIFY(QTest::qWaitForWindowActive(&t.window));
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h"));
-        QPushButton* hold = t.window.cmdHold[index];
+        QPushButton* hold = t.ui.cmdHold[index];
         hold->setFocus();
         QTest::keyClick(hold, Qt::Key_Space);
-        QCOMPARE(t.window.Card[index]->value(), 63); // the key still works the button
+        QCOMPARE(t.ui.Card[index]->value(), 63); // the key still works the button
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Shift);
         QCoreApplication::processEvents();
-        QCOMPARE(QApplication::focusWidget(), toDeal ? t.window.cmdDeal : hold);
+        QCOMPARE(QApplication::focusWidget(), toDeal ? t.ui.cmdDeal : hold);
     }
 
     void cardFocusGoesToDeal_data()
@@ -682,10 +681,10 @@ class TestPlay : public QObject
         Table t;
         t.window.show();
         QVERIFY(QTest::qWaitForWindowActive(&t.window));
-        t.window.cmdBet->setFocus();
-        t.window.cmdDeal->setEnabled(dealEnabled);
+        t.ui.cmdBet->setFocus();
+        t.ui.cmdDeal->setEnabled(dealEnabled);
         t.window.Card_GotFocus(2);
-        QCOMPARE(QApplication::focusWidget(), dealEnabled ? t.window.cmdDeal : t.window.cmdBet);
+        QCOMPARE(QApplication::focusWidget(), dealEnabled ? t.ui.cmdDeal : t.ui.cmdBet);
     }
 };
 

@@ -10,7 +10,6 @@
 #include "evaluator.h"
 #include "fuzz_support.h"
 #include "main_window.h"
-#include "services_fakes.h"
 #include "startup.h"
 #include "table_doubles.h"
 
@@ -43,7 +42,7 @@ qint64 ResidentKb()
 struct Session
 {
     Session(MemoryStore& store, quint64 seed)
-        : random(seed), window({host, sound, random}), shutdown(window, store)
+        : table(Table::Unstarted{seed}), shutdown(window, store)
     {
         Form_Load(window, store);
         shutdown.startupFinished();
@@ -52,21 +51,22 @@ struct Session
 
     void forget()
     {
-        events.clear();
+        table.events.clear();
         host.boxes.clear();
         host.inputs.clear();
         host.replies.clear();
         host.beeps = 0;
         host.pauses = 0;
         sound.played.clear();
+        sound.calls.clear();
         sound.stops = 0;
     }
 
-    QStringList events;
-    FakeHost host{events};
-    FakeSound sound{events};
-    cards::SeededRandom random;
-    frmQuintara window;
+    Table table;
+    FakeHost& host = table.host;
+    FakeSound& sound = table.sound;
+    frmQuintara& window = table.window;
+    TableControls& ui = table.ui;
     Shutdown shutdown;
 };
 
@@ -137,10 +137,10 @@ class Player
                 .arg(state.Account)
                 .arg(stake)
                 .arg(accountBefore);
-        if (s.window.lblBet->text() != frmQuintara::AmountText(stake) ||
-            s.window.lblAccount->text() != frmQuintara::AmountText(state.Account))
+        if (s.ui.lblBet->text() != frmQuintara::AmountText(stake) ||
+            s.ui.lblAccount->text() != frmQuintara::AmountText(state.Account))
             return QStringLiteral("labels %1 / %2")
-                .arg(s.window.lblBet->text(), s.window.lblAccount->text());
+                .arg(s.ui.lblBet->text(), s.ui.lblAccount->text());
         if (!FiveDistinctCards(state.Hand))
             return QStringLiteral("dealt hand %1").arg(HandText(state.Hand));
         if (s.host.pauses != 4 || !s.host.inputs.empty())
@@ -149,11 +149,10 @@ class Player
                 .arg(s.host.inputs.size());
         for (int i = 0; i < 5; ++i) {
             const auto place = static_cast<std::size_t>(i);
-            if (s.window.Card[place]->value() != state.Hand[place] ||
-                s.window.Card[place]->isHidden())
+            if (s.ui.Card[place]->value() != state.Hand[place] || s.ui.Card[place]->isHidden())
                 return QStringLiteral("place %1 shows %2 after the deal")
                     .arg(i)
-                    .arg(s.window.Card[place]->value());
+                    .arg(s.ui.Card[place]->value());
         }
 
         // The holds.
@@ -171,7 +170,7 @@ class Player
             if (way == 0)
                 s.window.Card_MouseDown(i, Qt::LeftButton, QPoint());
             else if (way == 1)
-                s.window.cmdHold[static_cast<std::size_t>(i)]->click(); // pressed, released
+                s.ui.cmdHold[static_cast<std::size_t>(i)]->click(); // pressed, released
             else
                 s.window.cmdHold_Click(i);
         }
@@ -207,10 +206,10 @@ class Player
                     .arg(i)
                     .arg(dealt[i])
                     .arg(state.Hand[i]);
-            if (s.window.Card[i]->value() != state.Hand[i])
+            if (s.ui.Card[i]->value() != state.Hand[i])
                 return QStringLiteral("place %1 shows %2 after the draw")
                     .arg(i)
-                    .arg(s.window.Card[i]->value());
+                    .arg(s.ui.Card[i]->value());
         }
         std::string comment;
         const int multiplier = hands::EvaluateHand(hands::Hand5(state.Hand.data(), 5), comment);
@@ -254,9 +253,9 @@ class Player
                 .arg(s.host.boxes.size());
         if (!table::Matches(Phase::Betting, state, s.window.controlStates()))
             return QStringLiteral("not in Betting after the hand");
-        if (s.window.lblAccount->text() != frmQuintara::AmountText(state.Account))
-            return QStringLiteral("lblAccount %1").arg(s.window.lblAccount->text());
-        for (CardView* place : s.window.Card) {
+        if (s.ui.lblAccount->text() != frmQuintara::AmountText(state.Account))
+            return QStringLiteral("lblAccount %1").arg(s.ui.lblAccount->text());
+        for (CardView* place : s.ui.Card) {
             if (place->value() == state.CardBack)
                 return QStringLiteral("a place still face down after the draw");
         }
@@ -311,8 +310,8 @@ class Player
             if (state.Bet < 0 || state.Bet > std::min(100000, state.Account))
                 return QStringLiteral("Up or Down made %1").arg(state.Bet);
         }
-        if (s.window.lblBet->text() != frmQuintara::AmountText(state.Bet))
-            return QStringLiteral("lblBet %1 for %2").arg(s.window.lblBet->text()).arg(state.Bet);
+        if (s.ui.lblBet->text() != frmQuintara::AmountText(state.Bet))
+            return QStringLiteral("lblBet %1 for %2").arg(s.ui.lblBet->text()).arg(state.Bet);
         if (state.Bet == 0) {
             // Deal refuses a zero stake and changes nothing.
             s.forget();
@@ -360,7 +359,7 @@ class Player
         const Session& s = *m_session;
         const GameState& state = s.window.state();
         for (std::size_t i = 0; i < 5; ++i) {
-            const int shown = s.window.Card[i]->value();
+            const int shown = s.ui.Card[i]->value();
             if (down[i] != (shown == state.CardBack) || (!down[i] && shown != state.Hand[i]))
                 return QStringLiteral("place %1 shows %2 %3").arg(i).arg(shown).arg(when);
         }
@@ -390,7 +389,7 @@ class TestSoak : public QObject
 void TestSoak::holdPicturesAreShared()
 {
     Table t;
-    QPushButton* hold = t.window.cmdHold[2];
+    QPushButton* hold = t.ui.cmdHold[2];
     hold->setEnabled(true);
     const qint64 up = hold->icon().cacheKey();
     QList<qint64> down;
@@ -403,7 +402,7 @@ void TestSoak::holdPicturesAreShared()
     QVERIFY(down[0] != up);
     QCOMPARE(down[1], down[0]);
     QCOMPARE(down[2], down[0]);
-    QCOMPARE(t.window.cmdHold[4]->icon().cacheKey(), up);
+    QCOMPARE(t.ui.cmdHold[4]->icon().cacheKey(), up);
 }
 
 void TestSoak::handsStayTrueAndMemoryFlat()

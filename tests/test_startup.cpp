@@ -1,9 +1,8 @@
 #include "card_code.h"
 #include "main_window.h"
-#include "random.h"
-#include "services_fakes.h"
 #include "settings_store.h"
 #include "startup.h"
+#include "table_doubles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,19 +42,10 @@ QStringList SettingsLines(const QString& path)
     return lines;
 }
 
-// One table window with recording ports, as main() wires it.
-struct Table
-{
-    RecordingHost host;
-    RecordingPlayer player;
-    cards::SeededRandom random{7};
-    frmQuintara window{{host, player, random}};
-};
-
-QList<int> CheckedBacks(const frmQuintara& window)
+QList<int> CheckedBacks(const Table& table)
 {
     QList<int> checked;
-    for (const auto& [code, item] : window.mnuCD) {
+    for (const auto& [code, item] : table.ui.mnuCD) {
         if (item->isChecked())
             checked << code;
     }
@@ -170,35 +160,35 @@ void TestStartup::initGame()
     const QString path = dir.filePath(QStringLiteral("Tessaro.conf"));
     WriteRaw(path, score, cardDeck);
     QSettingsStore store(path);
-    Table table;
+    Table table(Table::Unstarted{7});
     Form_Load(table.window, store);
 
     const GameState& state = table.window.state();
     QCOMPARE(state.Account, account);
-    QCOMPARE(table.window.lblAccount->text(), QStringLiteral("$ %1").arg(account));
+    QCOMPARE(table.ui.lblAccount->text(), QStringLiteral("$ %1").arg(account));
     QCOMPARE(state.CardBack, back);
-    QCOMPARE(CheckedBacks(table.window), QList<int>{back});
+    QCOMPARE(CheckedBacks(table), QList<int>{back});
     if (welcome) {
-        QCOMPARE(table.player.events, QStringList{"play DATA_7"});
-        QCOMPARE(table.host.boxes.size(), 1);
+        QCOMPARE(table.sound.calls, QStringList{"play DATA_7"});
+        QCOMPARE(table.host.boxes.size(), size_t(1));
         QCOMPARE(table.host.boxes[0].prompt, kWelcome);
         QCOMPARE(table.host.boxes[0].style, BoxStyle::Exclamation);
         QCOMPARE(table.host.boxes[0].title, QStringLiteral("Welcome !"));
     } else {
-        QCOMPARE(table.player.events, QStringList{});
-        QCOMPARE(table.host.boxes.size(), 0);
+        QCOMPARE(table.sound.calls, QStringList{});
+        QCOMPARE(table.host.boxes.size(), size_t(0));
     }
 
     // The rest of the table is ready to bet.
     QVERIFY(state.Ready);
     QVERIFY(state.ShowMessages);
-    QVERIFY(table.window.mnuMessages->isChecked());
+    QVERIFY(table.ui.mnuMessages->isChecked());
     QVERIFY(!state.HandDealt);
     QCOMPARE(state.Bet, 0);
-    QCOMPARE(table.window.lblBet->text(), QStringLiteral("$ 0"));
-    for (QPushButton* hold : table.window.cmdHold)
+    QCOMPARE(table.ui.lblBet->text(), QStringLiteral("$ 0"));
+    for (QPushButton* hold : table.ui.cmdHold)
         QVERIFY(!hold->isEnabled());
-    QVERIFY(table.window.cmdDeal->isEnabled());
+    QVERIFY(table.ui.cmdDeal->isEnabled());
     QCOMPARE(state.Deck.size(), size_t(52));
     cards::CardString sorted = state.Deck;
     std::sort(sorted.begin(), sorted.end());
@@ -214,14 +204,14 @@ void TestStartup::twoStartsKeepBothValues()
     WriteRaw(path, QStringLiteral("0777"), QStringLiteral("060"));
     for (int run = 0; run < 2; ++run) {
         QSettingsStore store(path);
-        Table table;
+        Table table(Table::Unstarted{7});
         Shutdown shutdown(table.window, store, [&store] { QVERIFY(store.sync()); });
         Form_Load(table.window, store);
         shutdown.startupFinished();
         QCOMPARE(table.window.state().Account, 777);
         QCOMPARE(table.window.state().CardBack, 60);
-        QCOMPARE(table.host.boxes.size(), 0);
-        table.window.mnuQuit->trigger();
+        QCOMPARE(table.host.boxes.size(), size_t(0));
+        table.ui.mnuQuit->trigger();
         QVERIFY(shutdown.unloaded());
         // Written back as plain decimal text.
         QCOMPARE(SettingsLines(path), (QStringList{"[Settings]", "CardDeck=60", "Score=777"}));
@@ -253,7 +243,7 @@ void TestStartup::unloadSavesOnce()
     MemoryStore store;
     if (path != QLatin1String("welcome-signal"))
         store.values = {{"Score", "250"}, {"CardDeck", "58"}};
-    Table table;
+    Table table(Table::Unstarted{7});
     int ended = 0;
     int flushed = 0;
     Shutdown shutdown(
@@ -266,13 +256,13 @@ void TestStartup::unloadSavesOnce()
 
     for (const QString& step : path.split(QLatin1Char(' '))) {
         if (step == QLatin1String("quit"))
-            table.window.mnuQuit->trigger();
+            table.ui.mnuQuit->trigger();
         else if (step == QLatin1String("close"))
             table.window.close();
         else if (step == QLatin1String("lose"))
             table.window.state().Account = 0;
         else if (step == QLatin1String("reset"))
-            table.window.mnuReset->trigger();
+            table.ui.mnuReset->trigger();
         else if (step == QLatin1String("session"))
             shutdown.requestUnload();
     }
@@ -340,7 +330,7 @@ void TestStartup::brokenStoreNeverStopsTheGame()
     }
 
     QSettingsStore store(path);
-    Table table;
+    Table table(Table::Unstarted{7});
     bool synced = true;
     Shutdown shutdown(table.window, store, [&] { synced = store.sync(); });
     Form_Load(table.window, store);

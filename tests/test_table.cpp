@@ -62,7 +62,7 @@ class TestTable : public QObject
         auto* widget = t.window.findChild<QWidget*>(name);
         QVERIFY(widget);
         if (name != "picField")
-            QCOMPARE(widget->parentWidget(), t.window.picField);
+            QCOMPARE(widget->parentWidget(), t.ui.picField);
         QCOMPARE(widget->geometry(), rect);
     }
 
@@ -89,39 +89,39 @@ class TestTable : public QObject
     {
         Table t;
         t.window.show();
-        for (CardView* card : t.window.Card) {
+        for (CardView* card : t.ui.Card) {
             QVERIFY(!card->isVisible());
             QCOMPARE(card->focusPolicy(), Qt::NoFocus);
         }
-        QCOMPARE(t.window.lblBet->text(), QString("$ 0"));
-        QCOMPARE(t.window.cmdDeal->text(), QString("&Deal"));
-        QCOMPARE(t.window.cmdBetUp->text(), QString("&Up"));
-        QCOMPARE(t.window.cmdBetDown->text(), QString("Do&wn"));
-        QCOMPARE(t.window.cmdBet->text(), QString("<- &Bet ->"));
-        QCOMPARE(t.window.Label2->text(), QString("Account:"));
-        QVERIFY(t.window.Label2->alignment() & Qt::AlignRight);
-        QCOMPARE(t.window.lblAccount->alignment(), Qt::AlignCenter);
+        QCOMPARE(t.ui.lblBet->text(), QString("$ 0"));
+        QCOMPARE(t.ui.cmdDeal->text(), QString("&Deal"));
+        QCOMPARE(t.ui.cmdBetUp->text(), QString("&Up"));
+        QCOMPARE(t.ui.cmdBetDown->text(), QString("Do&wn"));
+        QCOMPARE(t.ui.cmdBet->text(), QString("<- &Bet ->"));
+        QCOMPARE(t.ui.Label2->text(), QString("Account:"));
+        QVERIFY(t.ui.Label2->alignment() & Qt::AlignRight);
+        QCOMPARE(t.ui.lblAccount->alignment(), Qt::AlignCenter);
 
-        const QFont bet = t.window.cmdBet->font();
+        const QFont bet = t.ui.cmdBet->font();
         QCOMPARE(bet.family(), QString("Arial"));
         QCOMPARE(bet.pointSizeF(), 9.0);
         QVERIFY(bet.bold());
-        for (QLabel* amount : {t.window.lblAccount, t.window.lblBet}) {
+        for (QLabel* amount : {t.ui.lblAccount, t.ui.lblBet}) {
             QCOMPARE(amount->font().pointSizeF(), 14.4);
             QVERIFY(amount->font().bold() && amount->font().underline());
             QCOMPARE(amount->frameShape(), QFrame::Box);
         }
-        QVERIFY(!t.window.Label2->font().bold());
+        QVERIFY(!t.ui.Label2->font().bold());
 
         auto colourAt = [](QWidget* w, QPoint p) { return w->grab().toImage().pixelColor(p); };
-        QCOMPARE(colourAt(t.window.picField, {2, 2}), QColor(0, 128, 0));
-        QCOMPARE(t.window.lblAccount->palette().color(QPalette::Window), QColor(Qt::black));
-        QCOMPARE(t.window.lblAccount->palette().color(QPalette::WindowText), QColor(Qt::red));
-        QCOMPARE(colourAt(t.window.lblAccount, {5, 5}), QColor(Qt::black));
+        QCOMPARE(colourAt(t.ui.picField, {2, 2}), QColor(0, 128, 0));
+        QCOMPARE(t.ui.lblAccount->palette().color(QPalette::Window), QColor(Qt::black));
+        QCOMPARE(t.ui.lblAccount->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QCOMPARE(colourAt(t.ui.lblAccount, {5, 5}), QColor(Qt::black));
 
         for (int i = 0; i < 5; ++i) {
-            QCOMPARE(t.window.cmdHold[i]->accessibleName(), QString("Turn card %1").arg(i + 1));
-            QVERIFY(!t.window.cmdHold[i]->icon().isNull());
+            QCOMPARE(t.ui.cmdHold[i]->accessibleName(), QString("Turn card %1").arg(i + 1));
+            QVERIFY(!t.ui.cmdHold[i]->icon().isNull());
         }
     }
 
@@ -134,15 +134,15 @@ class TestTable : public QObject
         QCOMPARE(bar->actions()[1]->text(), QString("&Help"));
 
         QStringList options;
-        for (QAction* a : t.window.mnuOptions->actions())
+        for (QAction* a : t.ui.mnuOptions->actions())
             options << (a->isSeparator() ? "-" : a->text() + "|" + a->shortcut().toString());
         QCOMPARE(options, QStringList({"&Card Deck|", "&Reset Score|Ctrl+R", "&Messages|Ctrl+M",
                                        "-", "&Quit|Ctrl+Q"}));
-        QCOMPARE(t.window.mnuOptions->actions()[0]->menu(), t.window.mnuCardDeck);
-        QVERIFY(t.window.mnuMessages->isChecked());
+        QCOMPARE(t.ui.mnuOptions->actions()[0]->menu(), t.ui.mnuCardDeck);
+        QVERIFY(t.ui.mnuMessages->isChecked());
 
         QStringList help;
-        for (QAction* a : t.window.mnuHelp->actions())
+        for (QAction* a : t.ui.mnuHelp->actions())
             help << a->text() + "|" + a->shortcut().toString();
         QCOMPARE(help, QStringList({"&Info|Ctrl+I", "&About|F1"}));
 
@@ -150,11 +150,11 @@ class TestTable : public QObject
                                    "&Green Vines", "Blue &Vines", "&4 Fishes", "&3 Fishes",
                                    "Se&ashell",    "&Castle",     "&Beach",    "&Sleeve",
                                    "Spac&e",       "Pea&ks",      "Rainbo&w"};
-        const QList<QAction*> items = t.window.mnuCardDeck->actions();
+        const QList<QAction*> items = t.ui.mnuCardDeck->actions();
         QCOMPARE(items.size(), 15);
         for (int i = 0; i < 15; ++i) {
             QCOMPARE(items[i]->text(), backs[i]);
-            QCOMPARE(items[i], t.window.mnuCD[54 + i]);
+            QCOMPARE(items[i], t.ui.mnuCD[54 + i]);
             QVERIFY(items[i]->isCheckable());
         }
     }
@@ -182,20 +182,16 @@ class TestTable : public QObject
         // Only the wiring is under test here, not what the commands do.
         QObject::disconnect(item, &QAction::triggered, &t.window, nullptr);
         QSignalSpy triggered(item, &QAction::triggered);
-        t.window.cmdBet->setFocus();
+        t.ui.cmdBet->setFocus();
         QTest::keySequence(&t.window, keys);
         QCOMPARE(triggered.size(), 1);
-        QVERIFY(!t.window.mnuOptions->isVisible() && !t.window.mnuHelp->isVisible());
+        QVERIFY(!t.ui.mnuOptions->isVisible() && !t.ui.mnuHelp->isVisible());
     }
 
     void designHasNoCheckedBack()
     {
-        QStringList events;
-        FakeHost host(events);
-        FakeSound sound(events);
-        ScriptedRandom random;
-        frmQuintara window({host, sound, random});
-        for (auto& [code, item] : window.mnuCD)
+        Table t(Table::Unstarted{0});
+        for (auto& [code, item] : t.ui.mnuCD)
             QVERIFY2(!item->isChecked(), qPrintable(QString::number(code)));
     }
 
@@ -217,16 +213,16 @@ class TestTable : public QObject
         QFETCH(QStringList, chain);
         Table t;
         for (int i = 0; i < 5; ++i)
-            t.window.Card[i]->show();
+            t.ui.Card[i]->show();
         if (holding) {
-            for (auto* hold : t.window.cmdHold)
+            for (auto* hold : t.ui.cmdHold)
                 hold->setEnabled(true);
-            for (auto* b : {t.window.cmdBet, t.window.cmdBetUp, t.window.cmdBetDown})
+            for (auto* b : {t.ui.cmdBet, t.ui.cmdBetUp, t.ui.cmdBetDown})
                 b->setEnabled(false);
         }
         t.window.show();
         QVERIFY(QTest::qWaitForWindowActive(&t.window));
-        t.window.cmdDeal->setFocus();
+        t.ui.cmdDeal->setFocus();
         QStringList seen = {QApplication::focusWidget()->objectName()};
         for (int i = 1; i < chain.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
