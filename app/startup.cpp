@@ -5,15 +5,11 @@
 #include "pay_table.h"
 #include "sound.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLocale>
-#include <QPushButton>
 #include <QSessionManager>
 #include <QWidget>
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -31,15 +27,6 @@ QString WelcomeText()
                "P.S.: Who reaches $1 000 000 gets a chewing gum ! (Just show it to me).");
 }
 
-// A step that fails is abandoned and start-up goes on with the next one.
-template <typename Step> void SkipOnError(Step&& step)
-{
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 void CloseModalWindows()
 {
     while (QWidget* modal = QApplication::activeModalWidget()) {
@@ -53,45 +40,27 @@ void CloseModalWindows()
 void InitGame(frmQuintara& window, SettingsStore& store)
 {
     GameState& state = window.state();
-    SkipOnError([&] { state.Ready = true; });
-    SkipOnError([&] {
-        const auto score = table::ConvertWhole(store.read(kKeyScore, QStringLiteral("0")),
-                                               QLocale(), std::numeric_limits<qint32>::min(),
-                                               std::numeric_limits<qint32>::max());
-        if (score)
-            state.Account = static_cast<qint32>(*score);
-    });
+    // A store that cannot be read, or holds no number, reads as no score.
+    const auto score =
+        table::ConvertWhole(store.read(kKeyScore, QStringLiteral("0")), QLocale(),
+                            std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    if (score)
+        state.Account = static_cast<qint32>(*score);
     if (state.Account <= 0) {
-        SkipOnError([&] { state.Account = 100; });
-        SkipOnError(
-            [&] { PlayResourceSound(window.sound(), QString::fromUtf8(hands::kWelcomeSound)); });
-        SkipOnError([&] {
-            window.host().messageBox(WelcomeText(), BoxStyle::Exclamation,
-                                     QStringLiteral("Welcome !"));
-        });
+        state.Account = 100;
+        PlayResourceSound(window.sound(), QString::fromUtf8(hands::kWelcomeSound));
+        window.host().messageBox(WelcomeText(), BoxStyle::Exclamation, QStringLiteral("Welcome !"));
     }
-    SkipOnError([&] {
-        const auto back = table::ConvertWhole(
-            store.read(kKeyCardDeck, QString::number(cards::kDefaultBack)), QLocale(),
-            std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
-        if (back)
-            state.CardBack = static_cast<int>(*back);
-    });
-    SkipOnError([&] {
-        if (!cards::IsBackCode(state.CardBack))
-            state.CardBack = cards::kDefaultBack;
-    });
-    SkipOnError([&] { window.lblAccount->setText(frmQuintara::AmountText(state.Account)); });
-    SkipOnError([&] { window.mnuCD.at(state.CardBack)->setChecked(true); });
-    SkipOnError([&] {
-        for (QPushButton* hold : window.cmdHold)
-            hold->setEnabled(false);
-    });
-    SkipOnError([&] {
-        cards::NewDeck(state.Deck, window.random());
-        cards::ShuffleDeck(state.Deck, window.random());
-    });
-    SkipOnError([&] { state.ShowMessages = true; });
+    const auto back = table::ConvertWhole(
+        store.read(kKeyCardDeck, QString::number(cards::kDefaultBack)), QLocale(),
+        std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
+    // A code outside the menu keeps the default design.
+    if (!back || !window.selectBack(static_cast<int>(*back)))
+        window.selectBack(cards::kDefaultBack);
+    window.showAccount();
+    cards::NewDeck(state.Deck, window.random());
+    cards::ShuffleDeck(state.Deck, window.random());
+    window.beginSession();
 }
 
 void Form_Load(frmQuintara& window, SettingsStore& store)

@@ -12,7 +12,7 @@ class QGuiApplication;
 class SettingsStore;
 
 // Start-up: state, stored account and card back, the welcome of a new player,
-// a shuffled deck. Every step that fails is skipped and the next one runs.
+// a shuffled deck. Unreadable or unusable stored values give the defaults.
 void InitGame(frmQuintara& window, SettingsStore& store);
 void Form_Load(frmQuintara& window, SettingsStore& store);
 

@@ -1,6 +1,5 @@
 #include "main_window.h"
 
-#include <QLabel>
 #include <QLocale>
 #include <QPointer>
 
@@ -21,23 +20,24 @@ void frmQuintara::cmdBet_Click()
         return;
     m_state.Bet = *amount;
     table::ClampEnteredBet(m_state);
-    lblBet->setText(AmountText(m_state.Bet));
+    showBet();
+}
+
+void frmQuintara::stepBet(int (*step)(GameState&))
+{
+    if (!m_state.Ready)
+        return;
+    for (int beeps = step(m_state); beeps > 0; --beeps)
+        host().beep();
+    showBet();
 }
 
 void frmQuintara::cmdBetDown_Click()
 {
-    if (!m_state.Ready)
-        return;
-    for (int beeps = table::StepBetDown(m_state); beeps > 0; --beeps)
-        host().beep();
-    lblBet->setText(AmountText(m_state.Bet));
+    stepBet(table::StepBetDown);
 }
 
 void frmQuintara::cmdBetUp_Click()
 {
-    if (!m_state.Ready)
-        return;
-    for (int beeps = table::StepBetUp(m_state); beeps > 0; --beeps)
-        host().beep();
-    lblBet->setText(AmountText(m_state.Bet));
+    stepBet(table::StepBetUp);
 }

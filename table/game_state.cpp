@@ -173,4 +173,48 @@ DrawnCard DrawIntoHand(GameState& state, cards::Random& random, bool change)
     return {card, place};
 }
 
+DrawnCard DrawCard(GameState& state, cards::Random& random, bool showCard, bool change)
+{
+    const DrawnCard drawn = DrawIntoHand(state, random, change);
+    if (drawn.place >= 0 && drawn.place < static_cast<int>(state.Shown.size()))
+        state.Shown[static_cast<std::size_t>(drawn.place)] = showCard ? drawn.card : state.CardBack;
+    return drawn;
+}
+
+void DealNext(GameState& state, cards::Random& random, const std::function<bool()>& afterCard)
+{
+    for (int i = 0; i < static_cast<int>(state.Shown.size()); ++i) {
+        // Read afresh each time: a back changed during a pause is followed.
+        if (state.Shown[static_cast<std::size_t>(i)] != state.CardBack)
+            continue;
+        state.NextCard = i;
+        DrawCard(state, random, true, true);
+        if (!afterCard())
+            return;
+    }
+}
+
+void ToggleHold(GameState& state, int place)
+{
+    if (place < 0 || place >= static_cast<int>(state.Shown.size()))
+        return;
+    const auto at = static_cast<std::size_t>(place);
+    if (state.Shown[at] != state.CardBack)
+        state.Shown[at] = state.CardBack;
+    else if (at < state.Hand.size())
+        state.Shown[at] = state.Hand[at];
+}
+
+bool ChangeBack(GameState& state, int code)
+{
+    if (!cards::IsBackCode(code))
+        return false;
+    for (int& shown : state.Shown) {
+        if (shown == state.CardBack)
+            shown = code;
+    }
+    state.CardBack = code;
+    return true;
+}
+
 } // namespace table

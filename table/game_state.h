@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -13,9 +15,9 @@ namespace cards {
 class Random;
 }
 
-// Where a hand stands. Stored beside the two flags so that the transient
-// moments of a press (a refusal box, the settlement after the bet buttons
-// came back) are told apart without guessing from the buttons.
+// Where a hand stands. The window applies a phase's rule to the flags and the
+// buttons in one step; only the refusal box of a deal is Dealing with the
+// buttons still as they were.
 enum class Phase
 {
     Betting,
@@ -28,7 +30,7 @@ enum class Phase
 
 // The variables every handler of the table reads and writes in place. They
 // start zeroed; start-up gives Account, Ready, CardBack and ShowMessages their
-// first real values.
+// first real values. The card places show Shown.
 struct GameState
 {
     qint32 Account = 0;
@@ -40,6 +42,10 @@ struct GameState
     bool HandDealt = false;
     bool ShowMessages = false;
     int CardBack = 0;
+    // What each place shows: a card code, or a back code. A place is face
+    // down exactly when it shows CardBack.
+    std::array<int, 5> Shown{cards::kDefaultBack, cards::kDefaultBack, cards::kDefaultBack,
+                             cards::kDefaultBack, cards::kDefaultBack};
     Phase phase = Phase::Betting;
 };
 
@@ -57,8 +63,8 @@ struct ControlStates
     bool mixed = false; // buttons of one group disagree: no phase allows that
 };
 
-// The buttons each phase shows; in Settling the bet buttons come back before
-// the phase ends, so both states are correct there.
+// The flags and buttons of each phase; in Settling the bet buttons come back
+// before the phase ends, so both states are correct there.
 struct PhaseRule
 {
     bool ready;
@@ -118,5 +124,21 @@ struct DrawnCard
     int place = 0;
 };
 DrawnCard DrawIntoHand(GameState& state, cards::Random& random, bool change);
+
+// DrawIntoHand, and the place the card went to shows it, or the back.
+DrawnCard DrawCard(GameState& state, cards::Random& random, bool showCard, bool change);
+
+// Replaces the face-down places from left to right; after each card,
+// `afterCard` runs (the window shows it and pauses). When that returns false
+// the table is gone and nothing more is touched.
+void DealNext(GameState& state, cards::Random& random, const std::function<bool()>& afterCard);
+
+// A hold button: a face-up place turns face down; a face-down one shows its
+// card again.
+void ToggleHold(GameState& state, int place);
+
+// A new back design; face-down places take it, so that the draw still finds
+// them. False, and nothing changed, for a code outside the menu.
+bool ChangeBack(GameState& state, int code);
 
 } // namespace table

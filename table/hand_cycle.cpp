@@ -3,7 +3,6 @@
 #include "card_view.h"
 #include "deck.h"
 
-#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 
@@ -34,48 +33,38 @@ void frmQuintara::cmdDeal_Click()
     m_state.Ready = false;
 
     if (!m_state.HandDealt) {
+        // The refusal box holds the table with the buttons as they are.
         m_state.phase = Phase::Dealing;
         if (m_state.Bet == 0) {
             if (!ShowBox(QStringLiteral("Play for nothing ?! Never !"), BoxStyle::Exclamation,
                          QStringLiteral("NO'p")))
                 return;
-            m_state.phase = Phase::Betting;
-            m_state.Ready = true;
+            applyPhase(Phase::Betting);
             return;
         }
         table::ClampDealBet(m_state);
-        lblBet->setText(AmountText(m_state.Bet));
+        showBet();
         cards::NewDeck(m_state.Deck, random());
         cards::ShuffleDeck(m_state.Deck, random());
         table::DebitBet(m_state);
-        lblAccount->setText(AmountText(m_state.Account));
-        for (CardView* place : Card) {
-            place->setValue(m_state.CardBack);
+        showAccount();
+        m_state.Shown.fill(m_state.CardBack);
+        showCards();
+        for (CardView* place : Card)
             place->show();
-        }
-        cmdDeal->setEnabled(false);
-        cmdBet->setEnabled(false);
-        cmdBetUp->setEnabled(false);
-        cmdBetDown->setEnabled(false);
+        applyPhase(Phase::Dealing);
         Deal();
         if (!self || m_unloaded)
             return;
-        for (QPushButton* hold : cmdHold)
-            hold->setEnabled(true);
+        applyPhase(Phase::Holding);
         cmdHold[0]->setFocus(Qt::OtherFocusReason);
-        m_state.HandDealt = true;
-        cmdDeal->setEnabled(true);
-        m_state.phase = Phase::Holding;
-        m_state.Ready = true;
         return;
     }
 
-    m_state.phase = Phase::Drawing;
     DealNext();
     if (!self || m_unloaded)
         return;
-    m_state.HandDealt = false;
-    m_state.phase = Phase::Settling;
+    applyPhase(Phase::Settling);
     const table::Settlement result = table::EvaluateSettlement(m_state);
     if (m_state.ShowMessages) {
         SoundPlayer& player = sound();
@@ -88,22 +77,17 @@ void frmQuintara::cmdDeal_Click()
             return;
     }
     table::CreditWin(m_state, result.win);
-    lblAccount->setText(AmountText(m_state.Account));
-    cmdBetUp->setEnabled(true);
-    cmdBetDown->setEnabled(true);
-    cmdBet->setEnabled(true);
+    showAccount();
+    // Either way the bet buttons come back: the next phase's rule turns them on.
     if (m_state.Account <= 0) {
         EndGame();
         return;
     }
-    m_state.phase = Phase::Betting;
-    m_state.Ready = true;
+    applyPhase(Phase::Betting);
 }
 
 void frmQuintara::Deal()
 {
-    for (QPushButton* hold : cmdHold)
-        hold->setEnabled(false);
     m_state.Hand.clear();
     m_state.NextCard = 0;
     for (int i = 0; i < 4; ++i) {
@@ -116,21 +100,16 @@ void frmQuintara::Deal()
 
 void frmQuintara::DealNext()
 {
-    for (QPushButton* hold : cmdHold)
-        hold->setEnabled(false);
-    for (int i = 0; i < static_cast<int>(Card.size()); ++i) {
-        if (Card[static_cast<std::size_t>(i)]->value() != m_state.CardBack)
-            continue;
-        m_state.NextCard = i;
-        DrawCard(true, true);
-        if (!Pause())
-            return;
-    }
+    applyPhase(Phase::Drawing);
+    table::DealNext(m_state, random(), [this] {
+        showCards();
+        return Pause();
+    });
 }
 
 void frmQuintara::EndGame()
 {
-    m_state.phase = Phase::GameOver;
+    applyPhase(Phase::GameOver);
     sound().play(QString::fromUtf8(hands::kFarewellSound));
     if (!ShowBox(QStringLiteral("You have lost everything, Sorry"), BoxStyle::Information,
                  QStringLiteral("Bye-bye !")))

@@ -7,15 +7,8 @@
 
 void frmQuintara::cmdHold_Click(int Index)
 {
-    if (Index < 0 || Index >= static_cast<int>(Card.size()))
-        return;
-    const auto place = static_cast<std::size_t>(Index);
-    if (Card[place]->value() == m_state.CardBack) {
-        if (place < m_state.Hand.size())
-            Card[place]->setValue(m_state.Hand[place]);
-    } else {
-        Card[place]->setValue(m_state.CardBack);
-    }
+    table::ToggleHold(m_state, Index);
+    showCards();
 }
 
 void frmQuintara::cmdHold_Keyup(int Index)

@@ -29,6 +29,19 @@ QFont ArialFont(qreal points, bool bold, bool underline = false)
     return font;
 }
 
+// The account and the bet: boxed, bold, underlined, centred.
+QLabel* AmountLabel(QWidget* parent, const char* name, const QString& text, QRect geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFont(ArialFont(14.4, true, true));
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
 } // namespace
 
 frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_ports(ports)
@@ -128,25 +141,15 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     captionPalette.setColor(QPalette::Window, kFieldGreen);
     Label2->setPalette(captionPalette);
 
-    lblAccount = new QLabel(QStringLiteral("0"), picField);
-    lblAccount->setObjectName(QStringLiteral("lblAccount"));
-    lblAccount->setGeometry(TwipRect(4320, 2640, 1815, 375));
-    lblAccount->setAlignment(Qt::AlignCenter);
-    lblAccount->setFont(ArialFont(14.4, true, true));
-    lblAccount->setFrameStyle(QFrame::Box | QFrame::Plain);
-    lblAccount->setAutoFillBackground(true);
+    lblAccount =
+        AmountLabel(picField, "lblAccount", QStringLiteral("0"), TwipRect(4320, 2640, 1815, 375));
     QPalette accountPalette = lblAccount->palette();
     accountPalette.setColor(QPalette::Window, Qt::black);
     accountPalette.setColor(QPalette::WindowText, Qt::red);
     lblAccount->setPalette(accountPalette);
 
-    lblBet = new QLabel(QStringLiteral("$ 0"), picField);
-    lblBet->setObjectName(QStringLiteral("lblBet"));
-    lblBet->setGeometry(TwipRect(4320, 2160, 1815, 375));
-    lblBet->setAlignment(Qt::AlignCenter);
-    lblBet->setFont(ArialFont(14.4, true, true));
-    lblBet->setFrameStyle(QFrame::Box | QFrame::Plain);
-    lblBet->setAutoFillBackground(true);
+    lblBet =
+        AmountLabel(picField, "lblBet", QStringLiteral("$ 0"), TwipRect(4320, 2160, 1815, 375));
     lblBet->setBackgroundRole(QPalette::Base);
     lblBet->setForegroundRole(QPalette::Text);
 
@@ -167,33 +170,31 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
         connect(item, &QAction::triggered, this, [this, code] { mnuCD_Click(code); });
         mnuCD[code] = item;
     }
-    mnuReset = mnuOptions->addAction(QStringLiteral("&Reset Score"));
-    mnuReset->setObjectName(QStringLiteral("mnuReset"));
-    mnuReset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    connect(mnuReset, &QAction::triggered, this, &frmQuintara::mnuReset_Click);
-    mnuMessages = mnuOptions->addAction(QStringLiteral("&Messages"));
-    mnuMessages->setObjectName(QStringLiteral("mnuMessages"));
-    mnuMessages->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    auto addCommand = [this](QMenu* menu, const char* name, const QString& caption,
+                             const QKeySequence& keys, void (frmQuintara::*handler)()) {
+        QAction* item = menu->addAction(caption);
+        item->setObjectName(QString::fromLatin1(name));
+        item->setShortcut(keys);
+        connect(item, &QAction::triggered, this, handler);
+        return item;
+    };
+    mnuReset = addCommand(mnuOptions, "mnuReset", QStringLiteral("&Reset Score"),
+                          QKeySequence(Qt::CTRL | Qt::Key_R), &frmQuintara::mnuReset_Click);
+    // The handler sets the check mark itself, so the action must not toggle it first.
+    mnuMessages = addCommand(mnuOptions, "mnuMessages", QStringLiteral("&Messages"),
+                             QKeySequence(Qt::CTRL | Qt::Key_M), &frmQuintara::mnuMessages_Click);
     mnuMessages->setCheckable(true);
     mnuMessages->setChecked(true);
-    // The handler sets the check mark itself, so the action must not toggle it first.
-    connect(mnuMessages, &QAction::triggered, this, &frmQuintara::mnuMessages_Click);
     mnuOptions->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
-    mnuQuit = mnuOptions->addAction(QStringLiteral("&Quit"));
-    mnuQuit->setObjectName(QStringLiteral("mnuQuit"));
-    mnuQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(mnuQuit, &QAction::triggered, this, &frmQuintara::mnuQuit_Click);
+    mnuQuit = addCommand(mnuOptions, "mnuQuit", QStringLiteral("&Quit"),
+                         QKeySequence(Qt::CTRL | Qt::Key_Q), &frmQuintara::mnuQuit_Click);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuInfo = mnuHelp->addAction(QStringLiteral("&Info"));
-    mnuInfo->setObjectName(QStringLiteral("mnuInfo"));
-    mnuInfo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    connect(mnuInfo, &QAction::triggered, this, &frmQuintara::mnuInfo_Click);
-    mnuAbout = mnuHelp->addAction(QStringLiteral("&About"));
-    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
-    mnuAbout->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(mnuAbout, &QAction::triggered, this, &frmQuintara::mnuAbout_Click);
+    mnuInfo = addCommand(mnuHelp, "mnuInfo", QStringLiteral("&Info"),
+                         QKeySequence(Qt::CTRL | Qt::Key_I), &frmQuintara::mnuInfo_Click);
+    mnuAbout = addCommand(mnuHelp, "mnuAbout", QStringLiteral("&About"), QKeySequence(Qt::Key_F1),
+                          &frmQuintara::mnuAbout_Click);
 
     // Tab order: Deal, the five hold buttons, Up, Down, Bet, then the field.
     QWidget* previous = cmdDeal;
@@ -228,6 +229,43 @@ table::ControlStates frmQuintara::controlStates() const
     for (const QPushButton* hold : cmdHold)
         states.mixed = states.mixed || hold->isEnabled() != states.hold;
     return states;
+}
+
+void frmQuintara::applyPhase(Phase phase)
+{
+    const table::PhaseRule rule = table::RuleOf(phase);
+    m_state.phase = phase;
+    m_state.Ready = rule.ready;
+    m_state.HandDealt = rule.handDealt;
+    // The hold buttons first, then Deal, Bet, Up, Down: a focused button that
+    // goes off hands the focus on along the tab chain, and when a deal starts
+    // it passes over the bet buttons still on to rest on the field.
+    for (QPushButton* hold : cmdHold)
+        hold->setEnabled(rule.controls.hold);
+    for (QPushButton* button : {cmdDeal, cmdBet, cmdBetUp, cmdBetDown})
+        button->setEnabled(button == cmdDeal ? rule.controls.deal : rule.controls.bet);
+}
+
+void frmQuintara::showCards()
+{
+    for (std::size_t i = 0; i < Card.size(); ++i)
+        Card[i]->setValue(m_state.Shown[i]);
+}
+
+void frmQuintara::showAccount()
+{
+    lblAccount->setText(AmountText(m_state.Account));
+}
+
+void frmQuintara::showBet()
+{
+    lblBet->setText(AmountText(m_state.Bet));
+}
+
+void frmQuintara::beginSession()
+{
+    m_state.ShowMessages = true;
+    applyPhase(Phase::Betting);
 }
 
 bool frmQuintara::eventFilter(QObject* watched, QEvent* event)

@@ -46,6 +46,65 @@ class frmQuintara : public QMainWindow
     // The enabled states the phase rules speak of, as the buttons show them now.
     table::ControlStates controlStates() const;
 
+    // For start-up and tests; the controls themselves are found by object name.
+    // The account label shows state().Account.
+    void showAccount();
+    // The check mark goes to back `code`, face-down places take it; false, and
+    // nothing changed, for a code outside the menu.
+    bool selectBack(int code);
+    // Opens the table for the first bet: messages on, the Betting phase.
+    void beginSession();
+
+    // "$ " followed by the amount, as every amount label shows it.
+    static QString AmountText(qint32 amount);
+
+    // Handlers, each wired to its control; tests and the soak call them
+    // directly as well, past the buttons' enabled states.
+    void cmdDeal_Click();
+    void cmdBet_Click();
+    void cmdBetDown_Click();
+    void cmdBetUp_Click();
+    void cmdHold_Click(int Index);
+    void cmdHold_Keyup(int Index);
+    void Card_MouseDown(int Index, Qt::MouseButton Button, const QPoint& globalPos);
+    void Card_GotFocus(int Index);
+    void mnuCD_Click(int Index);
+    void mnuReset_Click();
+    void mnuMessages_Click();
+    void mnuQuit_Click();
+    void mnuInfo_Click();
+    void mnuAbout_Click();
+
+    // The deck's top card into place NextCard (or onto the hand), face up or down.
+    void DrawCard(bool ShowCard, bool Change);
+
+  signals:
+    // Emitted exactly once, as the window unloads, whatever closes it.
+    void queryUnload();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Deal();
+    void DealNext();
+    void EndGame();
+
+    // Sets the phase, the flags and every button from the phase's rule.
+    void applyPhase(Phase phase);
+    // The card places show state().Shown.
+    void showCards();
+    void showBet();
+    // Up and Down: one step of the bet, a beep for each cut.
+    void stepBet(int (*step)(GameState&));
+
+    // Host calls that run the event loop. False when the window was closed or
+    // destroyed meanwhile: the caller must then return without touching it.
+    bool Pause();
+    bool ShowBox(const QString& prompt, BoxStyle style, const QString& title);
+    void FocusDeal();
+
     // Controls, created by the constructor.
     QWidget* picField = nullptr;
     std::array<CardView*, 5> Card{};
@@ -67,46 +126,6 @@ class frmQuintara : public QMainWindow
     QMenu* mnuHelp = nullptr;
     QAction* mnuInfo = nullptr;
     QAction* mnuAbout = nullptr;
-
-    // "$ " followed by the amount, as every amount label shows it.
-    static QString AmountText(qint32 amount);
-
-    // Handlers.
-    void cmdDeal_Click();
-    void cmdBet_Click();
-    void cmdBetDown_Click();
-    void cmdBetUp_Click();
-    void cmdHold_Click(int Index);
-    void cmdHold_Keyup(int Index);
-    void Card_MouseDown(int Index, Qt::MouseButton Button, const QPoint& globalPos);
-    void Card_GotFocus(int Index);
-    void mnuCD_Click(int Index);
-    void mnuReset_Click();
-    void mnuMessages_Click();
-    void mnuQuit_Click();
-    void mnuInfo_Click();
-    void mnuAbout_Click();
-
-    // Methods.
-    void Deal();
-    void DealNext();
-    void EndGame();
-    void DrawCard(bool ShowCard, bool Change);
-
-  signals:
-    // Emitted exactly once, as the window unloads, whatever closes it.
-    void queryUnload();
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
-    // Host calls that run the event loop. False when the window was closed or
-    // destroyed meanwhile: the caller must then return without touching it.
-    bool Pause();
-    bool ShowBox(const QString& prompt, BoxStyle style, const QString& title);
-    void FocusDeal();
 
     Ports m_ports;
     GameState m_state;

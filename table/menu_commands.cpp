@@ -2,7 +2,6 @@
 #include "main_window.h"
 
 #include <QAction>
-#include <QLabel>
 
 namespace {
 
@@ -20,7 +19,7 @@ QString VersionText()
 void frmQuintara::mnuReset_Click()
 {
     m_state.Account = 100;
-    lblAccount->setText(AmountText(m_state.Account));
+    showAccount();
 }
 
 void frmQuintara::mnuMessages_Click()

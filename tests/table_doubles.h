@@ -243,15 +243,10 @@ struct Table
     // `port` rather than the fake host when one is given.
     explicit Table(qint32 account = 100, Host* port = nullptr) : Table(std::in_place, port)
     {
-        GameState& s = window.state();
-        s.Ready = true;
-        s.Account = account;
-        s.CardBack = cards::kDefaultBack;
-        s.ShowMessages = true;
-        ui.lblAccount->setText(frmQuintara::AmountText(account));
-        ui.mnuCD[s.CardBack]->setChecked(true);
-        for (auto* hold : ui.cmdHold)
-            hold->setEnabled(false);
+        window.state().Account = account;
+        window.selectBack(cards::kDefaultBack);
+        window.showAccount();
+        window.beginSession();
     }
 
     explicit Table(Unstarted start) : Table(std::in_place, nullptr) { random.seed(start.seed); }
