@@ -392,6 +392,50 @@ class TestTable : public QObject
         QVERIFY(s.Hand == hand);
     }
 
+    // Every choice of face-down places, drawn without a window, with the back
+    // changed before the draw or not: the face-down places take the deck's
+    // next cards left to right, one pause each; the others keep their cards.
+    void drawWithoutWidgets_data()
+    {
+        QTest::addColumn<int>("faceDown"); // bit i: place i
+        QTest::addColumn<int>("back");     // 0: none chosen
+        for (int mask = 0; mask < 32; ++mask)
+            for (int back : {0, 55, 53})
+                QTest::addRow("places %02x, back %d", mask, back) << mask << back;
+    }
+    void drawWithoutWidgets()
+    {
+        QFETCH(int, faceDown);
+        QFETCH(int, back);
+        ScriptedRandom random;
+        GameState s;
+        s.CardBack = 63;
+        s.Hand = {40, 41, 42, 43, 44};
+        std::copy(s.Hand.begin(), s.Hand.end(), s.Shown.begin());
+        for (int card = 1; card <= 20; ++card)
+            s.Deck.push_back(card);
+        for (int i = 0; i < 5; ++i) {
+            table::ToggleHold(s, i);
+            if (!(faceDown & (1 << i)))
+                table::ToggleHold(s, i); // and face up again
+        }
+        const int inUse = cards::IsBackCode(back) ? back : 63;
+        QCOMPARE(back == 0 || table::ChangeBack(s, back), back != 53);
+        QCOMPARE(s.CardBack, inUse);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(s.Shown[i], faceDown & (1 << i) ? inUse : 40 + i);
+        int pauses = 0;
+        table::DealNext(s, random, [&] { return ++pauses > 0; });
+        int next = 1;
+        for (int i = 0; i < 5; ++i) {
+            const int expected = faceDown & (1 << i) ? next++ : 40 + i;
+            QCOMPARE(s.Hand[i], expected);
+            QCOMPARE(s.Shown[i], expected);
+        }
+        QCOMPARE(pauses, next - 1);
+        QCOMPARE(static_cast<int>(s.Deck.size()), 20 - pauses);
+    }
+
     // The test's own deck stacking must be right for the hand tests to mean anything.
     void stackedDeck()
     {
