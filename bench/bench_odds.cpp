@@ -64,7 +64,8 @@ void BM_HandReport(benchmark::State& state)
     for (auto _ : state) {
         const auto& deal = deals[i++ & 1023];
         odds::CountDraws(Tables(), deal, table);
-        benchmark::DoNotOptimize(odds::HandReport(deal, table, pays, false));
+        benchmark::DoNotOptimize(
+            odds::RenderHandReport(odds::BuildHandReport(deal, table, pays), false));
     }
 }
 BENCHMARK(BM_HandReport)->Unit(benchmark::kMicrosecond);

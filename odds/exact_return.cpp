@@ -17,17 +17,20 @@ constexpr int kRanks = 13;
 struct Partial
 {
     Wide paid = 0;
+    Wide squaredReturns = 0;
     std::array<Wide, kClassCount> rows{};
 };
 
-void Accumulate(const DrawTables& tables, const PaidTables& paid, const DealClass& deal,
-                Partial& sum)
+std::uint32_t Accumulate(const DrawTables& tables, const PaidTables& paid, const DealClass& deal,
+                         Partial& sum)
 {
     const BestPlay play = PlayBest(tables, paid, deal.cards);
     const std::int64_t scale = kReturnDenominator / DrawsFor(play.hold) * deal.weight;
     sum.paid += Wide(play.scaledReturn) * deal.weight;
+    sum.squaredReturns += Wide(play.scaledReturn) * play.scaledReturn * deal.weight;
     for (int c = 0; c < kClassCount; ++c)
         sum.rows[c] += Wide(play.counts[c]) * scale;
+    return play.ties;
 }
 
 } // namespace
@@ -96,7 +99,14 @@ int DefaultThreadCount()
 
 ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int threads)
 {
-    const std::vector<DealClass> classes = SuitClasses();
+    return ComputeReturn(tables, pays, threads, SuitClasses(), nullptr);
+}
+
+ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int threads,
+                           const std::vector<DealClass>& classes, std::vector<std::uint32_t>* ties)
+{
+    if (ties)
+        ties->assign(classes.size(), 0);
     if (threads <= 0)
         threads = DefaultThreadCount();
     threads = std::max(1, std::min<int>(threads, static_cast<int>(classes.size())));
@@ -114,8 +124,11 @@ ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int 
             if (begin >= classes.size())
                 return;
             const std::size_t end = std::min(begin + kChunk, classes.size());
-            for (std::size_t i = begin; i < end; ++i)
-                Accumulate(tables, paid, classes[i], sum);
+            for (std::size_t i = begin; i < end; ++i) {
+                const std::uint32_t tied = Accumulate(tables, paid, classes[i], sum);
+                if (ties)
+                    (*ties)[i] = tied;
+            }
         }
     };
     RunWorkers(threads, work);
@@ -125,6 +138,7 @@ ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int 
     totals.dealt = tables.allHands();
     for (const Partial& p : partials) {
         totals.paid += p.paid;
+        totals.squaredReturns += p.squaredReturns;
         for (int c = 0; c < kClassCount; ++c)
             totals.rows[c] += p.rows[c];
     }
@@ -146,13 +160,30 @@ double ReturnTotals::dealtProbability(int row) const
     return static_cast<double>(dealt[row]) / static_cast<double>(kDealCount);
 }
 
+long double ReturnTotals::variance() const
+{
+    Wide squares = 0; // fits: rows add up to Denominator(), pays are at most kMaxPay
+    for (int c = 0; c < kClassCount; ++c)
+        squares += rows[c] * pays[c] * pays[c];
+    const auto denominator = static_cast<long double>(Denominator());
+    const long double mean = static_cast<long double>(paid) / denominator;
+    return static_cast<long double>(squares) / denominator - mean * mean;
+}
+
+long double ReturnTotals::playsDeviation(int plays) const
+{
+    const auto denominator = static_cast<long double>(Denominator());
+    const long double mean = static_cast<long double>(paid) / denominator;
+    const long double squaredMeans = static_cast<long double>(squaredReturns) / denominator /
+                                     static_cast<long double>(kReturnDenominator);
+    const long double betweenDeals = squaredMeans - mean * mean;
+    const long double withinDeals = variance() - betweenDeals;
+    return std::sqrt(std::max(0.0L, withinDeals + static_cast<long double>(plays) * betweenDeals));
+}
+
 double ReturnTotals::payoutDeviation() const
 {
-    double square = 0;
-    for (int c = 0; c < kClassCount; ++c)
-        square += rowProbability(c) * static_cast<double>(pays[c]) * static_cast<double>(pays[c]);
-    const double mean = returnValue();
-    return std::sqrt(std::max(0.0, square - mean * mean));
+    return static_cast<double>(std::sqrt(std::max(0.0L, variance())));
 }
 
 std::string FormatFraction(Wide num, Wide den, int decimals)

@@ -32,6 +32,9 @@ struct ReturnTotals
     Wide paid = 0;
     std::array<Wide, kClassCount> rows{}; // final rows under the best hold
     ClassCounts dealt{};                  // deals of each row, out of kDealCount
+    // The square of each deal's best return, summed: in units of
+    // 1 / (kDealCount x kReturnDenominator^2); the spread between deals.
+    Wide squaredReturns = 0;
 
     static constexpr Wide Denominator() { return Wide(kDealCount) * kReturnDenominator; }
     double returnValue() const;
@@ -39,10 +42,19 @@ struct ReturnTotals
     double dealtProbability(int row) const;
     // The standard deviation of one hand's payout.
     double payoutDeviation() const;
+    // The variance of one hand's payout.
+    long double variance() const;
+    // Per hand of N-play, where the N hands share the held cards and each
+    // draws from its own copy of the rest of the deck:
+    // sqrt(E[Var(X | deal)] + N x Var(E[X | deal])).
+    long double playsDeviation(int plays) const;
 };
 
-// threads <= 0 means one per core.
+// threads <= 0 means one per core. ties, when given, gets BestPlay::ties of
+// each class, in the order of classes.
 ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int threads);
+ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int threads,
+                           const std::vector<DealClass>& classes, std::vector<std::uint32_t>* ties);
 
 // num / den in decimal, rounded half up; both non-negative, den > 0.
 std::string FormatFraction(Wide num, Wide den, int decimals);

@@ -142,6 +142,9 @@ BestPlay PlayBest(const DrawTables& tables, const PaidTables& paid, std::span<co
     BestPlay play;
     play.hold = subsets.place[best];
     play.scaledReturn = bestReturn;
+    for (unsigned s = 0; s < kHoldCount; ++s)
+        if (value[s] * Scale(s) == bestReturn && kHeldCount[s] == kHeldCount[best])
+            play.ties |= 1u << subsets.place[s];
     for (unsigned t = best; t < kHoldCount; t = (t + 1) | best) {
         const ClassCounts w = subsets.containing(tables, t);
         const bool add = kHeldCount[t ^ best] % 2 == 0;

@@ -82,6 +82,9 @@ struct BestPlay
     unsigned hold = 0;
     std::int64_t scaledReturn = 0; // in units of 1/kReturnDenominator
     ClassCounts counts{};          // the draws of that hold, by row
+    // Bit h set for every hold h as good as the best and of as many cards:
+    // the holds BetterHold settles by mask alone.
+    std::uint32_t ties = 0;
 };
 
 // BestHold and its counts at a fraction of the cost of CountDraws.

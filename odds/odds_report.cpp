@@ -10,19 +10,13 @@
 #include <numeric>
 
 namespace odds {
+
 namespace {
 
 // Columns for the nine paying rows, top of the table first, in the game's own
 // words: here a Flush is a straight flush and a Suit is five of one suit.
 constexpr std::array<const char*, kClassCount - 1> kShortNames = {
     "Royal", "Flush", "Caret", "Full H.", "Suit", "Straight", "3 kind", "2 pairs", "Jacks+"};
-constexpr std::array<hands::HandClass, kClassCount> kRowsTopDown = {
-    hands::HandClass::RoyalFlush,    hands::HandClass::StraightFlush,
-    hands::HandClass::FourOfAKind,   hands::HandClass::FullHouse,
-    hands::HandClass::Flush,         hands::HandClass::Straight,
-    hands::HandClass::ThreeOfAKind,  hands::HandClass::TwoPair,
-    hands::HandClass::JacksOrBetter, hands::HandClass::Nothing};
-static_assert(std::equal(kPayOrder.begin(), kPayOrder.end(), kRowsTopDown.begin()));
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...)
 {
@@ -34,29 +28,9 @@ __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...
     return buf;
 }
 
-std::string HeldText(const std::array<int, 5>& dealt, unsigned hold)
-{
-    std::string out;
-    for (int i = 0; i < 5; ++i) {
-        if (i > 0)
-            out += ' ';
-        out += (hold & (1u << i)) ? cards::CardNotation(dealt[static_cast<std::size_t>(i)]) : "--";
-    }
-    return out;
-}
-
-void CardList(JsonWriter& json, const std::array<int, 5>& dealt, unsigned hold, bool held)
-{
-    json.beginArray();
-    for (int i = 0; i < 5; ++i)
-        if (((hold >> i) & 1u) == (held ? 1u : 0u))
-            json.value(cards::CardNotation(dealt[static_cast<std::size_t>(i)]));
-    json.endArray();
-}
-
 std::string RowText(hands::HandClass row)
 {
-    return std::string(odds::RowName(row));
+    return std::string(RowName(row));
 }
 
 std::string FormatPaysLine(const PayVector& pays)
@@ -64,7 +38,105 @@ std::string FormatPaysLine(const PayVector& pays)
     return FormatPays(pays) + (pays == GamePays() ? " (the game's table)" : "");
 }
 
+// value to the given decimals, with thousands separators in the whole part.
+std::string GroupedDecimal(double value, int decimals)
+{
+    const std::string plain = Format("%.*f", decimals, value);
+    const std::size_t point = std::min(plain.find('.'), plain.size());
+    std::string out;
+    for (std::size_t i = 0; i < point; ++i) {
+        if (i > 0 && (point - i) % 3 == 0)
+            out += ',';
+        out += plain[i];
+    }
+    return out + plain.substr(point);
+}
+
+std::string CardsOf(const std::array<int, 5>& dealt, unsigned hold, bool held)
+{
+    cards::CardString chosen;
+    for (std::size_t i = 0; i < 5; ++i)
+        if (((hold >> i) & 1u) == (held ? 1u : 0u))
+            chosen.push_back(dealt[i]);
+    return cards::FormatCards(chosen);
+}
+
+// The dealt cards with "--" in the places given up.
+std::string HeldText(const std::array<int, 5>& dealt, unsigned hold)
+{
+    std::string out;
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (i > 0)
+            out += ' ';
+        out += (hold & (1u << i)) ? cards::CardNotation(dealt[i]) : "--";
+    }
+    return out;
+}
+
+// The card places, numbered 1 to 5 as the hold buttons are, that the player
+// turns face down to exchange them.
+std::vector<int> FaceDownPlaces(unsigned hold)
+{
+    std::vector<int> places;
+    for (int i = 0; i < 5; ++i)
+        if (!(hold & (1u << i)))
+            places.push_back(i + 1);
+    return places;
+}
+
+std::string FaceDownText(unsigned hold)
+{
+    std::string out;
+    for (const int place : FaceDownPlaces(hold)) {
+        if (!out.empty())
+            out += ' ';
+        out += static_cast<char>('0' + place);
+    }
+    return out.empty() ? "none" : out;
+}
+
+void CardArray(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold, bool held)
+{
+    w.beginArray();
+    for (std::size_t i = 0; i < 5; ++i)
+        if (((hold >> i) & 1u) == (held ? 1u : 0u))
+            w.value(cards::CardNotation(dealt[i]));
+    w.endArray();
+}
+
+void PaysArray(JsonWriter& w, const PayVector& pays)
+{
+    w.beginArray();
+    for (const hands::HandClass row : kPayOrder)
+        w.value(pays[static_cast<int>(row)]);
+    w.endArray();
+}
+
+// Every row object of every report starts alike.
+JsonWriter& BeginRow(JsonWriter& w, hands::HandClass row, std::int64_t pays)
+{
+    w.beginObject();
+    w.key("name").value(RowText(row));
+    return w.key("pays").value(pays);
+}
+
 } // namespace
+
+std::string WholeText(Wide value, bool grouped)
+{
+    const bool negative = value < 0;
+    std::string digits;
+    int count = 0;
+    do {
+        if (grouped && count > 0 && count % 3 == 0)
+            digits.insert(digits.begin(), ',');
+        const int digit = static_cast<int>(value % 10);
+        digits.insert(digits.begin(), static_cast<char>('0' + (negative ? -digit : digit)));
+        value /= 10;
+        ++count;
+    } while (value != 0);
+    return negative ? '-' + digits : digits;
+}
 
 std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays)
 {
@@ -87,43 +159,55 @@ double StandardScore(std::uint64_t count, std::uint64_t n, double p)
     return (static_cast<double>(count) - expected) / spread;
 }
 
-std::string HandReport(const std::array<int, 5>& dealt, const HoldTable& table,
-                       const PayVector& pays, bool json)
+HandReportData BuildHandReport(const std::array<int, 5>& dealt, const HoldTable& table,
+                               const PayVector& pays)
 {
-    const auto order = RankHolds(table, pays);
-    const auto paidOf = [&](unsigned h) {
-        std::int64_t paid = 0;
+    HandReportData report;
+    report.dealt = dealt;
+    report.pays = pays;
+    for (const unsigned h : RankHolds(table, pays)) {
+        HandReportData::Hold hold;
+        hold.mask = h;
+        hold.draws = DrawsFor(h);
+        hold.counts = table[h];
         for (int c = 0; c < kClassCount; ++c)
-            paid += table[h][c] * pays[c];
-        return paid;
-    };
+            hold.paid += table[h][c] * pays[c];
+        report.holds.push_back(hold);
+    }
+    return report;
+}
 
+std::string RenderHandReport(const HandReportData& report, bool json)
+{
+    const std::string hand = cards::FormatCards({report.dealt.begin(), report.dealt.end()});
     if (json) {
         JsonWriter w;
         w.beginObject();
-        w.key("hand").value(cards::FormatCards(cards::CardString(dealt.begin(), dealt.end())));
-        w.key("pays").value(FormatPays(pays));
+        w.key("hand").value(hand);
+        w.key("pays");
+        PaysArray(w, report.pays);
         w.key("holds").beginArray();
-        for (const unsigned h : order) {
-            const std::int64_t draws = DrawsFor(h);
+        for (const HandReportData::Hold& hold : report.holds) {
             w.beginObject();
-            w.key("mask").value(static_cast<int>(h));
+            w.key("mask").value(static_cast<int>(hold.mask));
             w.key("held");
-            CardList(w, dealt, h, true);
+            CardArray(w, report.dealt, hold.mask, true);
             w.key("discarded");
-            CardList(w, dealt, h, false);
-            w.key("return").raw(FormatFraction(paidOf(h), draws, 12));
-            w.key("paid").value(paidOf(h));
-            w.key("draws").value(draws);
+            CardArray(w, report.dealt, hold.mask, false);
+            w.key("face_down").beginArray();
+            for (const int place : FaceDownPlaces(hold.mask))
+                w.value(place);
+            w.endArray();
+            w.key("return").raw(FormatFraction(hold.paid, hold.draws, 12));
+            w.key("paid").value(hold.paid);
+            w.key("draws").value(hold.draws);
             w.key("rows").beginArray();
             for (const hands::HandClass row : kRowsTopDown) {
                 const int c = static_cast<int>(row);
-                w.beginObject();
-                w.key("name").value(RowText(row));
-                w.key("pays").value(pays[c]);
-                w.key("count").value(static_cast<std::int64_t>(table[h][c]));
+                BeginRow(w, row, report.pays[c]);
+                w.key("count").value(static_cast<std::int64_t>(hold.counts[c]));
                 w.key("probability")
-                    .value(static_cast<double>(table[h][c]) / static_cast<double>(draws));
+                    .value(static_cast<double>(hold.counts[c]) / static_cast<double>(hold.draws));
                 w.endObject();
             }
             w.endArray();
@@ -134,53 +218,122 @@ std::string HandReport(const std::array<int, 5>& dealt, const HoldTable& table,
         return w.text() + '\n';
     }
 
+    const HandReportData::Hold& best = report.holds.front();
     std::string out;
-    out += "Hand   " + cards::FormatCards(cards::CardString(dealt.begin(), dealt.end())) + "\n";
-    out += "Pays   " + FormatPaysLine(pays) + "\n";
-    const unsigned best = order[0];
-    out += "Best   hold " + HeldText(dealt, best) + ", return " +
-           FormatFraction(paidOf(best), DrawsFor(best), 10) + " per unit bet\n\n";
-    out += "  #  Hold            Return    ";
+    out += "Hand   " + hand + "\n";
+    out += "Pays   " + FormatPaysLine(report.pays) + "\n";
+    out += "Best   hold " + HeldText(report.dealt, best.mask) + ", return " +
+           FormatFraction(best.paid, best.draws, 10) + " per unit bet\n";
+    out += "       turn face down " +
+           (best.mask == kAllHeld ? std::string("no card")
+                                  : "card " + FaceDownText(best.mask) + " (" +
+                                        CardsOf(report.dealt, best.mask, false) + ")") +
+           "\n\n";
+    out += "  #  Hold            Face down   Return    ";
     for (const char* name : kShortNames)
         out += Format("%9s", name);
     out += "\n";
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const unsigned h = order[i];
-        out += Format("%3zu  %s  %-10s", i + 1, HeldText(dealt, h).c_str(),
-                      FormatFraction(paidOf(h), DrawsFor(h), 6).c_str());
-        for (std::size_t k = 0; k < kPayOrder.size(); ++k) {
-            const int c = static_cast<int>(kPayOrder[k]);
-            out += Format("%9.6f",
-                          static_cast<double>(table[h][c]) / static_cast<double>(DrawsFor(h)));
-        }
+    for (std::size_t i = 0; i < report.holds.size(); ++i) {
+        const HandReportData::Hold& hold = report.holds[i];
+        out += Format("%3zu  %s  %-10s  %-10s", i + 1, HeldText(report.dealt, hold.mask).c_str(),
+                      FaceDownText(hold.mask).c_str(),
+                      FormatFraction(hold.paid, hold.draws, 6).c_str());
+        for (const hands::HandClass row : kPayOrder)
+            out += Format("%9.6f", static_cast<double>(hold.counts[static_cast<int>(row)]) /
+                                       static_cast<double>(hold.draws));
         out += "\n";
     }
-    out += "\nReturn per unit bet, exact; then the chance of each row after the draw.\n";
+    out += "\nReturn per unit bet, exact; then the chance of each row after the draw.\n"
+           "Face down: the card places, 1 to 5 from the left, to turn face down for the "
+           "draw.\n";
     return out;
 }
 
-std::string ReturnReport(const ReturnTotals& totals, int threads, double seconds, bool json)
+ReturnReportData BuildReturnReport(const ReturnTotals& totals, const std::vector<int>& plays,
+                                   int threads, double seconds)
 {
-    const std::string exact = FormatFraction(totals.paid, ReturnTotals::Denominator(), 10);
+    ReturnReportData report;
+    const Wide denominator = ReturnTotals::Denominator();
+    report.pays = totals.pays;
+    report.combinations = static_cast<std::int64_t>(denominator);
+    report.paid = totals.paid;
+    Wide a = totals.paid;
+    Wide b = denominator;
+    while (b != 0) {
+        const Wide r = a % b;
+        a = b;
+        b = r;
+    }
+    report.numerator = totals.paid / a;
+    report.denominator = denominator / a;
+    report.returnText = FormatFraction(totals.paid, denominator, 10);
+    report.variance = totals.variance();
+    report.deviation = std::sqrt(std::max(0.0L, report.variance));
+    Wide hits = 0;
+    for (const hands::HandClass row : kRowsTopDown) {
+        const int c = static_cast<int>(row);
+        ReturnReportData::Row figures;
+        figures.row = row;
+        figures.pays = totals.pays[c];
+        figures.combinations = static_cast<std::int64_t>(totals.rows[c]);
+        figures.dealt = totals.dealtProbability(c);
+        figures.probability = totals.rowProbability(c);
+        figures.cycle = totals.rows[c] == 0 ? 0.0
+                                            : static_cast<double>(denominator) /
+                                                  static_cast<double>(totals.rows[c]);
+        figures.share = figures.probability * static_cast<double>(figures.pays);
+        report.rows.push_back(figures);
+        if (totals.pays[c] > 0)
+            hits += totals.rows[c];
+    }
+    report.hitFrequency = static_cast<double>(hits) / static_cast<double>(denominator);
+    for (const int n : plays)
+        report.plays.emplace_back(n, totals.playsDeviation(n));
+    report.threads = threads;
+    report.seconds = seconds;
+    return report;
+}
+
+std::string RenderReturnReport(const ReturnReportData& report, bool json)
+{
     if (json) {
         JsonWriter w;
         w.beginObject();
-        w.key("pays").value(FormatPays(totals.pays));
-        w.key("return").raw(exact);
+        w.key("pays");
+        PaysArray(w, report.pays);
+        w.key("return").raw(report.returnText);
+        w.key("return_fraction").beginObject();
+        w.key("numerator").raw(WholeText(report.numerator));
+        w.key("denominator").raw(WholeText(report.denominator));
+        w.endObject();
+        w.key("combinations").value(report.combinations);
+        w.key("paid").raw(WholeText(report.paid));
+        w.key("variance").value(static_cast<double>(report.variance));
+        w.key("standard_deviation").value(static_cast<double>(report.deviation));
+        w.key("hit_frequency").value(report.hitFrequency);
         w.key("deals").value(kDealCount);
-        w.key("threads").value(threads);
-        w.key("seconds").value(seconds);
+        w.key("threads").value(report.threads);
+        w.key("seconds").value(report.seconds);
         w.key("rows").beginArray();
-        for (const hands::HandClass row : kRowsTopDown) {
-            const int c = static_cast<int>(row);
+        for (const ReturnReportData::Row& row : report.rows) {
+            BeginRow(w, row.row, row.pays);
+            w.key("combinations").value(row.combinations);
+            w.key("dealt").value(row.dealt);
+            w.key("probability").value(row.probability);
+            w.key("cycle");
+            if (row.cycle > 0)
+                w.value(row.cycle);
+            else
+                w.raw("null");
+            w.key("contribution").value(row.share);
+            w.endObject();
+        }
+        w.endArray();
+        w.key("plays").beginArray();
+        for (const auto& [n, deviation] : report.plays) {
             w.beginObject();
-            w.key("name").value(RowText(row));
-            w.key("pays").value(totals.pays[c]);
-            w.key("dealt").value(totals.dealtProbability(c));
-            w.key("probability")
-                .raw(FormatFraction(totals.rows[c], ReturnTotals::Denominator(), 15));
-            w.key("contribution")
-                .value(totals.rowProbability(c) * static_cast<double>(totals.pays[c]));
+            w.key("plays").value(n);
+            w.key("standard_deviation").value(static_cast<double>(deviation));
             w.endObject();
         }
         w.endArray();
@@ -189,68 +342,93 @@ std::string ReturnReport(const ReturnTotals& totals, int threads, double seconds
     }
 
     std::string out;
-    out += "Pays     " + FormatPaysLine(totals.pays) + "\n";
-    out += "Return   " + exact + "  per unit bet, best hold on every one of the " +
-           std::to_string(kDealCount) + " deals\n\n";
-    out += Format("%-31s %7s  %-14s  %-14s  %s\n", "Row", "Pays", "Dealt", "After the draw",
-                  "Share of return");
-    for (const hands::HandClass row : kRowsTopDown) {
-        const int c = static_cast<int>(row);
-        out += Format("%-31s %7lld  %.12f  %s  %.10f\n", RowText(row).c_str(),
-                      static_cast<long long>(totals.pays[c]), totals.dealtProbability(c),
-                      FormatFraction(totals.rows[c], ReturnTotals::Denominator(), 12).c_str(),
-                      totals.rowProbability(c) * static_cast<double>(totals.pays[c]));
+    out += "Pays     " + FormatPaysLine(report.pays) + "\n";
+    out += "Return   " + report.returnText + "  per unit bet, best hold on every one of the " +
+           std::to_string(kDealCount) + " deals\n";
+    out += "         = " + WholeText(report.numerator) + "/" + WholeText(report.denominator) +
+           " exactly\n";
+    out += Format("Variance %.9Lf   standard deviation %.9Lf   hit frequency %.9f\n",
+                  report.variance, report.deviation, report.hitFrequency);
+    out += "Every deal weighted by " + WholeText(kReturnDenominator, true) + ": " +
+           WholeText(report.combinations, true) + " combinations\n\n";
+    out += Format("%-29s %7s %22s  %-14s %-14s %18s  %s\n", "Row", "Pays", "Combinations", "Dealt",
+                  "After the draw", "Cycle", "Share of return");
+    for (const ReturnReportData::Row& row : report.rows) {
+        const std::string cycle =
+            row.cycle > 0 ? "1 in " + GroupedDecimal(row.cycle, 2) : std::string("never");
+        out += Format("%-29s %7lld %22s  %.12f %.12f %18s  %.10f\n", RowText(row.row).c_str(),
+                      static_cast<long long>(row.pays), WholeText(row.combinations, true).c_str(),
+                      row.dealt, row.probability, cycle.c_str(), row.share);
     }
-    out +=
-        Format("\nComputed in %.3f s on %d thread%s.\n", seconds, threads, threads == 1 ? "" : "s");
+    if (!report.plays.empty()) {
+        out += "\nStandard deviation per hand of N-play (the N hands share the held cards):\n";
+        for (const auto& [n, deviation] : report.plays)
+            out += Format("  %3d-play  %.2Lf\n", n, deviation);
+    }
+    out += Format("\nComputed in %.3f s on %d thread%s.\n", report.seconds, report.threads,
+                  report.threads == 1 ? "" : "s");
     return out;
 }
 
-std::string SimulationReport(const SimulationTotals& seen, const ReturnTotals& exact,
-                             const SimulationRun& run, bool json)
+SimulationReportData BuildSimulationReport(const SimulationTotals& seen, const ReturnTotals& exact,
+                                           const SimulationRun& run)
 {
+    SimulationReportData report;
+    report.run = run;
+    report.hands = seen.hands;
+    report.paid = seen.paid;
+    report.pays = exact.pays;
     const std::uint64_t n = seen.hands;
     const double mean = exact.returnValue();
-    const double standardError = exact.payoutDeviation() / std::sqrt(static_cast<double>(n));
-    const double observed = seen.returnValue();
-    const double z = standardError > 0 ? (observed - mean) / standardError : 0.0;
-    const auto share = [n](std::uint64_t count) {
-        return static_cast<double>(count) / static_cast<double>(n);
+    report.standardError = exact.payoutDeviation() / std::sqrt(static_cast<double>(n));
+    report.observed = seen.returnValue();
+    report.z = report.standardError > 0 ? (report.observed - mean) / report.standardError : 0.0;
+    report.exactText = FormatFraction(exact.paid, ReturnTotals::Denominator(), 10);
+    const auto figure = [n](std::uint64_t count, double p) {
+        return SimulationReportData::Figure{count,
+                                            static_cast<double>(count) / static_cast<double>(n), p,
+                                            StandardScore(count, n, p)};
     };
+    for (const hands::HandClass row : kRowsTopDown) {
+        const int c = static_cast<int>(row);
+        report.rows.push_back({row, exact.pays[c], figure(seen.dealt[c], exact.dealtProbability(c)),
+                               figure(seen.made[c], exact.rowProbability(c))});
+    }
+    return report;
+}
 
+std::string RenderSimulationReport(const SimulationReportData& report, bool json)
+{
     if (json) {
+        const auto put = [](JsonWriter& w, const char* key,
+                            const SimulationReportData::Figure& figure) {
+            w.key(key).beginObject();
+            w.key("count").value(figure.count);
+            w.key("observed").value(figure.observed);
+            w.key("exact").value(figure.exact);
+            w.key("z").value(figure.z);
+            w.endObject();
+        };
         JsonWriter w;
         w.beginObject();
-        w.key("hands").value(n);
-        w.key("seed").value(run.options.seed);
-        w.key("threads").value(run.threads);
-        w.key("seconds").value(run.seconds);
-        w.key("pays").value(FormatPays(exact.pays));
+        w.key("hands").value(report.hands);
+        w.key("seed").value(report.run.options.seed);
+        w.key("threads").value(report.run.threads);
+        w.key("seconds").value(report.run.seconds);
+        w.key("pays");
+        PaysArray(w, report.pays);
         w.key("return").beginObject();
-        w.key("observed").value(observed);
-        w.key("paid").value(seen.paid);
-        w.key("exact").raw(FormatFraction(exact.paid, ReturnTotals::Denominator(), 10));
-        w.key("standard_error").value(standardError);
-        w.key("z").value(z);
+        w.key("observed").value(report.observed);
+        w.key("paid").value(report.paid);
+        w.key("exact").raw(report.exactText);
+        w.key("standard_error").value(report.standardError);
+        w.key("z").value(report.z);
         w.endObject();
         w.key("rows").beginArray();
-        for (const hands::HandClass row : kRowsTopDown) {
-            const int c = static_cast<int>(row);
-            w.beginObject();
-            w.key("name").value(RowText(row));
-            w.key("pays").value(exact.pays[c]);
-            w.key("dealt").beginObject();
-            w.key("count").value(seen.dealt[c]);
-            w.key("observed").value(share(seen.dealt[c]));
-            w.key("exact").value(exact.dealtProbability(c));
-            w.key("z").value(StandardScore(seen.dealt[c], n, exact.dealtProbability(c)));
-            w.endObject();
-            w.key("made").beginObject();
-            w.key("count").value(seen.made[c]);
-            w.key("observed").value(share(seen.made[c]));
-            w.key("exact").value(exact.rowProbability(c));
-            w.key("z").value(StandardScore(seen.made[c], n, exact.rowProbability(c)));
-            w.endObject();
+        for (const SimulationReportData::Row& row : report.rows) {
+            BeginRow(w, row.row, row.pays);
+            put(w, "dealt", row.dealt);
+            put(w, "made", row.made);
             w.endObject();
         }
         w.endArray();
@@ -259,25 +437,21 @@ std::string SimulationReport(const SimulationTotals& seen, const ReturnTotals& e
     }
 
     std::string out;
-    out += Format("Hands    %llu through NewDeck, ShuffleDeck and the top of the deck, best "
+    out += Format("Hands    %llu through the game's shuffle and the top of the deck, best "
                   "hold each time\n",
-                  static_cast<unsigned long long>(n));
+                  static_cast<unsigned long long>(report.hands));
     out += Format("Seed     %llu   (%d thread%s, %.2f s)\n",
-                  static_cast<unsigned long long>(run.options.seed), run.threads,
-                  run.threads == 1 ? "" : "s", run.seconds);
-    out += "Pays     " + FormatPaysLine(exact.pays) + "\n";
+                  static_cast<unsigned long long>(report.run.options.seed), report.run.threads,
+                  report.run.threads == 1 ? "" : "s", report.run.seconds);
+    out += "Pays     " + FormatPaysLine(report.pays) + "\n";
     out += Format("Return   %.10f observed, %s exact on a fair deck: %+.2f standard errors\n\n",
-                  observed, FormatFraction(exact.paid, ReturnTotals::Denominator(), 10).c_str(), z);
+                  report.observed, report.exactText.c_str(), report.z);
     out += Format("%-31s %12s %12s %7s   %12s %12s %7s\n", "Row", "Dealt seen", "fair deck", "z",
                   "Made seen", "fair deck", "z");
-    for (const hands::HandClass row : kRowsTopDown) {
-        const int c = static_cast<int>(row);
-        out += Format("%-31s %12.8f %12.8f %+7.2f   %12.8f %12.8f %+7.2f\n", RowText(row).c_str(),
-                      share(seen.dealt[c]), exact.dealtProbability(c),
-                      StandardScore(seen.dealt[c], n, exact.dealtProbability(c)),
-                      share(seen.made[c]), exact.rowProbability(c),
-                      StandardScore(seen.made[c], n, exact.rowProbability(c)));
-    }
+    for (const SimulationReportData::Row& row : report.rows)
+        out += Format("%-31s %12.8f %12.8f %+7.2f   %12.8f %12.8f %+7.2f\n",
+                      RowText(row.row).c_str(), row.dealt.observed, row.dealt.exact, row.dealt.z,
+                      row.made.observed, row.made.exact, row.made.z);
     out += "\nz: how many standard errors the count lies from a fair deck's expectation.\n";
     return out;
 }

@@ -3,17 +3,71 @@
 #include "exact_return.h"
 #include "simulation.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 namespace odds {
 
-// What each sub-command prints, as text for people or JSON for programs.
+// Each command builds one report: every figure is worked out here, once, and
+// the text and JSON renderings only lay the figures out.
 
-std::string HandReport(const std::array<int, 5>& dealt, const HoldTable& table,
-                       const PayVector& pays, bool json);
+// The rows of the pay table from the top down, Nothing last.
+inline constexpr std::array<hands::HandClass, kClassCount> kRowsTopDown = {
+    hands::HandClass::RoyalFlush,    hands::HandClass::StraightFlush,
+    hands::HandClass::FourOfAKind,   hands::HandClass::FullHouse,
+    hands::HandClass::Flush,         hands::HandClass::Straight,
+    hands::HandClass::ThreeOfAKind,  hands::HandClass::TwoPair,
+    hands::HandClass::JacksOrBetter, hands::HandClass::Nothing};
+static_assert(std::equal(kPayOrder.begin(), kPayOrder.end(), kRowsTopDown.begin()));
 
-std::string ReturnReport(const ReturnTotals& totals, int threads, double seconds, bool json);
+struct HandReportData
+{
+    struct Hold
+    {
+        unsigned mask = 0;      // bit i keeps card place i
+        std::int64_t paid = 0;  // multipliers summed over the draws
+        std::int64_t draws = 0; // the draws this hold can get
+        ClassCounts counts{};   // of those draws, by row
+    };
+    std::array<int, 5> dealt{};
+    PayVector pays{};
+    std::vector<Hold> holds; // best first
+};
+HandReportData BuildHandReport(const std::array<int, 5>& dealt, const HoldTable& table,
+                               const PayVector& pays);
+std::string RenderHandReport(const HandReportData& report, bool json);
+
+struct ReturnReportData
+{
+    struct Row
+    {
+        hands::HandClass row{};
+        std::int64_t pays = 0;
+        std::int64_t combinations = 0; // weighted: see ReturnTotals::Denominator()
+        double dealt = 0;              // chance the deal already is this row
+        double probability = 0;        // after the draw
+        double cycle = 0;              // one in this many hands; 0 for a row never made
+        double share = 0;              // probability x pays: the row's part of the return
+    };
+    PayVector pays{};
+    std::int64_t combinations = 0; // every deal weighted, all draws
+    Wide paid = 0;                 // over the same combinations
+    Wide numerator = 0;            // the return, reduced
+    Wide denominator = 1;
+    std::string returnText; // to 10 decimals, exact rounding
+    long double variance = 0;
+    long double deviation = 0;
+    double hitFrequency = 0;
+    std::vector<Row> rows;
+    std::vector<std::pair<int, long double>> plays; // N-play deviations asked for
+    int threads = 1;
+    double seconds = 0;
+};
+ReturnReportData BuildReturnReport(const ReturnTotals& totals, const std::vector<int>& plays,
+                                   int threads, double seconds);
+std::string RenderReturnReport(const ReturnReportData& report, bool json);
 
 struct SimulationRun
 {
@@ -21,13 +75,44 @@ struct SimulationRun
     int threads = 1;
     double seconds = 0;
 };
-std::string SimulationReport(const SimulationTotals& seen, const ReturnTotals& exact,
-                             const SimulationRun& run, bool json);
+
+struct SimulationReportData
+{
+    struct Figure
+    {
+        std::uint64_t count = 0;
+        double observed = 0;
+        double exact = 0;
+        double z = 0;
+    };
+    struct Row
+    {
+        hands::HandClass row{};
+        std::int64_t pays = 0;
+        Figure dealt;
+        Figure made;
+    };
+    SimulationRun run;
+    std::uint64_t hands = 0;
+    std::uint64_t paid = 0;
+    double observed = 0;
+    std::string exactText;
+    double standardError = 0;
+    double z = 0;
+    PayVector pays{};
+    std::vector<Row> rows;
+};
+SimulationReportData BuildSimulationReport(const SimulationTotals& seen, const ReturnTotals& exact,
+                                           const SimulationRun& run);
+std::string RenderSimulationReport(const SimulationReportData& report, bool json);
 
 // The holds of a hand from best to worst, in BetterHold order.
 std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays);
 
 // How many standard errors count successes lie from n trials at probability p.
 double StandardScore(std::uint64_t count, std::uint64_t n, double p);
+
+// Whole numbers written out, with thousands separators when grouped.
+std::string WholeText(Wide value, bool grouped = false);
 
 } // namespace odds

@@ -577,6 +577,10 @@ class TestOdds : public QObject
             << QStringList{"--pays", "1,1", "hand", "KhQhJhTh2s"};
         QTest::newRow("command option before the command")
             << QStringList{"--threads", "2", "return"};
+        QTest::newRow("zero plays") << QStringList{"return", "--plays", "0"};
+        QTest::newRow("too many plays") << QStringList{"return", "--plays", "1-101"};
+        QTest::newRow("backward range") << QStringList{"return", "--plays", "5-3"};
+        QTest::newRow("plays list with a hole") << QStringList{"return", "--plays", "1,,3"};
         QTest::newRow("half a suit symbol") << QStringList{"hand", "K\xe2\x99 Qh Jh Th 2s"};
         QTest::newRow("return takes no cards") << QStringList{"return", "Kh"};
         QTest::newRow("unknown option") << QStringList{"return", "--fast"};
@@ -735,7 +739,7 @@ class TestOdds : public QObject
         QCOMPARE(run.code, kExitOk);
         const QJsonObject doc = JsonOf(run);
         QCOMPARE(doc["return"].toDouble(), 0.9954390437);
-        QCOMPARE(doc["pays"].toString(), QStringLiteral("800,50,25,9,6,4,3,2,1"));
+        QCOMPARE(doc["pays"].toArray(), (QJsonArray{800, 50, 25, 9, 6, 4, 3, 2, 1}));
         const QJsonArray rows = doc["rows"].toArray();
         QCOMPARE(rows.size(), kClassCount);
         double total = 0;
@@ -747,6 +751,73 @@ class TestOdds : public QObject
         QVERIFY(std::abs(total - 1) < 1e-12);
         QVERIFY(std::abs(dealt - 1) < 1e-12);
         QCOMPARE(rows[0].toObject()["name"].toString(), QStringLiteral("Royal Flush"));
+    }
+
+    // Published figures of full-pay 9/6 Jacks or Better, in both renderings.
+    void nineSixFigures_data()
+    {
+        QTest::addColumn<QString>("figure");
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("royal combinations") << "rows.0.combinations"
+                                            << "493512264"
+                                            << "493,512,264";
+        QTest::newRow("all combinations") << "combinations"
+                                          << "19933230517200"
+                                          << "19,933,230,517,200 combinations";
+        QTest::newRow("return numerator") << "return_fraction.numerator"
+                                          << "1653526326983"
+                                          << "= 1653526326983/1661102543100 exactly";
+        QTest::newRow("return denominator") << "return_fraction.denominator"
+                                            << "1661102543100"
+                                            << "Return   0.9954390437";
+        QTest::newRow("variance") << "variance:9"
+                                  << "19.514676427"
+                                  << "Variance 19.514676427";
+        QTest::newRow("royal cycle") << "rows.0.cycle:2"
+                                     << "40390.55"
+                                     << "1 in 40,390.55";
+        QTest::newRow("1-play") << "plays.0.standard_deviation:2"
+                                << "4.42"
+                                << "1-play  4.42";
+        QTest::newRow("3-play") << "plays.1.standard_deviation:2"
+                                << "4.84"
+                                << "3-play  4.84";
+        QTest::newRow("5-play") << "plays.2.standard_deviation:2"
+                                << "5.23"
+                                << "5-play  5.23";
+    }
+    void nineSixFigures()
+    {
+        QFETCH(QString, figure);
+        QFETCH(QString, json);
+        QFETCH(QString, text);
+        const QStringList args = {"return", "--pays", "800,50,25,9,6,4,3,2,1", "--plays", "1,3,5"};
+        static const Run textRun = RunCommand(args);
+        static const Run jsonRun = RunCommand(QStringList(args) << "--json");
+        QVERIFY2(textRun.out.contains(text), qPrintable(textRun.out));
+        // figure: a path of keys and array indices, then the decimals to round to.
+        const QStringList parts = figure.split(':');
+        QJsonValue value = JsonOf(jsonRun);
+        for (const QString& key : parts[0].split('.')) {
+            bool index = false;
+            const int i = key.toInt(&index);
+            value = index ? value.toArray()[i] : value.toObject()[key];
+        }
+        QVERIFY(value.isDouble());
+        const QString got = parts.size() > 1
+                                ? QString::number(value.toDouble(), 'f', parts[1].toInt())
+                                : QString::number(value.toInteger());
+        QCOMPARE(got, json);
+        // The rows add up to the whole and their shares to the return.
+        qint64 combinations = 0;
+        double share = 0;
+        for (const QJsonValue& row : JsonOf(jsonRun)["rows"].toArray()) {
+            combinations += row.toObject()["combinations"].toInteger();
+            share += row.toObject()["contribution"].toDouble();
+        }
+        QCOMPARE(combinations, qint64(19933230517200));
+        QVERIFY(std::abs(share - 1653526326983.0 / 1661102543100.0) < 1e-12);
     }
 
     void simulateJson()
