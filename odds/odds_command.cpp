@@ -279,14 +279,14 @@ int RunSimulate(const SimulateOptions& options, const CommandContext& c)
 
     const auto start = std::chrono::steady_clock::now();
     const DrawTables tables;
-    const ReturnTotals exact = ComputeReturn(tables, run.options.pays, run.options.threads);
+    ReturnTotals exact;
     std::atomic<std::uint64_t> done{0};
     SimulationTotals seen;
     {
         std::optional<ProgressBar> bar;
         if (c.progress)
             bar.emplace(c.err, run.options.hands, done);
-        seen = Simulate(tables, run.options, &done);
+        seen = Simulate(tables, run.options, &done, &exact);
     }
     run.seconds = SecondsSince(start);
     c.out << RenderSimulationReport(BuildSimulationReport(seen, exact, run), c.json);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "card_code.h"
+#include "exact_return.h"
 #include "hold_analysis.h"
 
 #include <array>
@@ -53,8 +54,16 @@ std::uint64_t BlockSeed(std::uint64_t seed, std::uint64_t block);
 // Plays options.hands hands as the game deals them: a fresh deck from
 // cards::NewDeck and cards::ShuffleDeck, five cards taken from the top, the
 // best hold, then the discarded places refilled from the top, left to right.
+// The same hands as PlayHand with cards::SeededRandom(BlockSeed(seed, block)),
+// found faster: the best holds of every class of deals are solved once, which
+// also gives the exact figures of a fair deck, stored in exact when given.
 // done, when given, counts finished hands as they go.
 SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& options,
-                          std::atomic<std::uint64_t>* done = nullptr);
+                          std::atomic<std::uint64_t>* done = nullptr,
+                          ReturnTotals* exact = nullptr);
+
+// The first ten cards of a fresh deck after cards::ShuffleDeck, drawing the
+// same random numbers, without moving the other 42 cards.
+std::array<int, 10> ShuffledTop(cards::Random& random);
 
 } // namespace odds

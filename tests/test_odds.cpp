@@ -19,6 +19,9 @@
 
 using namespace odds;
 
+using RowTotals = std::array<std::uint64_t, odds::kClassCount>;
+Q_DECLARE_METATYPE(RowTotals)
+
 namespace {
 
 // The sanitizer build runs unoptimized and several times slower: it checks the
@@ -550,6 +553,92 @@ class TestOdds : public QObject
         QCOMPARE(one.made, three.made);
         options.seed = 100;
         QVERIFY(Simulate(Tables(), options).made != one.made);
+    }
+
+    // The fast path plays the very hands the game's own deck code deals, the
+    // best hold picked as PlayBest picks it, ties between equal holds included.
+    void simulationPlaysTheGamesHands_data()
+    {
+        QTest::addColumn<QString>("pays");
+        QTest::newRow("game") << "";
+        QTest::newRow("9/6") << "800,50,25,9,6,4,3,2,1";
+        QTest::newRow("nothing pays: every hold ties") << "0,0,0,0,0,0,0,0,0";
+        QTest::newRow("only pairs pay: many ties") << "0,0,0,0,0,0,0,0,1";
+        QTest::newRow("only flushes pay: suit-swapped ties") << "0,0,0,0,1,0,0,0,0";
+    }
+    void simulationPlaysTheGamesHands()
+    {
+        QFETCH(QString, pays);
+        SimulationOptions options;
+        options.hands = (kFullRun ? 3 : 1) * kSimulationBlock;
+        options.seed = 2026;
+        options.pays = Pays(pays);
+        options.threads = 2;
+        const SimulationTotals fast = Simulate(Tables(), options);
+
+        SimulationTotals literal;
+        const PaidTables paid(Tables(), options.pays);
+        for (std::uint64_t block = 0; block * kSimulationBlock < options.hands; ++block) {
+            cards::SeededRandom random(BlockSeed(options.seed, block));
+            cards::CardString deck;
+            for (std::uint64_t n = 0; n < kSimulationBlock; ++n) {
+                const PlayedHand hand = PlayHand(Tables(), paid, random, deck);
+                ++literal.dealt[static_cast<int>(hands::ClassifyHand(hand.dealt))];
+                const auto row = static_cast<int>(hands::ClassifyHand(hand.final));
+                ++literal.made[row];
+                literal.paid += static_cast<std::uint64_t>(options.pays[row]);
+            }
+        }
+        QCOMPARE(fast.dealt, literal.dealt);
+        QCOMPARE(fast.made, literal.made);
+        QCOMPARE(fast.paid, literal.paid);
+    }
+
+    // Totals recorded from the analyzer before its simulation was sped up.
+    void simulationKeepsRecordedTotals_data()
+    {
+        using Rows = RowTotals;
+        QTest::addColumn<QString>("pays");
+        QTest::addColumn<quint64>("seed");
+        QTest::addColumn<quint64>("hands");
+        QTest::addColumn<quint64>("paid");
+        QTest::addColumn<Rows>("made"); // top of the table down
+        QTest::addColumn<Rows>("dealt");
+        QTest::newRow("only pairs pay, seed 11")
+            << "0,0,0,0,0,0,0,0,1" << quint64(11) << quint64(20000) << quint64(7242)
+            << Rows{2, 4, 3, 28, 81, 135, 292, 845, 7242, 11368}
+            << Rows{1, 8, 3, 23, 148, 173, 358, 920, 2567, 15799};
+        if (!kFullRun)
+            return;
+        QTest::newRow("9/6, seed 5")
+            << "800,50,25,9,6,4,3,2,1" << quint64(5) << quint64(50000) << quint64(63111)
+            << Rows{9, 92, 78, 545, 1420, 1063, 3303, 5841, 10093, 27556}
+            << Rows{0, 30, 6, 54, 367, 455, 912, 2234, 6256, 39686};
+        QTest::newRow("game, seed 42")
+            << "" << quint64(42) << quint64(100000) << quint64(144090)
+            << Rows{18, 208, 171, 979, 3357, 2325, 6472, 11349, 18712, 56409}
+            << Rows{2, 65, 19, 135, 671, 857, 1718, 4454, 12424, 79655};
+    }
+    void simulationKeepsRecordedTotals()
+    {
+        using Rows = RowTotals;
+        QFETCH(QString, pays);
+        QFETCH(quint64, seed);
+        QFETCH(quint64, hands);
+        QFETCH(quint64, paid);
+        QFETCH(Rows, made);
+        QFETCH(Rows, dealt);
+        SimulationOptions options;
+        options.hands = hands;
+        options.seed = seed;
+        options.pays = Pays(pays);
+        options.threads = 2;
+        const SimulationTotals totals = Simulate(Tables(), options);
+        QCOMPARE(totals.paid, paid);
+        for (std::size_t k = 0; k < kRowsTopDown.size(); ++k) {
+            QCOMPARE(totals.made[static_cast<int>(kRowsTopDown[k])], made[k]);
+            QCOMPARE(totals.dealt[static_cast<int>(kRowsTopDown[k])], dealt[k]);
+        }
     }
 
     void commandRejectsBadInput_data()
