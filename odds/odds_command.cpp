@@ -306,8 +306,73 @@ void AddSimulateCommand(CommandSet& commands)
     AddThreadsOption(simulate, options->threads);
 }
 
+const char* const kRuinHelp =
+    "The chance of going broke, no longer able to pay the next bet, within the\n"
+    "hands, playing the best hold each time, and the bankroll's 5 %, 50 % and\n"
+    "95 % points after them. One hand's net result comes from the exact row\n"
+    "chances of the pay table; the bankroll's distribution is carried hand by\n"
+    "hand in bet units, exactly (no random play). Dollars left over that could\n"
+    "never make a bet stay in the bankroll.\n"
+    "\n"
+    "Truncation: levels at the top of the bankroll's distribution are set aside\n"
+    "as never broke when they hold below 1e-15 of the chance and going broke\n"
+    "from them in the hands left has a chance below 1e-12 (a Chernoff bound), or\n"
+    "when they hold below 1e-19. The bound on the error this makes in the ruin\n"
+    "figure is printed; it stays far below 1e-9. The time grows with the hands\n"
+    "times the width of the bankroll's spread.";
+
+struct RuinOptions
+{
+    ValueOption bankroll;
+    ValueOption bet;
+    ValueOption hands;
+};
+
+constexpr std::int64_t kMaxRuinHands = 10000000;
+constexpr std::int64_t kMaxDollars = 1000000000000LL;
+constexpr std::int64_t kMaxUnits = 10000000;
+
+int RunRuin(const RuinOptions& options, const CommandContext& c)
+{
+    for (const auto& [option, name] :
+         {std::pair{&options.bankroll, "--bankroll"}, std::pair{&options.bet, "--bet"},
+          std::pair{&options.hands, "--hands"}})
+        if (!option->given())
+            throw UsageError{std::string("ruin needs ") + name};
+    const auto bankroll = static_cast<std::int64_t>(
+        ParseWholeNumber("--bankroll", options.bankroll.text, 1, kMaxDollars));
+    const auto bet =
+        static_cast<std::int64_t>(ParseWholeNumber("--bet", options.bet.text, 1, kMaxDollars));
+    const auto hands = static_cast<std::int64_t>(
+        ParseWholeNumber("--hands", options.hands.text, 1, kMaxRuinHands));
+    if (bankroll < bet)
+        throw UsageError{"--bankroll must be at least --bet"};
+    if (bankroll / bet > kMaxUnits)
+        throw UsageError{"--bankroll may be at most " + std::to_string(kMaxUnits) + " bets"};
+    const auto start = std::chrono::steady_clock::now();
+    const DrawTables tables;
+    const ReturnTotals totals = ComputeReturn(tables, c.pays, DefaultThreadCount());
+    const RuinResult result = ComputeRuin(SingleHandOutcomes(totals), bankroll / bet, hands);
+    c.out << RenderRuinReport(
+        BuildRuinReport(c.pays, bankroll, bet, hands, result, SecondsSince(start)), c.json);
+    return kExitOk;
+}
+
+void AddRuinCommand(CommandSet& commands)
+{
+    auto options = std::make_shared<RuinOptions>();
+    CLI::App& ruin = commands.add(
+        "ruin", "the risk of ruin of a bankroll over so many hands, exactly", kRuinHelp,
+        [options](const CommandContext& c) { return RunRuin(*options, c); });
+    AddValueOption(ruin, "--bankroll", options->bankroll, "B", "the bankroll in whole dollars");
+    AddValueOption(ruin, "--bet", options->bet, "U", "the bet of each hand in whole dollars");
+    AddValueOption(ruin, "--hands", options->hands, "H",
+                   "1 to " + std::to_string(kMaxRuinHands) + " hands");
+}
+
 // Every sub-command, in the order --help lists them.
-constexpr std::array kCommands = {AddHandCommand, AddReturnCommand, AddSimulateCommand};
+constexpr std::array kCommands = {AddHandCommand, AddReturnCommand, AddSimulateCommand,
+                                  AddRuinCommand};
 
 // CLI11's own words for bad input, made one line that names the command.
 std::string Describe(const CLI::ParseError& error, const CLI::App& root)

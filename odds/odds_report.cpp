@@ -456,4 +456,59 @@ std::string RenderSimulationReport(const SimulationReportData& report, bool json
     return out;
 }
 
+RuinReportData BuildRuinReport(const PayVector& pays, std::int64_t bankroll, std::int64_t bet,
+                               std::int64_t hands, const RuinResult& result, double seconds)
+{
+    RuinReportData report;
+    report.pays = pays;
+    report.bankroll = bankroll;
+    report.bet = bet;
+    report.hands = hands;
+    report.result = result;
+    const std::int64_t spare = bankroll % bet;
+    report.low = result.low * bet + spare;
+    report.median = result.median * bet + spare;
+    report.high = result.high * bet + spare;
+    report.seconds = seconds;
+    return report;
+}
+
+std::string RenderRuinReport(const RuinReportData& report, bool json)
+{
+    if (json) {
+        JsonWriter w;
+        w.beginObject();
+        w.key("pays");
+        PaysArray(w, report.pays);
+        w.key("bankroll").value(report.bankroll);
+        w.key("bet").value(report.bet);
+        w.key("hands").value(report.hands);
+        w.key("plays").value(report.plays);
+        w.key("ruin").value(report.result.ruin);
+        w.key("error_bound").value(report.result.errorBound);
+        w.key("bankroll_after").beginObject();
+        w.key("p05").value(report.low);
+        w.key("median").value(report.median);
+        w.key("p95").value(report.high);
+        w.endObject();
+        w.key("seconds").value(report.seconds);
+        w.endObject();
+        return w.text() + '\n';
+    }
+    std::string out;
+    out += "Pays     " + FormatPaysLine(report.pays) + "\n";
+    out += Format("Start    $%lld bankroll, $%lld a hand, %lld hands, best hold each time\n",
+                  static_cast<long long>(report.bankroll), static_cast<long long>(report.bet),
+                  static_cast<long long>(report.hands));
+    out += Format("Ruin     %.10f  chance of going broke (unable to bet $%lld) within the "
+                  "hands\n",
+                  report.result.ruin, static_cast<long long>(report.bet));
+    out += Format("After    $%lld at the 5%% point, $%lld median, $%lld at the 95%% point\n",
+                  static_cast<long long>(report.low), static_cast<long long>(report.median),
+                  static_cast<long long>(report.high));
+    out += Format("\nThe ruin figure is exact to within %.1e; computed in %.2f s.\n",
+                  std::max(report.result.errorBound, 1e-15), report.seconds);
+    return out;
+}
+
 } // namespace odds

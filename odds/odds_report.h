@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exact_return.h"
+#include "ruin.h"
 #include "simulation.h"
 
 #include <algorithm>
@@ -105,6 +106,24 @@ struct SimulationReportData
 SimulationReportData BuildSimulationReport(const SimulationTotals& seen, const ReturnTotals& exact,
                                            const SimulationRun& run);
 std::string RenderSimulationReport(const SimulationReportData& report, bool json);
+
+struct RuinReportData
+{
+    PayVector pays{};
+    std::int64_t bankroll = 0; // dollars
+    std::int64_t bet = 0;      // dollars a play
+    std::int64_t hands = 0;
+    int plays = 1;
+    RuinResult result;
+    // The bankroll points in dollars: units of bet, plus what never could be bet.
+    std::int64_t low = 0;
+    std::int64_t median = 0;
+    std::int64_t high = 0;
+    double seconds = 0;
+};
+RuinReportData BuildRuinReport(const PayVector& pays, std::int64_t bankroll, std::int64_t bet,
+                               std::int64_t hands, const RuinResult& result, double seconds);
+std::string RenderRuinReport(const RuinReportData& report, bool json);
 
 // The holds of a hand from best to worst, in BetterHold order.
 std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays);

@@ -7,6 +7,7 @@
 #include "odds_command.h"
 #include "odds_report.h"
 #include "random.h"
+#include "ruin.h"
 #include "simulation.h"
 
 #include <QJsonArray>
@@ -670,6 +671,15 @@ class TestOdds : public QObject
         QTest::newRow("too many plays") << QStringList{"return", "--plays", "1-101"};
         QTest::newRow("backward range") << QStringList{"return", "--plays", "5-3"};
         QTest::newRow("plays list with a hole") << QStringList{"return", "--plays", "1,,3"};
+        QTest::newRow("ruin: bankroll below the bet")
+            << QStringList{"ruin", "--bankroll", "4", "--bet", "5", "--hands", "10"};
+        QTest::newRow("ruin: no hands")
+            << QStringList{"ruin", "--bankroll", "40", "--bet", "5", "--hands", "0"};
+        QTest::newRow("ruin: too many hands")
+            << QStringList{"ruin", "--bankroll", "40", "--bet", "5", "--hands", "10000001"};
+        QTest::newRow("ruin: dollars and cents")
+            << QStringList{"ruin", "--bankroll", "40.50", "--bet", "5", "--hands", "10"};
+        QTest::newRow("ruin: no bet") << QStringList{"ruin", "--bankroll", "40", "--hands", "10"};
         QTest::newRow("half a suit symbol") << QStringList{"hand", "K\xe2\x99 Qh Jh Th 2s"};
         QTest::newRow("return takes no cards") << QStringList{"return", "Kh"};
         QTest::newRow("unknown option") << QStringList{"return", "--fast"};
@@ -907,6 +917,58 @@ class TestOdds : public QObject
         }
         QCOMPARE(combinations, qint64(19933230517200));
         QVERIFY(std::abs(share - 1653526326983.0 / 1661102543100.0) < 1e-12);
+    }
+
+    // The exact ruin chance and bankroll points against hands really played:
+    // a random deal, the best hold, a random draw, the game's evaluator.
+    void ruinMatchesPlayedHands()
+    {
+        const PayVector pays = Pays("800,50,25,9,6,4,3,2,1");
+        constexpr std::int64_t kStart = 6;
+        constexpr std::int64_t kHands = 60;
+        const RuinResult exact =
+            ComputeRuin(SingleHandOutcomes(ComputeReturn(Tables(), pays, 2)), kStart, kHands);
+
+        const int runs = kFullRun ? 40000 : 3000;
+        const PaidTables paid(Tables(), pays);
+        std::mt19937_64 gen(77);
+        std::array<int, 52> deck{};
+        std::iota(deck.begin(), deck.end(), 1);
+        int broke = 0;
+        int atOrBelowHigh = 0;
+        int belowHigh = 0;
+        std::string comment;
+        for (int run = 0; run < runs; ++run) {
+            std::int64_t bankroll = kStart;
+            for (std::int64_t hand = 0; hand < kHands && bankroll >= 1; ++hand) {
+                for (int i = 0; i < 10; ++i) // deal five, and five for the draw
+                    std::swap(deck[static_cast<std::size_t>(i)],
+                              deck[static_cast<std::size_t>(
+                                  std::uniform_int_distribution<int>(i, 51)(gen))]);
+                std::array<int, 5> cards{};
+                std::copy_n(deck.begin(), 5, cards.begin());
+                const unsigned hold = PlayBest(Tables(), paid, cards).hold;
+                std::size_t next = 5;
+                for (std::size_t i = 0; i < 5; ++i)
+                    if (!(hold & (1u << i)))
+                        cards[i] = deck[next++];
+                const int row = static_cast<int>(hands::ClassifyHand(cards));
+                bankroll += pays[row] - 1;
+            }
+            broke += bankroll < 1 ? 1 : 0;
+            atOrBelowHigh += bankroll <= exact.high ? 1 : 0;
+            belowHigh += bankroll < exact.high ? 1 : 0;
+        }
+        const auto share = [runs](int count) { return static_cast<double>(count) / runs; };
+        const double error = std::sqrt(exact.ruin * (1 - exact.ruin) / runs);
+        QVERIFY2(std::abs(share(broke) - exact.ruin) < 4.5 * error,
+                 qPrintable(QString("played %1, exact %2").arg(share(broke)).arg(exact.ruin)));
+        // The 95 % point: at least 95 % at or below it, less than 95 % below it.
+        const double quantileError = std::sqrt(0.05 * 0.95 / runs);
+        QVERIFY(share(atOrBelowHigh) > 0.95 - 4.5 * quantileError);
+        QVERIFY(share(belowHigh) < 0.95 + 4.5 * quantileError);
+        QVERIFY(exact.ruin > 0.2 && exact.ruin < 0.8); // a case that tells something
+        QVERIFY(exact.errorBound < 1e-12);
     }
 
     void simulateJson()

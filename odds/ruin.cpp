@@ -1,0 +1,137 @@
+#include "ruin.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace odds {
+namespace {
+
+constexpr double kSafeRuin = 1e-12;  // ruin chance that counts as none for set-aside mass
+constexpr double kSmallMass = 1e-15; // per level, set aside where ruin cannot reach
+constexpr double kTinyMass = 1e-19;  // per level, set aside anywhere: counted as error
+
+// Levels above which ruin within r rounds has a chance below kSafeRuin. For
+// any theta > 0, exp(-theta S_j) / M(theta)^j is a martingale, so Doob's
+// inequality bounds the chance that the nets ever sum to -t or less within r
+// rounds by exp(-theta t) max(1, M(theta))^r.
+class SafeLevel
+{
+  public:
+    explicit SafeLevel(const RoundOutcomes& round) : m_plays(round.plays)
+    {
+        for (std::size_t i = 0; i < kThetas; ++i) {
+            const double theta = 1e-4 * std::pow(1.2, static_cast<double>(i));
+            double m = 0;
+            for (std::size_t k = 0; k < round.net.size(); ++k)
+                m += round.chance[k] * std::exp(-theta * round.net[k]);
+            m_theta[i] = theta;
+            m_logM[i] = std::max(0.0, std::log(m));
+        }
+    }
+    // The lowest bankroll from which r rounds ruin with a chance below kSafeRuin.
+    double operator()(std::int64_t rounds) const
+    {
+        double drop = INFINITY;
+        const double r = static_cast<double>(rounds);
+        for (std::size_t i = 0; i < kThetas; ++i)
+            drop = std::min(drop, (r * m_logM[i] - std::log(kSafeRuin)) / m_theta[i]);
+        return m_plays + drop;
+    }
+
+  private:
+    static constexpr std::size_t kThetas = 64;
+    int m_plays;
+    std::array<double, kThetas> m_theta{};
+    std::array<double, kThetas> m_logM{};
+};
+
+} // namespace
+
+RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
+{
+    RoundOutcomes round;
+    std::array<Wide, kClassCount> byNet{};
+    for (int c = 0; c < kClassCount; ++c)
+        byNet[c] = totals.rows[c];
+    // Rows of equal pay are one outcome.
+    for (int c = 0; c < kClassCount; ++c) {
+        if (byNet[c] == 0)
+            continue;
+        Wide combined = 0;
+        for (int d = c; d < kClassCount; ++d)
+            if (totals.pays[d] == totals.pays[c]) {
+                combined += byNet[d];
+                byNet[d] = 0;
+            }
+        round.net.push_back(static_cast<int>(totals.pays[c]) - 1);
+        round.chance.push_back(static_cast<double>(combined) /
+                               static_cast<double>(ReturnTotals::Denominator()));
+    }
+    return round;
+}
+
+RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands)
+{
+    const int plays = round.plays;
+    const int maxNet = *std::max_element(round.net.begin(), round.net.end());
+    const SafeLevel safe(round);
+    RuinResult result;
+
+    // mass[y]: chance of y units now. Below plays the player is broke and
+    // stays there.
+    std::vector<double> mass(static_cast<std::size_t>(start) + 1, 0.0);
+    mass[static_cast<std::size_t>(start)] = 1.0;
+    std::vector<double> next;
+    std::int64_t top = start; // highest level with mass
+    for (std::int64_t hand = 1; hand <= hands; ++hand) {
+        const auto width = static_cast<std::size_t>(top + std::max(maxNet, 0)) + 1;
+        next.assign(width, 0.0);
+        std::copy_n(mass.begin(), plays, next.begin());
+        const double* __restrict from = mass.data();
+        for (std::size_t k = 0; k < round.net.size(); ++k) {
+            const double p = round.chance[k];
+            double* __restrict to = next.data() + round.net[k];
+            for (std::int64_t y = plays; y <= top; ++y)
+                to[y] += p * from[y];
+        }
+        std::swap(mass, next);
+        top += std::max(maxNet, 0);
+        // Trim the top: zeros always, small mass where ruin can no longer reach.
+        const double safeFrom = safe(hands - hand);
+        while (top > plays) {
+            const double m = mass[static_cast<std::size_t>(top)];
+            if (static_cast<double>(top) >= safeFrom && m < kSmallMass) {
+                result.cutMass += m;
+                result.errorBound += m * kSafeRuin;
+            } else if (m < kTinyMass) {
+                result.cutMass += m;
+                result.errorBound += m;
+            } else {
+                break;
+            }
+            --top;
+        }
+        mass.resize(static_cast<std::size_t>(top) + 1);
+    }
+
+    for (int y = 0; y < plays && y < static_cast<int>(mass.size()); ++y)
+        result.ruin += mass[static_cast<std::size_t>(y)];
+    // Quantiles: the lowest bankroll whose share at or below reaches q; the
+    // set-aside mass lies above every tracked level.
+    const auto quantile = [&](double q) {
+        double below = 0;
+        for (std::size_t y = 0; y < mass.size(); ++y) {
+            below += mass[y];
+            if (below >= q)
+                return static_cast<std::int64_t>(y);
+        }
+        return static_cast<std::int64_t>(mass.size());
+    };
+    result.low = quantile(0.05);
+    result.median = quantile(0.5);
+    result.high = quantile(0.95);
+    return result;
+}
+
+} // namespace odds

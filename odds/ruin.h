@@ -1,0 +1,40 @@
+#pragma once
+
+#include "exact_return.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace odds {
+
+// One round's result in bet units: the payout of every play, less the plays
+// bet. net[i] happens with probability chance[i]; nets never fall below
+// -plays.
+struct RoundOutcomes
+{
+    int plays = 1;
+    std::vector<int> net;
+    std::vector<double> chance;
+};
+
+// The outcomes of one hand under optimal play, from the exact row counts.
+RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals);
+
+struct RuinResult
+{
+    double ruin = 0;         // broke (fewer than plays units left) within the hands
+    std::int64_t median = 0; // bankroll in units after the hands, 0.5 point
+    std::int64_t low = 0;    // 0.05 point
+    std::int64_t high = 0;   // 0.95 point
+    double cutMass = 0;      // mass set aside above the tracked range
+    double errorBound = 0;   // how far ruin may lie from the exact figure
+};
+
+// The exact bankroll distribution, hand by hand, from start units. At the top
+// of the distribution, levels holding below 1e-15 from which ruin in the
+// hands left has a chance below 1e-12 (a Chernoff bound on the running
+// minimum of the nets), and levels holding below 1e-19 anywhere, are set
+// aside as never ruined; errorBound adds up what that could change.
+RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands);
+
+} // namespace odds
