@@ -270,15 +270,9 @@ void frmQuintara::beginSession()
 
 bool frmQuintara::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyRelease) {
-        for (int i = 0; i < static_cast<int>(cmdHold.size()); ++i) {
-            if (watched != cmdHold[static_cast<std::size_t>(i)])
-                continue;
-            // The button acts on this release itself (Space clicks on release),
-            // so the focus moves only after it has.
-            QMetaObject::invokeMethod(
-                this, [this, i] { cmdHold_Keyup(i); }, Qt::QueuedConnection);
-        }
+    for (int i = 0; i < static_cast<int>(cmdHold.size()); ++i) {
+        if (watched == cmdHold[static_cast<std::size_t>(i)])
+            cmdHold_KeyEvent(i, *event);
     }
     return QMainWindow::eventFilter(watched, event);
 }

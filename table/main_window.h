@@ -104,6 +104,8 @@ class frmQuintara : public QMainWindow
     bool Pause();
     bool ShowBox(const QString& prompt, BoxStyle style, const QString& title);
     void FocusDeal();
+    // Runs cmdHold_Keyup for a key released on the button it was pressed on.
+    void cmdHold_KeyEvent(int Index, const QEvent& event);
 
     // Controls, created by the constructor.
     QWidget* picField = nullptr;
@@ -130,4 +132,5 @@ class frmQuintara : public QMainWindow
     Ports m_ports;
     GameState m_state;
     bool m_unloaded = false;
+    int m_keyPressedOn = -1; // the hold button a key went down on, until it comes up
 };
