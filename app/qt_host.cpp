@@ -3,15 +3,87 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
+
+namespace {
+
+constexpr int kBoxGap = 8;
+
+// QMessageBox wraps any text wider than half the screen (at most 500 pixels),
+// which leaves a lone word on a line of its own. Its lines are kept whole
+// here as long as they fit the screen; the box then also stays clear of the
+// window that owns it.
+class PlacedBox final : public QMessageBox
+{
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void showEvent(QShowEvent* event) override
+    {
+        keepLinesWhole();
+        QMessageBox::showEvent(event); // sets the box's final size
+        placeBesideOwner();
+    }
+
+  private:
+    void keepLinesWhole()
+    {
+        auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        if (!label || !screen())
+            return;
+        label->setWordWrap(false);
+        const int natural = label->sizeHint().width();
+        // Room for the icon, the margins and the frame.
+        if (natural <= screen()->availableGeometry().width() - 150)
+            label->setMinimumWidth(natural);
+    }
+
+    void placeBesideOwner()
+    {
+        QWidget* owner = parentWidget();
+        if (!owner || !owner->isVisible() || !owner->screen())
+            return;
+        const QRect ownerFrame = owner->frameGeometry();
+        // The box's frame is not known before it is mapped; the owner's is the
+        // best guess for what the window manager adds.
+        const QSize decoration = ownerFrame.size() - owner->geometry().size();
+        const QPoint frameTopLeft = BoxPlaceBesideOwner(ownerFrame, size() + decoration,
+                                                        owner->screen()->availableGeometry());
+        move(frameTopLeft);
+    }
+};
+
+} // namespace
+
+QPoint BoxPlaceBesideOwner(const QRect& ownerFrame, const QSize& boxFrame, const QRect& screen)
+{
+    const int centred = ownerFrame.center().x() + 1 - boxFrame.width() / 2;
+    const int left = std::clamp(centred, screen.left(),
+                                std::max(screen.left(), screen.right() + 1 - boxFrame.width()));
+    const int below = ownerFrame.bottom() + 1 + kBoxGap;
+    if (below + boxFrame.height() <= screen.bottom() + 1)
+        return {left, below};
+    const int above = ownerFrame.top() - kBoxGap - boxFrame.height();
+    if (above >= screen.top())
+        return {left, above};
+    // Room on neither side: the side with more room, kept on the screen.
+    const int roomBelow = screen.bottom() + 1 - below;
+    const int roomAbove = ownerFrame.top() - kBoxGap - screen.top();
+    if (roomBelow >= roomAbove)
+        return {left, std::max(screen.top(), screen.bottom() + 1 - boxFrame.height())};
+    return {left, screen.top()};
+}
 
 void QtHost::messageBox(const QString& prompt, BoxStyle style, const QString& title)
 {
-    QMessageBox box(style == BoxStyle::Information ? QMessageBox::Information
-                                                   : QMessageBox::Warning,
-                    title, prompt, QMessageBox::Ok, m_owner);
+    PlacedBox box(style == BoxStyle::Information ? QMessageBox::Information : QMessageBox::Warning,
+                  title, prompt, QMessageBox::Ok, m_owner);
     box.exec();
 }
 

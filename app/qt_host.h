@@ -3,7 +3,14 @@
 #include "ports.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
+
+// Where a box owned by a window goes so that it hides nothing of the window:
+// centred horizontally on it, just below it, or just above it when the screen
+// has no room below; kept on the screen. All rectangles are frames, in global
+// coordinates; the result is the box frame's top left corner.
+QPoint BoxPlaceBesideOwner(const QRect& ownerFrame, const QSize& boxFrame, const QRect& screen);
 
 // Boxes, beep and pause on the real desktop.
 class QtHost final : public Host
