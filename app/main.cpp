@@ -2,24 +2,54 @@
 #include "qt_host.h"
 #include "random.h"
 #include "settings_store.h"
+#include "single_instance.h"
 #include "sound.h"
 #include "startup.h"
 #include "unix_signals.h"
 
 #include <QApplication>
+#include <cstdio>
+
+namespace {
+
+// Qt would abort with a message about platform plugins; a player needs to
+// hear the one thing that is wrong.
+bool GraphicalSessionPresent()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (!GraphicalSessionPresent()) {
+        std::fputs("quintara: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is "
+                   "set); start Quintara from a desktop session\n",
+                   stderr);
+        return 1;
+    }
     UnixSignalWatcher::Install();
+    QuietMissingSoundServer();
     QApplication app(argc, argv);
     // The store is addressed by organization alone: Tessaro.conf, no sub-folder.
     QCoreApplication::setOrganizationName(QStringLiteral("Tessaro"));
+    // Docks match the window to its desktop entry; on Wayland it is the app id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessaro.Quintara"));
+
+    QSettingsStore store;
+    SingleInstance instance(store.fileName());
+    if (instance.claim() == SingleInstance::Role::Second)
+        return 0;
 
     QtHost host;
     QtSoundPlayer sound;
     cards::SystemRandom random;
-    QSettingsStore store;
     frmQuintara window({host, sound, random});
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
+                     [&window] { SingleInstance::bringToFront(window); });
 
     Shutdown shutdown(window, store, [&store] { store.sync(); });
     shutdown.watchSession(app);

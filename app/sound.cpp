@@ -11,6 +11,16 @@
 
 namespace {
 
+QtMessageHandler g_nextHandler = nullptr;
+
+void DropSoundServerMessages(QtMsgType type, const QMessageLogContext& context,
+                             const QString& message)
+{
+    if (message.startsWith(QLatin1String("PulseAudioService:")))
+        return;
+    g_nextHandler(type, context, message);
+}
+
 quint32 ReadU32(const char* p)
 {
     return qFromLittleEndian<quint32>(p);
@@ -82,6 +92,12 @@ QByteArray LoadResourceSound(const QString& name)
 bool WaveDevicePresent()
 {
     return !QMediaDevices::audioOutputs().isEmpty();
+}
+
+void QuietMissingSoundServer()
+{
+    if (!g_nextHandler)
+        g_nextHandler = qInstallMessageHandler(DropSoundServerMessages);
 }
 
 void PlayResourceSound(SoundPlayer& player, const QString& Name)

@@ -34,6 +34,11 @@ QByteArray LoadResourceSound(const QString& name);
 // True when the machine has at least one audio output.
 bool WaveDevicePresent();
 
+// Without a sound server the game is silent, as it should be; Qt's PulseAudio
+// back end would still report the failed connection on stderr. Call before
+// the application object exists.
+void QuietMissingSoundServer();
+
 // The two calls the game makes, on whatever player it was given.
 void PlayResourceSound(SoundPlayer& player, const QString& Name);
 void StopSound(SoundPlayer& player);

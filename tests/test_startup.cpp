@@ -74,6 +74,7 @@ class TestStartup : public QObject
     void brokenStoreNeverStopsTheGame();
     void signalClosesLikeQuit_data();
     void signalClosesLikeQuit();
+    void noGraphicalSessionSaysSo();
 };
 
 void TestStartup::convertWhole_data()
@@ -400,6 +401,27 @@ void TestStartup::signalClosesLikeQuit()
     QCOMPARE(game.exitCode(), 0);
     if (!saved.isEmpty())
         QCOMPARE(SettingsLines(dir.filePath(QStringLiteral("Tessaro.conf"))), saved);
+}
+
+void TestStartup::noGraphicalSessionSaysSo()
+{
+    QTemporaryDir dir;
+    QProcess game;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    game.setProcessEnvironment(env);
+    game.start(QStringLiteral(QUINTARA_BINARY), {});
+    QVERIFY(game.waitForFinished(15000));
+    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(game.exitCode(), 1);
+    const QStringList said =
+        QString::fromUtf8(game.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said.first().contains(QLatin1String("graphical session")), qPrintable(said.first()));
+    // Nothing was stored: the game never started.
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("Tessaro.conf"))));
 }
 
 int main(int argc, char* argv[])

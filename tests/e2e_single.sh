@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# One running game per settings store, on a real X server. A second start on
+# store A ends with code 0 and brings A's window to the front, so only the
+# first game ever writes A's account; store B runs beside it; after kill -9 of
+# B's game, whose lock stays behind, B starts again.
+# Usage: e2e_single.sh path/to/quintara
+set -euo pipefail
+. "$(dirname "$0")/e2e_lib.sh"
+
+game=$1
+bet=10
+
+start_xvfb
+store_a=$(make_store a 1000 56)
+store_b=$(make_store b 500 60)
+
+start_game "$game" "$store_a" a1
+a1=$game_pid
+window_a=$(table_window "$a1" a1)
+start_game "$game" "$store_b" b1
+b1=$game_pid
+window_b=$(table_window "$b1" b1)
+expect_tables 2 "two stores"
+
+# B has the focus when A is started again.
+focus "$window_b"
+began=$(date +%s%N)
+start_game "$game" "$store_a" a2
+wait_exit "$game_pid" "the second start of store A"
+took=$((($(date +%s%N) - began) / 1000000))
+[ "$status" -eq 0 ] || fail "the second start exited with $status: $(cat "$tmp/a2.log")"
+expect_tables 2 "after the second start of store A"
+for _ in $(seq 50); do
+    [ "$(xdotool getwindowfocus)" = "$window_a" ] && break
+    sleep 0.1
+done
+[ "$(xdotool getwindowfocus)" = "$window_a" ] || fail "the second start did not bring A forward"
+echo "e2e: the second start ended in $took ms"
+
+# A hand in the first game; what it stores is what the second start must not undo.
+focus "$window_a"
+sleep 0.5
+press alt+u
+deal
+xdotool key alt+d
+close_result
+focus "$window_a"
+xdotool key ctrl+q
+wait_exit "$a1" "game A after Ctrl+Q"
+[ "$status" -eq 0 ] || fail "game A exited with $status: $(cat "$tmp/a1.log")"
+score_a=$(stored "$store_a" Score)
+paid_from 1000 "$score_a" "$bet" || fail "store A holds $score_a, not the first game's account"
+
+kill -9 "$b1"
+{ wait "$b1"; } 2>/dev/null || true
+compgen -G "$tmp/run/*.lock" >/dev/null || fail "the killed game left no lock to take over"
+start_game "$game" "$store_b" b2
+window_b=$(table_window "$game_pid" b2)
+focus "$window_b"
+xdotool key ctrl+q
+wait_exit "$game_pid" "game B after Ctrl+Q"
+[ "$status" -eq 0 ] || fail "game B exited with $status: $(cat "$tmp/b2.log")"
+[ "$(stored "$store_b" Score)" = 500 ] || fail "store B holds $(stored "$store_b" Score)"
+
+# Without a sound server the games stay silent, and say nothing about it.
+! grep -il pulseaudio "$tmp"/*.log || fail "a game spoke of PulseAudio"
+echo "e2e: store A holds $score_a after one hand, store B ran beside it and restarted after kill -9"
