@@ -2,6 +2,9 @@
 #include "hold_analysis.h"
 #include "odds_command.h"
 #include "odds_report.h"
+#include "random.h"
+#include "ruin.h"
+#include "simulation.h"
 
 #include <benchmark/benchmark.h>
 
@@ -99,5 +102,57 @@ void BM_ExactReturn(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ExactReturn)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// `quintara-odds return` with every figure, N-play 1 to 10 included: the
+// solve, the report built once and both renderings.
+void BM_ReturnReport(benchmark::State& state)
+{
+    const odds::PayVector pays = odds::GamePays();
+    const std::vector<int> plays = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    for (auto _ : state) {
+        const odds::ReturnTotals totals = odds::ComputeReturn(Tables(), pays, 2);
+        const odds::ReturnReportData report = odds::BuildReturnReport(totals, plays, 2, 0);
+        benchmark::DoNotOptimize(odds::RenderReturnReport(report, false));
+        benchmark::DoNotOptimize(odds::RenderReturnReport(report, true));
+    }
+}
+BENCHMARK(BM_ReturnReport)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Simulated hands per second, the solve of every class included, on 1 and 2
+// threads.
+void BM_Simulate(benchmark::State& state)
+{
+    odds::SimulationOptions options;
+    options.hands = 1000000;
+    options.seed = 1;
+    options.threads = static_cast<int>(state.range(0));
+    options.pays = odds::GamePays();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::Simulate(Tables(), options).paid);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(options.hands));
+}
+BENCHMARK(BM_Simulate)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The shuffle followed back for the top ten cards, against moving the deck.
+void BM_ShuffledTop(benchmark::State& state)
+{
+    cards::SeededRandom random(3);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::ShuffledTop(random));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ShuffledTop);
+
+// The risk of ruin of 160 units over 100,000 hands of 9/6, the solve excluded.
+void BM_Ruin(benchmark::State& state)
+{
+    std::string error;
+    const odds::PayVector pays = *odds::ParsePays("800,50,25,9,6,4,3,2,1", error);
+    const odds::RoundOutcomes round =
+        odds::SingleHandOutcomes(odds::ComputeReturn(Tables(), pays, 2));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::ComputeRuin(round, 160, state.range(0)).ruin);
+}
+BENCHMARK(BM_Ruin)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
