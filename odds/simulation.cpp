@@ -43,53 +43,48 @@ inline int RoundHalfEven(float x)
 
 // The game's shuffle is 52 triple cuts; the top cards are followed back
 // through them to the places they held in the fresh deck 1..52.
-template <typename R> std::array<int, kTopCards> TopAfterShuffle(R& random)
+constexpr int kCuts = 2 * cards::kCardCount; // random numbers per shuffle
+
+std::array<int, kTopCards> TopAfterCuts(const std::int32_t* cut)
 {
-    random.reseed(); // as NewDeck does
-    random.reseed(); // as ShuffleDeck does
     constexpr int n = cards::kCardCount;
-    std::array<int, 2 * n> cut{};
-    // cards::CutPoint's rounding, at a fraction of the cost of nearbyint.
-    for (int& k : cut)
-        k = RoundHalfEven(random.next() * static_cast<float>(n));
-    // Sixteen lanes of which ten are used, eight to a vector.
-    alignas(16) std::array<std::int16_t, 16> place{};
-    std::iota(place.begin(), place.end(), std::int16_t{0});
+    // Sixteen byte lanes of which ten are used: places stay below 104.
+    alignas(16) std::array<std::int8_t, 16> place{};
+    std::iota(place.begin(), place.end(), std::int8_t{0});
 #ifdef __SSE2__
-    __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(place.data()));
-    __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(place.data() + 8));
+    __m128i q = _mm_load_si128(reinterpret_cast<const __m128i*>(place.data()));
+    const __m128i deck = _mm_set1_epi8(static_cast<char>(n));
+    const __m128i deck1 = _mm_set1_epi8(static_cast<char>(n - 1));
 #endif
     for (int i = n - 1; i >= 0; --i) {
-        const auto a = static_cast<std::int16_t>(std::min(cut[2 * i], cut[2 * i + 1]));
-        const auto b = static_cast<std::int16_t>(std::max(cut[2 * i], cut[2 * i + 1]));
-        const auto lastStart = static_cast<std::int16_t>(n - b);
-        const auto firstStart = static_cast<std::int16_t>(n - a);
+        // min and max without a branch: the pairs come in random order.
+        const std::int32_t x = cut[2 * i];
+        const std::int32_t y = cut[2 * i + 1];
+        const std::int32_t less = (x - y) & -static_cast<std::int32_t>(x < y);
+        const auto a = static_cast<std::int8_t>(y + less);
+        const auto b = static_cast<std::int8_t>(x - less);
         // After the cut the deck reads [b, n) [a, b) [0, a): a card now at q
         // was at q + b, less n - a if it came from the middle block, less b
         // more if it came from the first.
 #ifdef __SSE2__
-        const __m128i vb = _mm_set1_epi16(b);
-        const __m128i vFirst = _mm_set1_epi16(firstStart);
-        const __m128i vLast1 = _mm_set1_epi16(static_cast<std::int16_t>(lastStart - 1));
-        const __m128i vFirst1 = _mm_set1_epi16(static_cast<std::int16_t>(firstStart - 1));
-        const auto step = [&](__m128i q) {
-            const __m128i past = _mm_and_si128(_mm_cmpgt_epi16(q, vLast1), vFirst);
-            const __m128i first = _mm_and_si128(_mm_cmpgt_epi16(q, vFirst1), vb);
-            return _mm_sub_epi16(_mm_sub_epi16(_mm_add_epi16(q, vb), past), first);
-        };
-        low = step(low);
-        high = step(high);
+        const __m128i vb = _mm_set1_epi8(b);
+        const __m128i va = _mm_set1_epi8(a);
+        const __m128i firstStart = _mm_sub_epi8(deck, va);
+        const __m128i past = _mm_and_si128(_mm_cmpgt_epi8(q, _mm_sub_epi8(deck1, vb)), firstStart);
+        const __m128i first = _mm_and_si128(_mm_cmpgt_epi8(q, _mm_sub_epi8(deck1, va)), vb);
+        q = _mm_sub_epi8(_mm_sub_epi8(_mm_add_epi8(q, vb), past), first);
 #else
-        for (std::int16_t& q : place) {
-            const std::int16_t past = q >= lastStart ? firstStart : 0;
-            const std::int16_t first = q >= firstStart ? b : 0;
-            q = static_cast<std::int16_t>(q + b - past - first);
+        const int lastStart = n - b;
+        const int firstStart = n - a;
+        for (std::int8_t& p : place) {
+            const int past = p >= lastStart ? firstStart : 0;
+            const int first = p >= firstStart ? b : 0;
+            p = static_cast<std::int8_t>(p + b - past - first);
         }
 #endif
     }
 #ifdef __SSE2__
-    _mm_store_si128(reinterpret_cast<__m128i*>(place.data()), low);
-    _mm_store_si128(reinterpret_cast<__m128i*>(place.data() + 8), high);
+    _mm_store_si128(reinterpret_cast<__m128i*>(place.data()), q);
 #endif
     std::array<int, kTopCards> top{};
     for (int k = 0; k < kTopCards; ++k)
@@ -103,8 +98,8 @@ class ClassHolds
 {
   public:
     ClassHolds(const DrawTables& tables, const std::vector<DealClass>& classes,
-               std::vector<std::uint32_t> ties)
-        : m_slots(kSlots, kEmpty), m_ties(std::move(ties)), m_dealtRow(classes.size())
+               const std::vector<std::uint32_t>& ties)
+        : m_slots(kSlots, kEmpty)
     {
         for (std::size_t i = 0; i < classes.size(); ++i) {
             const std::array<int, 5>& deal = classes[i].cards;
@@ -113,36 +108,23 @@ class ClassHolds
                 masks[static_cast<std::size_t>(cards::CardSuit(c))] |= 1u
                                                                        << (cards::CardRank(c) - 1);
             std::size_t slot = SlotOf(KeyOf(masks));
-            while (m_slots[slot].index != kEmpty.index)
+            while (m_slots[slot].key != kEmpty.key)
                 slot = (slot + 1) & (kSlots - 1);
-            m_slots[slot] = {KeyOf(masks), static_cast<std::uint32_t>(i)};
-            m_dealtRow[i] = static_cast<std::uint8_t>(tables.classify(deal));
+            m_slots[slot] = {KeyOf(masks), ties[i],
+                             static_cast<std::uint8_t>(tables.classify(deal))};
         }
     }
 
     // The best hold of a dealt hand, as PlayBest picks it, and the deal's row.
     unsigned hold(const std::array<int, 5>& dealt, int& dealtRow) const
     {
-        std::array<unsigned, 4> masks{};
-        for (const int c : dealt)
-            masks[static_cast<std::size_t>(cards::CardSuit(c))] |= 1u << (cards::CardRank(c) - 1);
-        // Suits by rank set, largest first: the order the class's cards are in.
-        std::array<int, 4> bySet = {0, 1, 2, 3};
-        for (int i = 1; i < 4; ++i)
-            for (int j = i; j > 0 && masks[bySet[j - 1]] < masks[bySet[j]]; --j)
-                std::swap(bySet[j - 1], bySet[j]);
-        std::array<unsigned, 4> sorted{};
         std::array<int, 4> canonical{};
-        for (int k = 0; k < 4; ++k) {
-            sorted[k] = masks[bySet[k]];
-            canonical[bySet[k]] = k;
-        }
-        const std::uint64_t key = KeyOf(sorted);
+        const std::uint64_t key = SortedKey(dealt.data(), canonical);
         std::size_t slot = SlotOf(key);
         while (m_slots[slot].key != key)
             slot = (slot + 1) & (kSlots - 1);
-        const std::uint32_t index = m_slots[slot].index;
-        dealtRow = m_dealtRow[index];
+        const Slot& found = m_slots[slot];
+        dealtRow = found.dealtRow;
 
         // The class lists its cards by sorted suit, then rank: place j of the
         // class is dealt place order[j].
@@ -154,7 +136,7 @@ class ClassHolds
             for (int j = i; j > 0 && rank[order[j - 1]] > rank[order[j]]; --j)
                 std::swap(order[j - 1], order[j]);
         unsigned best = kHoldCount;
-        for (std::uint32_t tied = m_ties[index]; tied != 0; tied &= tied - 1) {
+        for (std::uint32_t tied = found.ties; tied != 0; tied &= tied - 1) {
             const unsigned own = static_cast<unsigned>(std::countr_zero(tied));
             unsigned mask = 0;
             for (int j = 0; j < 5; ++j)
@@ -165,14 +147,43 @@ class ClassHolds
         return best;
     }
 
+    // Asks for the slot of a deal to come, so that its look-up finds it in
+    // the cache.
+    void prefetch(const int* dealt) const
+    {
+        std::array<int, 4> canonical{};
+        __builtin_prefetch(&m_slots[SlotOf(SortedKey(dealt, canonical))]);
+    }
+
   private:
+    // The key of a deal: its suits' rank sets, largest first. canonical gets
+    // each suit's place in that order.
+    static std::uint64_t SortedKey(const int* dealt, std::array<int, 4>& canonical)
+    {
+        std::array<unsigned, 4> masks{};
+        for (int i = 0; i < 5; ++i)
+            masks[static_cast<std::size_t>(cards::CardSuit(dealt[i]))] |=
+                1u << (cards::CardRank(dealt[i]) - 1);
+        std::array<int, 4> bySet = {0, 1, 2, 3};
+        for (int i = 1; i < 4; ++i)
+            for (int j = i; j > 0 && masks[bySet[j - 1]] < masks[bySet[j]]; --j)
+                std::swap(bySet[j - 1], bySet[j]);
+        std::array<unsigned, 4> sorted{};
+        for (int k = 0; k < 4; ++k) {
+            sorted[k] = masks[bySet[k]];
+            canonical[bySet[k]] = k;
+        }
+        return KeyOf(sorted);
+    }
+
     struct Slot
     {
         std::uint64_t key;
-        std::uint32_t index;
+        std::uint32_t ties;    // BestPlay::ties of the class
+        std::uint8_t dealtRow; // the deal's own row
     };
-    static constexpr std::size_t kSlots = 1u << 18; // twice the classes
-    static constexpr Slot kEmpty = {0, UINT32_MAX};
+    static constexpr std::size_t kSlots = 1u << 18;           // twice the classes
+    static constexpr Slot kEmpty = {~std::uint64_t{0}, 0, 0}; // no key is that large
 
     static std::uint64_t KeyOf(const std::array<unsigned, 4>& m)
     {
@@ -185,28 +196,133 @@ class ClassHolds
     }
 
     std::vector<Slot> m_slots;
-    std::vector<std::uint32_t> m_ties;
-    std::vector<std::uint8_t> m_dealtRow;
 };
 
 // cards::SeededRandom's numbers, with next() inlined in the hot loop.
-class InlineSeededRandom
+// The cut points that cards::SeededRandom's numbers give, three shuffles'
+// worth at a time: std::mt19937_64 with its 312 words twisted and tempered
+// two at a time, then cards::UnitFloat and cards::CutPoint on four at a time.
+class CutSource
 {
   public:
-    explicit InlineSeededRandom(std::uint64_t seed) : m_engine(seed) {}
-    float next() { return cards::UnitFloat(m_engine()); }
-    void reseed() {}
+    explicit CutSource(std::uint64_t seed)
+    {
+        m_state[0] = seed;
+        for (std::size_t i = 1; i < kWords; ++i)
+            m_state[i] = 6364136223846793005ULL * (m_state[i - 1] ^ (m_state[i - 1] >> 62)) + i;
+    }
+
+    // The cuts of the next shuffle.
+    const std::int32_t* next()
+    {
+        if (m_used == kWords) {
+            refill();
+            m_used = 0;
+        }
+        const std::int32_t* cuts = m_cuts.data() + m_used;
+        m_used += kCuts;
+        return cuts;
+    }
 
   private:
-    std::mt19937_64 m_engine;
+    static constexpr std::size_t kWords = 312;
+    static constexpr std::size_t kShift = 156;
+    static constexpr std::uint64_t kMatrix = 0xb5026f5aa96619e9ULL;
+    static constexpr std::uint64_t kUpper = ~std::uint64_t{0} << 31;
+    static_assert(kWords % kCuts == 0);
+
+    static std::uint64_t Twisted(std::uint64_t word, std::uint64_t nextWord, std::uint64_t far)
+    {
+        const std::uint64_t y = (word & kUpper) | (nextWord & ~kUpper);
+        return far ^ (y >> 1) ^ ((y & 1) ? kMatrix : 0);
+    }
+    static std::uint64_t Tempered(std::uint64_t z)
+    {
+        z ^= (z >> 29) & 0x5555555555555555ULL;
+        z ^= (z << 17) & 0x71d67fffeda60000ULL;
+        z ^= (z << 37) & 0xfff7eee000000000ULL;
+        return z ^ (z >> 43);
+    }
+
+    void refill()
+    {
+        std::uint64_t* x = m_state.data();
+        std::size_t k = 0;
+#ifdef __SSE2__
+        const __m128i upper = _mm_set1_epi64x(static_cast<long long>(kUpper));
+        const __m128i matrix = _mm_set1_epi64x(static_cast<long long>(kMatrix));
+        const __m128i one = _mm_set1_epi64x(1);
+        const auto twist = [&](std::size_t at, std::size_t far) {
+            const __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + at));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + at + 1));
+            const __m128i y =
+                _mm_or_si128(_mm_and_si128(word, upper), _mm_andnot_si128(upper, next));
+            const __m128i odd = _mm_sub_epi64(_mm_setzero_si128(), _mm_and_si128(y, one));
+            const __m128i z =
+                _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x + far)),
+                              _mm_xor_si128(_mm_srli_epi64(y, 1), _mm_and_si128(odd, matrix)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(x + at), z);
+        };
+        for (; k + 2 <= kWords - kShift; k += 2)
+            twist(k, k + kShift);
+        for (; k + 2 <= kWords - 1; k += 2)
+            twist(k, k + kShift - kWords);
+#endif
+        for (; k < kWords - kShift; ++k)
+            x[k] = Twisted(x[k], x[k + 1], x[k + kShift]);
+        for (; k < kWords - 1; ++k)
+            x[k] = Twisted(x[k], x[k + 1], x[k + kShift - kWords]);
+        x[kWords - 1] = Twisted(x[kWords - 1], x[0], x[kShift - 1]);
+
+        std::size_t i = 0;
+#ifdef __SSE2__
+        const auto temper = [](__m128i z) {
+            z = _mm_xor_si128(
+                z, _mm_and_si128(_mm_srli_epi64(z, 29), _mm_set1_epi64x(0x5555555555555555LL)));
+            z = _mm_xor_si128(
+                z, _mm_and_si128(_mm_slli_epi64(z, 17), _mm_set1_epi64x(0x71d67fffeda60000LL)));
+            z = _mm_xor_si128(
+                z, _mm_and_si128(_mm_slli_epi64(z, 37),
+                                 _mm_set1_epi64x(static_cast<long long>(0xfff7eee000000000ULL))));
+            z = _mm_xor_si128(z, _mm_srli_epi64(z, 43));
+            return _mm_srli_epi64(z, 40); // the 24 bits UnitFloat keeps
+        };
+        const __m128 unit = _mm_set1_ps(1.0f / 16777216.0f);
+        const __m128 deckSize = _mm_set1_ps(static_cast<float>(cards::kCardCount));
+        for (; i + 4 <= kWords; i += 4) {
+            const __m128i a = temper(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i)));
+            const __m128i b = temper(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i + 2)));
+            const __m128i four = _mm_unpacklo_epi64(_mm_shuffle_epi32(a, _MM_SHUFFLE(2, 0, 2, 0)),
+                                                    _mm_shuffle_epi32(b, _MM_SHUFFLE(2, 0, 2, 0)));
+            const __m128 r = _mm_mul_ps(_mm_cvtepi32_ps(four), unit);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(m_cuts.data() + i),
+                             _mm_cvtps_epi32(_mm_mul_ps(r, deckSize)));
+        }
+        static_assert(kWords % 4 == 0);
+#else
+        for (; i < kWords; ++i)
+            m_cuts[i] = RoundHalfEven(cards::UnitFloat(Tempered(x[i])) *
+                                      static_cast<float>(cards::kCardCount));
+#endif
+    }
+
+    std::array<std::uint64_t, kWords> m_state{};
+    std::array<std::int32_t, kWords> m_cuts{};
+    std::size_t m_used = kWords;
 };
 
 void PlayBlock(const DrawTables& tables, const ClassHolds& holds, const PayVector& pays,
                std::uint64_t seed, std::uint64_t count, SimulationTotals& sum)
 {
-    InlineSeededRandom random(seed);
+    CutSource cuts(seed);
+    std::array<int, kTopCards> coming = TopAfterCuts(cuts.next());
     for (std::uint64_t n = 0; n < count; ++n) {
-        const std::array<int, kTopCards> top = TopAfterShuffle(random);
+        // Shuffle one hand ahead, so that its look-up is under way meanwhile.
+        const std::array<int, kTopCards> top = coming;
+        if (n + 1 < count) {
+            coming = TopAfterCuts(cuts.next());
+            holds.prefetch(coming.data());
+        }
         std::array<int, 5> hand{};
         std::copy_n(top.begin(), 5, hand.begin());
         int dealtRow = 0;
@@ -253,7 +369,12 @@ double SimulationTotals::returnValue() const
 
 std::array<int, 10> ShuffledTop(cards::Random& random)
 {
-    return TopAfterShuffle(random);
+    random.reseed(); // as NewDeck does
+    random.reseed(); // as ShuffleDeck does
+    std::array<std::int32_t, kCuts> cut{};
+    for (std::int32_t& k : cut)
+        k = cards::CutPoint(random.next(), cards::kCardCount);
+    return TopAfterCuts(cut.data());
 }
 
 SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& options,
@@ -270,7 +391,7 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
         ComputeReturn(tables, options.pays, options.threads, classes, &ties);
     if (exact)
         *exact = solved;
-    const ClassHolds holds(tables, classes, std::move(ties));
+    const ClassHolds holds(tables, classes, ties);
     std::atomic<std::uint64_t> next{0};
     std::vector<SimulationTotals> partials(static_cast<std::size_t>(threads));
     const auto work = [&](int worker) {
