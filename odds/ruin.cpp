@@ -46,6 +46,13 @@ class SafeLevel
     std::array<double, kThetas> m_logM{};
 };
 
+// to[i] += p x from[i]: the one loop the whole computation runs in.
+void AddScaled(double* __restrict to, const double* __restrict from, std::size_t count, double p)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        to[i] += p * from[i];
+}
+
 } // namespace
 
 RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
@@ -88,13 +95,10 @@ RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int6
         const auto width = static_cast<std::size_t>(top + std::max(maxNet, 0)) + 1;
         next.assign(width, 0.0);
         std::copy_n(mass.begin(), plays, next.begin());
-        const double* __restrict from = mass.data();
-        for (std::size_t k = 0; k < round.net.size(); ++k) {
-            const double p = round.chance[k];
-            double* __restrict to = next.data() + round.net[k];
-            for (std::int64_t y = plays; y <= top; ++y)
-                to[y] += p * from[y];
-        }
+        const auto live = static_cast<std::size_t>(top - plays + 1);
+        for (std::size_t k = 0; k < round.net.size(); ++k)
+            AddScaled(next.data() + plays + round.net[k], mass.data() + plays, live,
+                      round.chance[k]);
         std::swap(mass, next);
         top += std::max(maxNet, 0);
         // Trim the top: zeros always, small mass where ruin can no longer reach.
