@@ -312,7 +312,10 @@ const char* const kRuinHelp =
     "95 % points after them. One hand's net result comes from the exact row\n"
     "chances of the pay table; the bankroll's distribution is carried hand by\n"
     "hand in bet units, exactly (no random play). Dollars left over that could\n"
-    "never make a bet stay in the bankroll.\n"
+    "never make a bet stay in the bankroll. With --plays N each round bets U on\n"
+    "each of N hands that share the deal and the held cards and draw from their\n"
+    "own copies of the rest of the deck; the time to work out that round grows\n"
+    "with N^2.\n"
     "\n"
     "Truncation: levels at the top of the bankroll's distribution are set aside\n"
     "as never broke when they hold below 1e-15 of the chance and going broke\n"
@@ -326,6 +329,7 @@ struct RuinOptions
     ValueOption bankroll;
     ValueOption bet;
     ValueOption hands;
+    ValueOption plays;
 };
 
 constexpr std::int64_t kMaxRuinHands = 10000000;
@@ -345,16 +349,26 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
         static_cast<std::int64_t>(ParseWholeNumber("--bet", options.bet.text, 1, kMaxDollars));
     const auto hands = static_cast<std::int64_t>(
         ParseWholeNumber("--hands", options.hands.text, 1, kMaxRuinHands));
+    const int plays =
+        options.plays.given()
+            ? static_cast<int>(ParseWholeNumber("--plays", options.plays.text, 1, kMaxPlays))
+            : 1;
     if (bankroll < bet)
         throw UsageError{"--bankroll must be at least --bet"};
+    if (bankroll / bet < plays)
+        throw UsageError{"--bankroll must cover --bet on each of the --plays hands"};
     if (bankroll / bet > kMaxUnits)
         throw UsageError{"--bankroll may be at most " + std::to_string(kMaxUnits) + " bets"};
     const auto start = std::chrono::steady_clock::now();
     const DrawTables tables;
-    const ReturnTotals totals = ComputeReturn(tables, c.pays, DefaultThreadCount());
-    const RuinResult result = ComputeRuin(SingleHandOutcomes(totals), bankroll / bet, hands);
-    c.out << RenderRuinReport(
-        BuildRuinReport(c.pays, bankroll, bet, hands, result, SecondsSince(start)), c.json);
+    const RoundOutcomes round =
+        plays == 1 ? SingleHandOutcomes(ComputeReturn(tables, c.pays, DefaultThreadCount()))
+                   : PlaysOutcomes(tables, c.pays, plays);
+    const RuinResult result = ComputeRuin(round, bankroll / bet, hands);
+    RuinReportData report =
+        BuildRuinReport(c.pays, bankroll, bet, hands, result, SecondsSince(start));
+    report.plays = plays;
+    c.out << RenderRuinReport(report, c.json);
     return kExitOk;
 }
 
@@ -368,6 +382,8 @@ void AddRuinCommand(CommandSet& commands)
     AddValueOption(ruin, "--bet", options->bet, "U", "the bet of each hand in whole dollars");
     AddValueOption(ruin, "--hands", options->hands, "H",
                    "1 to " + std::to_string(kMaxRuinHands) + " hands");
+    AddValueOption(ruin, "--plays", options->plays, "N",
+                   "N-play, 1 to 100: each hand bets U on each of N hands that share the deal");
 }
 
 // Every sub-command, in the order --help lists them.

@@ -497,12 +497,13 @@ std::string RenderRuinReport(const RuinReportData& report, bool json)
     }
     std::string out;
     out += "Pays     " + FormatPaysLine(report.pays) + "\n";
-    out += Format("Start    $%lld bankroll, $%lld a hand, %lld hands, best hold each time\n",
+    out += Format("Start    $%lld bankroll, $%lld a hand, %lld hands%s, best hold each time\n",
                   static_cast<long long>(report.bankroll), static_cast<long long>(report.bet),
-                  static_cast<long long>(report.hands));
+                  static_cast<long long>(report.hands),
+                  report.plays == 1 ? "" : Format(" of %d-play", report.plays).c_str());
     out += Format("Ruin     %.10f  chance of going broke (unable to bet $%lld) within the "
                   "hands\n",
-                  report.result.ruin, static_cast<long long>(report.bet));
+                  report.result.ruin, static_cast<long long>(report.bet * report.plays));
     out += Format("After    $%lld at the 5%% point, $%lld median, $%lld at the 95%% point\n",
                   static_cast<long long>(report.low), static_cast<long long>(report.median),
                   static_cast<long long>(report.high));

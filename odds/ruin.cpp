@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 
 namespace odds {
 namespace {
@@ -57,24 +58,60 @@ void AddScaled(double* __restrict to, const double* __restrict from, std::size_t
 
 RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
 {
-    RoundOutcomes round;
-    std::array<Wide, kClassCount> byNet{};
+    // Rows of equal pay are one outcome; outcomes go from the lowest net up.
+    std::map<std::int64_t, Wide> byPay;
     for (int c = 0; c < kClassCount; ++c)
-        byNet[c] = totals.rows[c];
-    // Rows of equal pay are one outcome.
-    for (int c = 0; c < kClassCount; ++c) {
-        if (byNet[c] == 0)
-            continue;
-        Wide combined = 0;
-        for (int d = c; d < kClassCount; ++d)
-            if (totals.pays[d] == totals.pays[c]) {
-                combined += byNet[d];
-                byNet[d] = 0;
-            }
-        round.net.push_back(static_cast<int>(totals.pays[c]) - 1);
-        round.chance.push_back(static_cast<double>(combined) /
+        if (totals.rows[c] > 0)
+            byPay[totals.pays[c]] += totals.rows[c];
+    RoundOutcomes round;
+    for (const auto& [pay, combinations] : byPay) {
+        round.net.push_back(static_cast<int>(pay) - 1);
+        round.chance.push_back(static_cast<double>(combinations) /
                                static_cast<double>(ReturnTotals::Denominator()));
     }
+    return round;
+}
+
+RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays)
+{
+    // Deals grouped by the draws of their best hold.
+    std::map<std::pair<ClassCounts, std::int64_t>, std::int64_t> groups;
+    const PaidTables paid(tables, pays);
+    for (const DealClass& deal : SuitClasses()) {
+        const BestPlay play = PlayBest(tables, paid, deal.cards);
+        groups[{play.counts, DrawsFor(play.hold)}] += deal.weight;
+    }
+    const std::int64_t maxPay = *std::max_element(pays.begin(), pays.end());
+    std::vector<double> total(static_cast<std::size_t>(maxPay * plays) + 1, 0.0);
+    std::vector<double> sum;
+    std::vector<double> grown;
+    for (const auto& [draws, weight] : groups) {
+        const auto& [counts, count] = draws;
+        // The payout of one play, then of all N, one play at a time.
+        std::vector<std::pair<std::size_t, double>> one;
+        for (int c = 0; c < kClassCount; ++c)
+            if (counts[c] > 0)
+                one.emplace_back(static_cast<std::size_t>(pays[c]),
+                                 static_cast<double>(counts[c]) / static_cast<double>(count));
+        sum.assign(1, 1.0);
+        for (int n = 0; n < plays; ++n) {
+            grown.assign(sum.size() + static_cast<std::size_t>(maxPay), 0.0);
+            for (const auto& [pay, chance] : one)
+                AddScaled(grown.data() + pay, sum.data(), sum.size(), chance);
+            while (grown.size() > 1 && grown.back() == 0)
+                grown.pop_back();
+            std::swap(sum, grown);
+        }
+        AddScaled(total.data(), sum.data(), sum.size(),
+                  static_cast<double>(weight) / static_cast<double>(kDealCount));
+    }
+    RoundOutcomes round;
+    round.plays = plays;
+    for (std::size_t t = 0; t < total.size(); ++t)
+        if (total[t] > 0) {
+            round.net.push_back(static_cast<int>(t) - plays);
+            round.chance.push_back(total[t]);
+        }
     return round;
 }
 

@@ -20,6 +20,11 @@ struct RoundOutcomes
 // The outcomes of one hand under optimal play, from the exact row counts.
 RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals);
 
+// The outcomes of one round of N-play: the N hands share the deal and the
+// best hold, and each draws from its own copy of the rest of the deck. Deals
+// of the same draw chances are worked out once; the time grows with N^2.
+RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays);
+
 struct RuinResult
 {
     double ruin = 0;         // broke (fewer than plays units left) within the hands

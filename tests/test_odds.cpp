@@ -680,6 +680,8 @@ class TestOdds : public QObject
         QTest::newRow("ruin: dollars and cents")
             << QStringList{"ruin", "--bankroll", "40.50", "--bet", "5", "--hands", "10"};
         QTest::newRow("ruin: no bet") << QStringList{"ruin", "--bankroll", "40", "--hands", "10"};
+        QTest::newRow("ruin: bankroll short of the plays") << QStringList{
+            "ruin", "--bankroll", "40", "--bet", "5", "--hands", "10", "--plays", "9"};
         QTest::newRow("half a suit symbol") << QStringList{"hand", "K\xe2\x99 Qh Jh Th 2s"};
         QTest::newRow("return takes no cards") << QStringList{"return", "Kh"};
         QTest::newRow("unknown option") << QStringList{"return", "--fast"};
@@ -969,6 +971,43 @@ class TestOdds : public QObject
         QVERIFY(share(belowHigh) < 0.95 + 4.5 * quantileError);
         QVERIFY(exact.ruin > 0.2 && exact.ruin < 0.8); // a case that tells something
         QVERIFY(exact.errorBound < 1e-12);
+    }
+
+    // One round of N-play, built deal by deal, has the mean and spread that
+    // the return's figures give: N (R - 1) and N x the N-play deviation^2.
+    void playsRoundAgreesWithReturn_data()
+    {
+        QTest::addColumn<int>("plays");
+        QTest::newRow("1") << 1;
+        QTest::newRow("2") << 2;
+        if (kFullRun)
+            QTest::newRow("4") << 4;
+    }
+    void playsRoundAgreesWithReturn()
+    {
+        QFETCH(int, plays);
+        const PayVector pays = Pays("800,50,25,9,6,4,3,2,1");
+        const ReturnTotals totals = ComputeReturn(Tables(), pays, 2);
+        const RoundOutcomes round = PlaysOutcomes(Tables(), pays, plays);
+        double total = 0;
+        double mean = 0;
+        double square = 0;
+        for (std::size_t i = 0; i < round.net.size(); ++i) {
+            QVERIFY(round.net[i] >= -plays);
+            total += round.chance[i];
+            mean += round.chance[i] * round.net[i];
+            square += round.chance[i] * round.net[i] * round.net[i];
+        }
+        QVERIFY(std::abs(total - 1) < 1e-12);
+        QVERIFY(std::abs(mean - plays * (totals.returnValue() - 1)) < 1e-10);
+        const double deviation = static_cast<double>(totals.playsDeviation(plays));
+        QVERIFY(std::abs((square - mean * mean) - plays * deviation * deviation) < 1e-8);
+        if (plays == 1) {
+            const RoundOutcomes single = SingleHandOutcomes(totals);
+            QCOMPARE(round.net, single.net);
+            for (std::size_t i = 0; i < round.net.size(); ++i)
+                QVERIFY(std::abs(round.chance[i] - single.chance[i]) < 1e-12);
+        }
     }
 
     void simulateJson()
