@@ -48,6 +48,7 @@ void PaintCard(QPainter& painter, int code, const QRectF& rect)
         art::PaintBack(painter, code);
     } else {
         // An unknown number shows an empty place rather than a wrong card.
+        art::Mark(painter, "place");
         painter.setPen(QPen(QColor(255, 255, 255, 140), 1.0, Qt::DashLine));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(0.5, 0.5, art::kWidth - 1, art::kHeight - 1),

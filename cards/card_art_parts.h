@@ -24,6 +24,11 @@ void DrawSuit(QPainter& p, int suit, qreal x, qreal y, qreal size, bool flipped 
 void PaintFace(QPainter& p, int code);
 void PaintBack(QPainter& p, int backCode);
 
+// Names the part drawn next, so that an exported picture keeps its parts apart: "a/b" is part
+// b of a. The scope is put in front of every name until it is set again.
+void Mark(QPainter& p, const char* name);
+void MarkScope(const char* scope);
+
 // The white rounded card with its thin edge, shared by faces and backs.
 void PaintBlank(QPainter& p);
 

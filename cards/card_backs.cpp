@@ -41,12 +41,14 @@ QLinearGradient Vertical(qreal top, qreal bottom, const QColor& a, const QColor&
 
 void Fill(QPainter& p, const QBrush& brush)
 {
+    Mark(p, "background");
     p.fillRect(kInner.adjusted(-1, -1, 1, 1), brush);
 }
 
 // A fine frame inside the picture, as printed backs have.
 void InnerRule(QPainter& p, const QColor& color, qreal inset = 2.2)
 {
+    Mark(p, "rule");
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(color, 0.5));
     p.drawRoundedRect(kInner.adjusted(inset, inset, -inset, -inset), 1.5, 1.5);
@@ -57,12 +59,14 @@ void InnerRule(QPainter& p, const QColor& color, qreal inset = 2.2)
 void Pattern1(QPainter& p)
 {
     Fill(p, QColor(0x1d, 0x3f, 0x8f));
+    Mark(p, "lattice");
     p.setPen(QPen(QColor(0x8c, 0xb4, 0xf0), 0.5));
     const qreal step = 6.0;
     for (qreal d = -kHeight; d < kWidth + kHeight; d += step) {
         p.drawLine(QPointF(d, 0), QPointF(d + kHeight, kHeight));
         p.drawLine(QPointF(d, 0), QPointF(d - kHeight, kHeight));
     }
+    Mark(p, "diamonds");
     // Small white diamonds where the lines cross.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xe6, 0xef, 0xff));
@@ -84,6 +88,7 @@ void Pattern1(QPainter& p)
 void Pattern2(QPainter& p)
 {
     Fill(p, QColor(0xa8, 0x12, 0x22));
+    Mark(p, "rings");
     const qreal r = 4.0;
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(0xf0, 0x78, 0x70), 0.5));
@@ -96,6 +101,7 @@ void Pattern2(QPainter& p)
     for (qreal y = 0; y <= kHeight; y += 2 * r)
         for (qreal x = 0; x <= kWidth; x += 2 * r)
             p.drawEllipse(QPointF(x + r, y + r), 0.75, 0.75);
+    Mark(p, "medallion");
     // A medallion in the middle.
     const QPointF c(kWidth / 2, kHeight / 2);
     p.setBrush(QColor(0xa8, 0x12, 0x22));
@@ -126,6 +132,7 @@ void Pattern2(QPainter& p)
 void Robot(QPainter& p)
 {
     Fill(p, Vertical(0, kHeight, QColor(0x10, 0x3a, 0x4a), QColor(0x06, 0x1c, 0x26)));
+    Mark(p, "traces");
     // Circuit-board traces behind him.
     p.setPen(QPen(QColor(0x2f, 0x8f, 0x8a, 150), 0.5));
     p.setBrush(Qt::NoBrush);
@@ -142,18 +149,21 @@ void Robot(QPainter& p)
     const QColor metal(0xc3, 0xcc, 0xd6), metalDark(0x7d, 0x8a, 0x99), ink(0x1a, 0x22, 0x2c);
     QPen outline(ink, 0.6);
     outline.setJoinStyle(Qt::RoundJoin);
+    Mark(p, "antenna");
     // Antenna.
     p.setPen(QPen(metalDark, 1.0));
     p.drawLine(QPointF(cx, 19), QPointF(cx, 13));
     p.setPen(outline);
     p.setBrush(QColor(0xff, 0x4d, 0x3d));
     p.drawEllipse(QPointF(cx, 12), 2.0, 2.0);
+    Mark(p, "head");
     // Head.
     p.setBrush(Vertical(19, 37, metal.lighter(110), metalDark));
     p.drawRoundedRect(QRectF(cx - 12, 19, 24, 18), 4, 4);
     p.setBrush(metalDark);
     p.drawRoundedRect(QRectF(cx - 14.5, 24, 2.5, 8), 1, 1);
     p.drawRoundedRect(QRectF(cx + 12, 24, 2.5, 8), 1, 1);
+    Mark(p, "eyes");
     // Glowing eyes.
     QRadialGradient glow(QPointF(0, 0), 4.2);
     glow.setColorAt(0, QColor(0xd8, 0xff, 0xff));
@@ -170,6 +180,7 @@ void Robot(QPainter& p)
         p.drawEllipse(QPointF(0, 0), 2.6, 2.6);
         p.restore();
     }
+    Mark(p, "mouth");
     // Mouth grille.
     p.setPen(outline);
     p.setBrush(QColor(0x2a, 0x33, 0x3d));
@@ -177,12 +188,14 @@ void Robot(QPainter& p)
     p.setPen(QPen(metal, 0.5));
     for (qreal x = cx - 4; x <= cx + 4; x += 2)
         p.drawLine(QPointF(x, 31.4), QPointF(x, 33.8));
+    Mark(p, "body");
     // Neck and body.
     p.setPen(outline);
     p.setBrush(metalDark);
     p.drawRect(QRectF(cx - 3.5, 37, 7, 3));
     p.setBrush(Vertical(40, 68, metal, metalDark));
     p.drawRoundedRect(QRectF(cx - 15, 40, 30, 27), 4, 4);
+    Mark(p, "chest");
     // Chest panel with lights and a dial.
     p.setBrush(QColor(0x2a, 0x33, 0x3d));
     p.drawRoundedRect(QRectF(cx - 10, 44, 20, 11), 1.5, 1.5);
@@ -200,6 +213,7 @@ void Robot(QPainter& p)
     p.setBrush(metal);
     p.drawEllipse(QPointF(cx, 61), 3.2, 3.2);
     p.drawLine(QPointF(cx, 61), QPointF(cx + 2, 59.2));
+    Mark(p, "arms");
     // Arms with pincer hands.
     p.setBrush(metalDark);
     p.drawRoundedRect(QRectF(cx - 20.5, 42, 5, 17), 2, 2);
@@ -208,6 +222,7 @@ void Robot(QPainter& p)
     p.setPen(QPen(metal, 1.4, Qt::SolidLine, Qt::RoundCap));
     p.drawArc(QRectF(cx - 21.5, 58, 7, 6), 200 * 16, 140 * 16);
     p.drawArc(QRectF(cx + 14.5, 58, 7, 6), 200 * 16, 140 * 16);
+    Mark(p, "tracks");
     // Legs on tracks.
     p.setPen(outline);
     p.setBrush(metalDark);
@@ -255,6 +270,7 @@ void Rose(QPainter& p)
     bg.setColorAt(1, QColor(0xf2, 0xc4, 0xc8));
     Fill(p, bg);
     const QColor stem(0x2f, 0x6b, 0x2e), leaf(0x3f, 0x8f, 0x3a), vein(0x9c, 0xd1, 0x8a);
+    Mark(p, "stem");
     // Stem with thorns and two leaves.
     p.setPen(QPen(stem, 1.6, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
@@ -268,11 +284,13 @@ void Rose(QPainter& p)
     DrawLeaf(p, QPointF(kWidth / 2 - 1, 58), 205, 15, 5, leaf, vein);
     DrawLeaf(p, QPointF(kWidth / 2 + 0.8, 68), -25, 14, 4.6, leaf, vein);
     DrawLeaf(p, QPointF(kWidth / 2 - 0.5, 80), 195, 10, 3.4, leaf, vein);
+    Mark(p, "sepals");
     // Sepals under the bloom.
     p.setPen(Qt::NoPen);
     p.setBrush(stem);
     for (qreal a : {150.0, 90.0, 30.0})
         p.drawPath(LeafPath(QPointF(kWidth / 2, 44), a, 8, 1.8));
+    Mark(p, "bloom");
     // The bloom: outer petals, then tighter and darker ones toward the heart.
     const QPointF c(kWidth / 2, 34);
     struct Ring
@@ -299,6 +317,7 @@ void Rose(QPainter& p)
             p.drawEllipse(at, ring.size, ring.size * 0.85);
         }
     }
+    Mark(p, "heart");
     // The spiral at the heart.
     p.setPen(QPen(QColor(0x7a, 0x08, 0x1a), 0.6, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(QColor(0x9c, 0x0d, 0x24));
@@ -324,6 +343,7 @@ void Vines(QPainter& p, const QColor& background, const QColor& vine, const QCol
            const QColor& accent)
 {
     Fill(p, background);
+    Mark(p, "vines");
     // Three vines whose waves mirror their neighbours', so together they weave a trellis of
     // lozenges; leaves sprout where each vine crosses its mid-line, berries hang in the gaps.
     const qreal amplitude = 5.0, wavelength = 30.0;
@@ -367,6 +387,7 @@ void Vines(QPainter& p, const QColor& background, const QColor& vine, const QCol
             p.drawPath(curl);
         }
     }
+    Mark(p, "berries");
     // Berries in threes where neighbouring vines bow furthest apart.
     p.setPen(QPen(accent.darker(140), 0.3));
     p.setBrush(accent);
@@ -387,6 +408,7 @@ void Vines(QPainter& p, const QColor& background, const QColor& vine, const QCol
 void DrawFish(QPainter& p, QPointF at, qreal length, bool facingRight, const QColor& body,
               const QColor& fins)
 {
+    Mark(p, "fish");
     p.save();
     p.translate(at);
     if (!facingRight)
@@ -437,6 +459,7 @@ void DrawFish(QPainter& p, QPointF at, qreal length, bool facingRight, const QCo
 
 void Bubbles(QPainter& p, uint32_t seed, int count)
 {
+    Mark(p, "bubbles");
     Scatter s(seed);
     p.setBrush(QColor(255, 255, 255, 40));
     p.setPen(QPen(QColor(255, 255, 255, 170), 0.4));
@@ -449,6 +472,7 @@ void Bubbles(QPainter& p, uint32_t seed, int count)
 
 void Seaweed(QPainter& p, qreal x, qreal height, const QColor& color)
 {
+    Mark(p, "weed");
     p.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     QPainterPath w;
@@ -461,6 +485,7 @@ void Seaweed(QPainter& p, qreal x, qreal height, const QColor& color)
 void FourFishes(QPainter& p)
 {
     Fill(p, Vertical(0, kHeight, QColor(0x4f, 0xb9, 0xe8), QColor(0x0b, 0x4f, 0x8c)));
+    Mark(p, "light");
     // Light falling through the water.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 28));
@@ -482,6 +507,7 @@ void FourFishes(QPainter& p)
 void ThreeFishes(QPainter& p)
 {
     Fill(p, Vertical(0, kHeight, QColor(0x38, 0xc6, 0xb0), QColor(0x0a, 0x5e, 0x6a)));
+    Mark(p, "floor");
     // Sandy floor with weed.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xe8, 0xd4, 0x9a));
@@ -508,12 +534,14 @@ void ThreeFishes(QPainter& p)
 void Seashell(QPainter& p)
 {
     Fill(p, Vertical(0, kHeight, QColor(0xf8, 0xea, 0xc8), QColor(0xe6, 0xc8, 0x8e)));
+    Mark(p, "sand");
     Scatter s(62);
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 120; ++i) {
         p.setBrush(QColor(0xb8, 0x92, 0x52, 70 + static_cast<int>(s.next() * 70)));
         p.drawEllipse(QPointF(s.between(4, 69), s.between(4, 93)), 0.35, 0.35);
     }
+    Mark(p, "shell");
     // A scallop: ribs fan out from the hinge to a scalloped rim.
     const QPointF hinge(kWidth / 2, 66);
     const int ribs = 9;
@@ -545,12 +573,14 @@ void Seashell(QPainter& p)
         const qreal a = qDegreesToRadians(-90 - spread / 2 + spread * i / ribs);
         p.drawLine(hinge, hinge + QPointF(std::cos(a), std::sin(a)) * (radius - 0.5));
     }
+    Mark(p, "growth-lines");
     // Growth lines across the ribs.
     p.setPen(QPen(QColor(255, 255, 255, 110), 0.5));
     p.setBrush(Qt::NoBrush);
     for (qreal r : {10.0, 17.0, 24.0})
         p.drawArc(QRectF(hinge.x() - r, hinge.y() - r, 2 * r, 2 * r),
                   static_cast<int>((90 - spread / 2) * 16), static_cast<int>(spread * 16));
+    Mark(p, "ears");
     // The ears at the hinge.
     p.setPen(QPen(QColor(0xa0, 0x40, 0x30), 0.7));
     p.setBrush(QColor(0xf0, 0x90, 0x74));
@@ -561,6 +591,7 @@ void Seashell(QPainter& p)
     ears.lineTo(hinge + QPointF(-5, 6));
     ears.closeSubpath();
     p.drawPath(ears);
+    Mark(p, "small-shells");
     // A small spiral shell and a starfish beside it.
     p.setBrush(QColor(0xf0, 0xd8, 0xf0));
     p.setPen(QPen(QColor(0x90, 0x60, 0x90), 0.5));
@@ -599,6 +630,7 @@ void Battlements(QPainterPath& path, qreal left, qreal right, qreal top, qreal m
 void Tower(QPainter& p, qreal cx, qreal top, qreal width, qreal bottom, const QColor& roof,
            const QColor& flag)
 {
+    Mark(p, "tower");
     const QColor stone(0xc9, 0xc2, 0xb4), shade(0x9a, 0x92, 0x84), ink(0x4a, 0x44, 0x3c);
     QLinearGradient g(cx - width / 2, 0, cx + width / 2, 0);
     g.setColorAt(0, stone.lighter(108));
@@ -635,6 +667,7 @@ void Tower(QPainter& p, qreal cx, qreal top, qreal width, qreal bottom, const QC
 void Castle(QPainter& p)
 {
     Fill(p, Vertical(0, kHeight, QColor(0x5a, 0x9c, 0xe6), QColor(0xcf, 0xe8, 0xfa)));
+    Mark(p, "clouds");
     // Clouds.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 220));
@@ -643,6 +676,7 @@ void Castle(QPainter& p)
         p.drawEllipse(c + QPointF(4, -1.5), 4.5, 3.2);
         p.drawEllipse(c + QPointF(-4.5, 0.5), 4, 2.4);
     }
+    Mark(p, "hills");
     // Hills.
     p.setBrush(QColor(0x6c, 0xb0, 0x4c));
     QPainterPath hill;
@@ -660,6 +694,7 @@ void Castle(QPainter& p)
     front.lineTo(0, kHeight);
     front.closeSubpath();
     p.drawPath(front);
+    Mark(p, "wall");
     // The curtain wall with its gate.
     const QColor stone(0xc9, 0xc2, 0xb4), ink(0x4a, 0x44, 0x3c);
     p.setPen(QPen(ink, 0.5));
@@ -668,6 +703,7 @@ void Castle(QPainter& p)
     wall.addRect(QRectF(14, 50, 45, 22));
     Battlements(wall, 14, 59, 50, 3.2);
     p.drawPath(wall.simplified());
+    Mark(p, "keep");
     // Keep behind the gate.
     QPainterPath keep;
     keep.addRect(QRectF(26, 36, 21, 15));
@@ -676,6 +712,7 @@ void Castle(QPainter& p)
     p.setBrush(QColor(0x2c, 0x2a, 0x40));
     p.drawRect(QRectF(30, 41, 2.4, 4));
     p.drawRect(QRectF(40.6, 41, 2.4, 4));
+    Mark(p, "gate");
     // Gate with portcullis.
     QPainterPath gate;
     gate.moveTo(31.5, 72);
@@ -690,6 +727,7 @@ void Castle(QPainter& p)
         p.drawLine(QPointF(x, 58.5), QPointF(x, 72));
     for (qreal y = 62; y < 72; y += 2.5)
         p.drawLine(QPointF(31.5, y), QPointF(41.5, y));
+    Mark(p, "stones");
     // Stone courses.
     p.setPen(QPen(QColor(0x8a, 0x82, 0x74, 140), 0.3));
     for (qreal y = 54; y < 72; y += 3.5) {
@@ -700,6 +738,7 @@ void Castle(QPainter& p)
     Tower(p, 36.5, 22, 9, 37, QColor(0x2f, 0x5a, 0xb0), QColor(0xf5, 0xd0, 0x22));
     Tower(p, 13, 40, 10, 73, QColor(0xc8, 0x2a, 0x2a), QColor(0xf5, 0xd0, 0x22));
     Tower(p, 60, 40, 10, 73, QColor(0xc8, 0x2a, 0x2a), QColor(0xf5, 0xd0, 0x22));
+    Mark(p, "path");
     // Path to the gate.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xd8, 0xc0, 0x8a));
@@ -713,6 +752,7 @@ void Castle(QPainter& p)
 
 void PalmTree(QPainter& p, QPointF foot, qreal height)
 {
+    Mark(p, "palm");
     // Trunk: a leaning curve of rings.
     const QPointF top = foot + QPointF(height * 0.35, -height);
     QPainterPath trunk;
@@ -747,6 +787,7 @@ void PalmTree(QPainter& p, QPointF foot, qreal height)
 void Beach(QPainter& p)
 {
     Fill(p, Vertical(0, 55, QColor(0x3f, 0x9c, 0xf0), QColor(0xbf, 0xe6, 0xff)));
+    Mark(p, "sun");
     // Sun.
     QRadialGradient sun(QPointF(52, 20), 11);
     sun.setColorAt(0, QColor(0xff, 0xf4, 0x9a));
@@ -756,6 +797,7 @@ void Beach(QPainter& p)
     p.setPen(Qt::NoPen);
     p.setBrush(sun);
     p.drawEllipse(QPointF(52, 20), 11, 11);
+    Mark(p, "gull");
     // A gull.
     p.setPen(QPen(QColor(0x30, 0x40, 0x50), 0.6, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
@@ -764,6 +806,7 @@ void Beach(QPainter& p)
     gull.quadTo(20.5, 19.5, 23, 22);
     gull.quadTo(25.5, 19.5, 28, 22);
     p.drawPath(gull);
+    Mark(p, "sea");
     // Sea with waves.
     p.setPen(Qt::NoPen);
     p.setBrush(Vertical(50, 70, QColor(0x1a, 0x7f, 0xc8), QColor(0x3c, 0xc0, 0xd8)));
@@ -773,6 +816,7 @@ void Beach(QPainter& p)
         for (qreal x = 6 + std::fmod(y, 7); x < kWidth - 4; x += 12)
             p.drawLine(QPointF(x, y), QPointF(x + 4, y));
     }
+    Mark(p, "sand");
     // Sand with foam at the edge.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xf2, 0xdc, 0xa0));
@@ -790,6 +834,7 @@ void Beach(QPainter& p)
     foam.cubicTo(20, 66.6, 45, 70.6, kWidth, 65.6);
     p.drawPath(foam);
     PalmTree(p, QPointF(17, 88), 36);
+    Mark(p, "umbrella");
     // A beach umbrella.
     const QPointF pole(52, 86);
     p.setPen(QPen(QColor(0x6a, 0x50, 0x40), 0.8));
@@ -818,6 +863,7 @@ void Sleeve(QPainter& p)
     velvet.setColorAt(0, QColor(0x8a, 0x1c, 0x4a));
     velvet.setColorAt(1, QColor(0x3a, 0x06, 0x20));
     Fill(p, velvet);
+    Mark(p, "sparkle");
     // Stars of stage sparkle.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xff, 0xe0, 0x8a, 200));
@@ -835,6 +881,7 @@ void Sleeve(QPainter& p)
     p.save();
     p.translate(kWidth / 2, kHeight / 2);
     p.rotate(-32);
+    Mark(p, "card");
     // The card sliding out of the cuff.
     p.setPen(QPen(QColor(0x50, 0x50, 0x58), 0.5));
     p.setBrush(Qt::white);
@@ -844,6 +891,7 @@ void Sleeve(QPainter& p)
     p.setPen(Qt::NoPen);
     p.setBrush(SuitColor(2));
     DrawSuit(p, 2, -4.2, -30.6, 2.2);
+    Mark(p, "sleeve");
     // Sleeve: a black jacket arm with a sheen.
     QLinearGradient cloth(-13, 0, 13, 0);
     cloth.setColorAt(0, QColor(0x10, 0x10, 0x14));
@@ -859,6 +907,7 @@ void Sleeve(QPainter& p)
     arm.cubicTo(-18, 35, -14, 10, -11, -12);
     arm.closeSubpath();
     p.drawPath(arm);
+    Mark(p, "folds");
     // Folds where the cloth bunches at the elbow.
     p.setPen(QPen(QColor(0x60, 0x60, 0x6c), 0.5, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
@@ -870,6 +919,7 @@ void Sleeve(QPainter& p)
     folds.moveTo(-3, 30);
     folds.quadTo(4, 27, 12, 31);
     p.drawPath(folds);
+    Mark(p, "cuff");
     // Shirt cuff with a gold link.
     p.setBrush(Vertical(-20, -11, Qt::white, QColor(0xd8, 0xd8, 0xe0)));
     p.setPen(QPen(QColor(0x80, 0x80, 0x90), 0.5));
@@ -877,6 +927,7 @@ void Sleeve(QPainter& p)
     p.setBrush(QColor(0xe9, 0xb9, 0x2a));
     p.setPen(QPen(QColor(0xa7, 0x7a, 0x12), 0.4));
     p.drawEllipse(QPointF(5.5, -15), 1.6, 1.6);
+    Mark(p, "buttons");
     // Buttons and a stripe on the sleeve.
     p.setBrush(QColor(0x30, 0x30, 0x38));
     p.setPen(QPen(QColor(0x60, 0x60, 0x6c), 0.4));
@@ -894,6 +945,7 @@ void Space(QPainter& p)
     sky.setColorAt(0, QColor(0x2a, 0x1a, 0x5e));
     sky.setColorAt(1, QColor(0x04, 0x06, 0x18));
     Fill(p, sky);
+    Mark(p, "stars");
     Scatter s(66);
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 90; ++i) {
@@ -902,12 +954,14 @@ void Space(QPainter& p)
         p.setBrush(QColor(255, 255, 255, 120 + static_cast<int>(s.next() * 135)));
         p.drawEllipse(c, r, r);
     }
+    Mark(p, "bright-stars");
     // A few bright stars with glints.
     p.setPen(QPen(QColor(255, 255, 255, 200), 0.3));
     for (const QPointF c : {QPointF(14, 14), QPointF(58, 60), QPointF(20, 84)}) {
         p.drawLine(c + QPointF(-2.5, 0), c + QPointF(2.5, 0));
         p.drawLine(c + QPointF(0, -2.5), c + QPointF(0, 2.5));
     }
+    Mark(p, "planet");
     // Ringed planet: the back of the ring, the globe, then the front of the ring.
     const QPointF c(40, 34);
     const QRectF ring(c.x() - 20, c.y() - 5, 40, 10);
@@ -934,6 +988,7 @@ void Space(QPainter& p)
     p.setPen(QPen(QColor(0xb8, 0x98, 0x60), 0.6));
     p.drawArc(ring.adjusted(2.5, 1, -2.5, -1), 180 * 16, 180 * 16);
     p.restore();
+    Mark(p, "moon");
     // A small moon.
     QRadialGradient moon(QPointF(16, 56), 6);
     moon.setColorAt(0, QColor(0xf0, 0xf0, 0xf4));
@@ -944,6 +999,7 @@ void Space(QPainter& p)
     p.setBrush(QColor(0x70, 0x74, 0x88, 150));
     p.drawEllipse(QPointF(15.5, 56), 1, 1);
     p.drawEllipse(QPointF(18.5, 59), 0.7, 0.7);
+    Mark(p, "rocket");
     // A rocket climbing away with its flame.
     p.save();
     p.translate(50, 76);
@@ -996,13 +1052,16 @@ QPainterPath Ridge(const std::vector<QPointF>& points)
 void Peaks(QPainter& p)
 {
     Fill(p, Vertical(0, 70, QColor(0xf6, 0x9a, 0x5a), QColor(0xff, 0xe4, 0xb0)));
+    Mark(p, "sun");
     // Setting sun behind the range.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xff, 0xf2, 0xc8));
     p.drawEllipse(QPointF(50, 36), 8, 8);
+    Mark(p, "far-range");
     // Far range in haze.
     p.setBrush(QColor(0x9a, 0x7e, 0xb0));
     p.drawPath(Ridge({{0, 52}, {12, 38}, {22, 46}, {38, 28}, {52, 44}, {62, 36}, {kWidth, 46}}));
+    Mark(p, "main-peak");
     // Main peak with snow.
     const std::vector<QPointF> main = {{0, 70},  {14, 56}, {36, 22},
                                        {46, 38}, {54, 32}, {kWidth, 62}};
@@ -1017,11 +1076,13 @@ void Peaks(QPainter& p)
     snow2 << QPointF(54, 32) << QPointF(57.5, 37.3) << QPointF(55, 36.5) << QPointF(52, 38)
           << QPointF(50.2, 35.5);
     p.drawPolygon(snow2);
+    Mark(p, "light-side");
     // Light side of the main peak.
     p.setBrush(QColor(255, 255, 255, 40));
     QPolygonF lit;
     lit << QPointF(36, 22) << QPointF(46, 38) << QPointF(40, 60) << QPointF(34, 40);
     p.drawPolygon(lit);
+    Mark(p, "hills");
     // Near hills and a row of pines.
     p.setBrush(QColor(0x2a, 0x5a, 0x3a));
     p.drawPath(Ridge({{0, 76}, {20, 70}, {45, 75}, {kWidth, 68}}));
@@ -1035,6 +1096,7 @@ void Peaks(QPainter& p)
         p.drawPolygon(tree);
     }
     p.drawRect(QRectF(0, 88, kWidth, 10));
+    Mark(p, "birds");
     // Two birds.
     p.setPen(QPen(QColor(0x40, 0x30, 0x40), 0.5, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
@@ -1061,6 +1123,7 @@ void Cloud(QPainter& p, QPointF c, qreal scale)
 void Rainbow(QPainter& p)
 {
     Fill(p, Vertical(0, kHeight, QColor(0x7c, 0xc4, 0xf4), QColor(0xe8, 0xf6, 0xff)));
+    Mark(p, "rainbow");
     const QColor bands[] = {QColor(0xe5, 0x33, 0x33), QColor(0xf5, 0x8a, 0x22),
                             QColor(0xf8, 0xd8, 0x2a), QColor(0x4c, 0xb8, 0x48),
                             QColor(0x2f, 0x8c, 0xe0), QColor(0x4a, 0x4a, 0xb8),
@@ -1080,12 +1143,14 @@ void Rainbow(QPainter& p)
         arc.closeSubpath();
         p.drawPath(arc);
     }
+    Mark(p, "clouds");
     // Clouds at both feet of the bow, and one in the sky.
     p.setBrush(Qt::white);
     Cloud(p, QPointF(14, 66), 1.1);
     Cloud(p, QPointF(59, 66), 1.1);
     p.setBrush(QColor(255, 255, 255, 210));
     Cloud(p, QPointF(22, 18), 0.7);
+    Mark(p, "meadow");
     // Meadow with flowers.
     p.setBrush(QColor(0x7c, 0xc0, 0x4a));
     QPainterPath meadow;
@@ -1113,6 +1178,7 @@ void Rainbow(QPainter& p)
 void PaintBack(QPainter& p, int backCode)
 {
     PaintBlank(p);
+    MarkScope("picture/");
     p.save();
     QPainterPath inner;
     inner.addRoundedRect(kInner, kInnerRadius, kInnerRadius);
@@ -1169,6 +1235,7 @@ void PaintBack(QPainter& p, int backCode)
         break;
     }
     p.restore();
+    MarkScope("");
 }
 
 } // namespace cards::art

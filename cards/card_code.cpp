@@ -11,10 +11,33 @@ constexpr std::string_view kSuitLetters = "cdhs";
 constexpr std::array<std::string_view, 13> kRankNames = {
     "Ace", "2", "3", "4", "5", "6", "7", "8", "9", "10", "Jack", "Queen", "King"};
 constexpr std::array<std::string_view, 4> kSuitNames = {"clubs", "diamonds", "hearts", "spades"};
-constexpr std::array<std::string_view, kBackCount> kBackCaptions = {
-    "&Pattern 1",  "Pa&ttern 2", "&Robot",    "R&ose",     "&Green Vines",
-    "Blue &Vines", "&4 Fishes",  "&3 Fishes", "Se&ashell", "&Castle",
-    "&Beach",      "&Sleeve",    "Spac&e",    "Pea&ks",    "Rainbo&w"};
+// The card-back designs in menu order, codes 54 to 68: the menu caption with its access key,
+// and the picture's file in the card art.
+struct BackDesign
+{
+    std::string_view caption;
+    std::string_view file;
+};
+constexpr std::array<BackDesign, kBackCount> kBacks = {{
+    {"&Pattern 1", "back_blue_lattice"},
+    {"Pa&ttern 2", "back_red_rings"},
+    {"&Robot", "back_robot"},
+    {"R&ose", "back_rose"},
+    {"&Green Vines", "back_green_vines"},
+    {"Blue &Vines", "back_blue_vines"},
+    {"&4 Fishes", "back_four_fishes"},
+    {"&3 Fishes", "back_three_fishes"},
+    {"Se&ashell", "back_seashell"},
+    {"&Castle", "back_castle"},
+    {"&Beach", "back_beach"},
+    {"&Sleeve", "back_sleeve"},
+    {"Spac&e", "back_space"},
+    {"Pea&ks", "back_peaks"},
+    {"Rainbo&w", "back_rainbow"},
+}};
+constexpr std::array<std::string_view, 13> kRankFiles = {
+    "ace", "2", "3", "4", "5", "6", "7", "8", "9", "10", "jack", "queen", "king"};
+constexpr std::array<std::string_view, 4> kSuitFiles = {"club", "diamond", "heart", "spade"};
 
 std::optional<int> RankOf(char c)
 {
@@ -108,7 +131,17 @@ std::string FormatCards(const CardString& cards)
 
 std::string_view BackCaption(int backCode)
 {
-    return IsBackCode(backCode) ? kBackCaptions[backCode - kFirstBack] : std::string_view{};
+    return IsBackCode(backCode) ? kBacks[backCode - kFirstBack].caption : std::string_view{};
+}
+
+std::string CardArtFile(int code)
+{
+    if (IsBackCode(code))
+        return std::string(kBacks[code - kFirstBack].file) + ".svg";
+    if (!IsCardCode(code))
+        return "no_card.svg";
+    return std::string(kRankFiles[CardRank(code) - 1]) + '_' +
+           std::string(kSuitFiles[CardSuit(code)]) + ".svg";
 }
 
 } // namespace cards

@@ -64,4 +64,8 @@ std::string FormatCards(const CardString& cards);
 // The card-back menu captions, with their access keys, by back code.
 std::string_view BackCaption(int backCode);
 
+// The file holding a code's picture in the card art: "queen_heart.svg", "back_castle.svg";
+// any number that is neither a card nor a back gives "no_card.svg", the empty place.
+std::string CardArtFile(int code);
+
 } // namespace cards

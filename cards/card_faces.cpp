@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QString>
 #include <array>
 #include <cmath>
 
@@ -110,12 +111,14 @@ QPainterPath RankPath(int rank, qreal height, qreal maxWidth)
 void DrawCorner(QPainter& p, int rank, int suit)
 {
     const QColor color = SuitColor(suit);
+    Mark(p, "rank");
     p.save();
     p.translate(7.2, 3.6);
     p.setPen(Qt::NoPen);
     p.setBrush(color);
     p.drawPath(RankPath(rank, 10.0, rank == 10 ? 11.0 : 9.6));
     p.restore();
+    Mark(p, "suit");
     DrawSuit(p, suit, 7.2, 20.4, 7.2);
 }
 
@@ -170,6 +173,7 @@ void DrawPips(QPainter& p, int rank, int suit)
 void DrawAce(QPainter& p, int suit)
 {
     const qreal cx = kWidth / 2, cy = kHeight / 2;
+    Mark(p, "ace");
     if (suit == 3) {
         // The ace of spades carries the deck's ornament: a large pip in a fine ring.
         p.setPen(QPen(kBlack, 0.6));
@@ -218,6 +222,7 @@ void Outline(QPainter& p, qreal width = 0.45)
 
 void DrawFace(QPainter& p, qreal cx, qreal cy)
 {
+    Mark(p, "face");
     Outline(p);
     p.setBrush(kSkin);
     p.drawEllipse(QPointF(cx, cy), 4.9, 5.9);
@@ -263,6 +268,7 @@ QPainterPath RobePath(qreal cx, qreal neckY, qreal bottom)
 void DrawRobe(QPainter& p, qreal cx, qreal neckY, qreal bottom, const CourtColors& c)
 {
     const QPainterPath robe = RobePath(cx, neckY, bottom);
+    Mark(p, "robe");
     Outline(p);
     p.setBrush(c.robe);
     p.drawPath(robe);
@@ -298,6 +304,7 @@ void DrawRobe(QPainter& p, qreal cx, qreal neckY, qreal bottom, const CourtColor
 // A hand closed round a hilt or stem, coming out of a gold cuff.
 void DrawHand(QPainter& p, qreal x, qreal y)
 {
+    Mark(p, "hand");
     Outline(p, 0.35);
     p.setBrush(kGold);
     p.drawRoundedRect(QRectF(x - 3.2, y + 1.4, 6.4, 2.0), 0.6, 0.6);
@@ -321,6 +328,7 @@ void DrawKing(QPainter& p, int suit, const CourtColors& c)
     const qreal cx = 36.5, cy = 27.5;
     DrawRobe(p, cx, cy + 6.5, 49, c);
     // Ermine collar: white with black tails.
+    Mark(p, "collar");
     Outline(p, 0.35);
     p.setBrush(Qt::white);
     QPainterPath collar;
@@ -337,10 +345,12 @@ void DrawKing(QPainter& p, int suit, const CourtColors& c)
     p.save();
     ScaleHead(p, cx, cy);
     // Hair behind the face, then the face, then the beard over it.
+    Mark(p, "hair");
     Outline(p);
     p.setBrush(QColor(0x8a, 0x5a, 0x2b));
     p.drawEllipse(QPointF(cx, cy + 0.5), 6.6, 6.4);
     DrawFace(p, cx, cy);
+    Mark(p, "beard");
     p.setBrush(QColor(0x9a, 0x6a, 0x36));
     QPainterPath beard;
     beard.moveTo(cx - 5.0, cy + 0.8);
@@ -353,6 +363,7 @@ void DrawKing(QPainter& p, int suit, const CourtColors& c)
     p.setPen(QPen(QColor(0xb0, 0x20, 0x30), 0.55, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(cx - 0.9, cy + 4.6), QPointF(cx + 0.9, cy + 4.6));
     // Crown: a gold band with three points and jewels.
+    Mark(p, "crown");
     Outline(p);
     p.setBrush(kGold);
     QPainterPath crown;
@@ -378,6 +389,7 @@ void DrawKing(QPainter& p, int suit, const CourtColors& c)
     p.restore();
     // Sword raised at his right hand.
     const qreal sx = cx + 15.5;
+    Mark(p, "sword");
     Outline(p, 0.35);
     p.setBrush(QColor(0xdc, 0xe2, 0xea));
     QPainterPath blade;
@@ -394,6 +406,7 @@ void DrawKing(QPainter& p, int suit, const CourtColors& c)
     p.setBrush(kGold);
     p.drawRoundedRect(QRectF(sx - 4.2, 38, 8.4, 1.8), 0.8, 0.8);
     DrawHand(p, sx, 42);
+    Mark(p, "suit");
     DrawSuit(p, suit, 20.0, 17.0, 6.5);
 }
 
@@ -403,6 +416,7 @@ void DrawQueen(QPainter& p, int suit, const CourtColors& c)
     p.save();
     ScaleHead(p, cx, cy);
     // Long hair falls behind the shoulders.
+    Mark(p, "hair");
     Outline(p);
     p.setBrush(QColor(0xd9, 0xa4, 0x41));
     QPainterPath hair;
@@ -416,6 +430,7 @@ void DrawQueen(QPainter& p, int suit, const CourtColors& c)
     p.restore();
     DrawRobe(p, cx, cy + 6.5, 49, c);
     // Square neckline with a pearl necklace.
+    Mark(p, "necklace");
     Outline(p, 0.35);
     p.setBrush(kSkin);
     QPainterPath neck;
@@ -435,6 +450,7 @@ void DrawQueen(QPainter& p, int suit, const CourtColors& c)
     ScaleHead(p, cx, cy);
     DrawFace(p, cx, cy);
     // Fringe over the forehead.
+    Mark(p, "fringe");
     Outline(p, 0.35);
     p.setBrush(QColor(0xd9, 0xa4, 0x41));
     QPainterPath fringe;
@@ -444,6 +460,7 @@ void DrawQueen(QPainter& p, int suit, const CourtColors& c)
     fringe.closeSubpath();
     p.drawPath(fringe);
     // A lighter crown of rounded points topped with pearls.
+    Mark(p, "crown");
     Outline(p);
     p.setBrush(kGold);
     const qreal base = cy - 5.0;
@@ -466,6 +483,7 @@ void DrawQueen(QPainter& p, int suit, const CourtColors& c)
     p.restore();
     // A rose held before her, in her left hand.
     const qreal fx = cx - 15.5;
+    Mark(p, "rose");
     p.setPen(QPen(QColor(0x2f, 0x7a, 0x32), 0.8, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(fx, 22), QPointF(fx + 1, 41));
     p.setPen(QPen(kInk, 0.3));
@@ -484,6 +502,7 @@ void DrawQueen(QPainter& p, int suit, const CourtColors& c)
     p.setBrush(kGold);
     p.drawEllipse(QPointF(fx, 20.5), 1.1, 1.1);
     DrawHand(p, fx + 1, 42);
+    Mark(p, "suit");
     DrawSuit(p, suit, 53.0, 17.0, 6.5);
 }
 
@@ -492,6 +511,7 @@ void DrawJack(QPainter& p, int suit, const CourtColors& c)
     const qreal cx = 36.5, cy = 28.5;
     // Halberd first, so his shoulder covers the staff.
     const qreal hx = cx - 16;
+    Mark(p, "halberd");
     p.setPen(QPen(kInk, 0.35));
     p.setBrush(QColor(0x8a, 0x5a, 0x2b));
     p.drawRect(QRectF(hx - 0.7, 15, 1.4, 34));
@@ -512,6 +532,7 @@ void DrawJack(QPainter& p, int suit, const CourtColors& c)
     p.drawPath(axe);
     DrawRobe(p, cx, cy + 6.2, 49, c);
     // Pleated collar.
+    Mark(p, "collar");
     Outline(p, 0.35);
     p.setBrush(Qt::white);
     QPainterPath ruff;
@@ -525,12 +546,14 @@ void DrawJack(QPainter& p, int suit, const CourtColors& c)
     p.save();
     ScaleHead(p, cx, cy);
     // Curly hair at the sides.
+    Mark(p, "hair");
     Outline(p);
     p.setBrush(QColor(0x5a, 0x36, 0x1c));
     p.drawEllipse(QPointF(cx - 4.8, cy + 1.5), 2.4, 3.6);
     p.drawEllipse(QPointF(cx + 4.8, cy + 1.5), 2.4, 3.6);
     DrawFace(p, cx, cy);
     // A soft cap, tilted, with a long feather.
+    Mark(p, "cap");
     Outline(p);
     p.setBrush(c.trim);
     QPainterPath cap;
@@ -553,6 +576,7 @@ void DrawJack(QPainter& p, int suit, const CourtColors& c)
     p.restore();
     Outline(p, 0.35);
     DrawHand(p, hx, 41);
+    Mark(p, "suit");
     DrawSuit(p, suit, 53.0, 27.0, 6.0);
 }
 
@@ -560,6 +584,7 @@ void DrawCourt(QPainter& p, int rank, int suit)
 {
     const QRectF frame(14.5, 11.0, 44.0, 75.0);
     const CourtColors colors = ColorsFor(suit);
+    Mark(p, "picture/ground");
     p.setPen(Qt::NoPen);
     p.setBrush(kCream);
     p.drawRect(frame);
@@ -571,6 +596,7 @@ void DrawCourt(QPainter& p, int rank, int suit)
             p.translate(-kWidth / 2, -kHeight / 2);
         }
         p.setClipRect(QRectF(frame.left(), frame.top(), frame.width(), kHeight / 2 - frame.top()));
+        MarkScope(half == 0 ? "picture/upper/" : "picture/lower/");
         if (rank == 13)
             DrawKing(p, suit, colors);
         else if (rank == 12)
@@ -579,7 +605,9 @@ void DrawCourt(QPainter& p, int rank, int suit)
             DrawJack(p, suit, colors);
         p.restore();
     }
+    MarkScope("");
     // The two halves meet on a fine line, and a double rule frames the picture.
+    Mark(p, "picture/frame");
     const QColor line = SuitColor(suit);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(line, 0.5));
@@ -590,7 +618,25 @@ void DrawCourt(QPainter& p, int rank, int suit)
     p.drawRect(frame.adjusted(-1.3, -1.3, 1.3, 1.3));
 }
 
+QString& Scope()
+{
+    static QString scope;
+    return scope;
+}
+
 } // namespace
+
+void Mark(QPainter& p, const char* name)
+{
+    QFont font = p.font();
+    font.setFamily(Scope() + QString::fromLatin1(name));
+    p.setFont(font);
+}
+
+void MarkScope(const char* scope)
+{
+    Scope() = QString::fromLatin1(scope);
+}
 
 QPainterPath SuitPath(int suit)
 {
@@ -620,6 +666,7 @@ void DrawSuit(QPainter& p, int suit, qreal x, qreal y, qreal size, bool flipped)
 
 void PaintBlank(QPainter& p)
 {
+    Mark(p, "card");
     p.setPen(QPen(kEdge, 0.9));
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(0.45, 0.45, kWidth - 0.9, kHeight - 0.9), kCornerRadius,
@@ -635,14 +682,19 @@ void PaintFace(QPainter& p, int code)
         DrawAce(p, suit);
     else if (rank >= 11)
         DrawCourt(p, rank, suit);
-    else
+    else {
+        Mark(p, "pips");
         DrawPips(p, rank, suit);
+    }
+    MarkScope("index/");
     DrawCorner(p, rank, suit);
     p.save();
+    MarkScope("index-turned/");
     p.translate(kWidth, kHeight);
     p.rotate(180);
     DrawCorner(p, rank, suit);
     p.restore();
+    MarkScope("");
 }
 
 } // namespace cards::art
