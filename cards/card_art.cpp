@@ -1,10 +1,10 @@
 #include "card_art.h"
 
-#include "card_art_parts.h"
 #include "card_code.h"
 
-#include <QHash>
+#include <QCache>
 #include <QPainter>
+#include <QSvgRenderer>
 #include <cmath>
 
 namespace cards {
@@ -25,35 +25,30 @@ size_t qHash(const CacheKey& k, size_t seed = 0)
     return qHashMulti(seed, k.code, k.width, k.height, k.ratioPercent);
 }
 
-// Five card places and a handful of sizes: a plain map is enough; pixmaps are shared
-// implicitly, so handing out copies costs nothing.
-QHash<CacheKey, QPixmap>& Cache()
+// Costs are kibibytes of pixels. The table needs five places at one or two ratios and the
+// contact sheet 134 cards; beyond the budget the least recently used pictures go. Pixmaps are
+// shared implicitly, so handing out copies costs nothing.
+constexpr int kCacheBudgetKiB = 16 * 1024;
+
+QCache<CacheKey, QPixmap>& Cache()
 {
-    static QHash<CacheKey, QPixmap> cache;
+    static QCache<CacheKey, QPixmap> cache(kCacheBudgetKiB);
     return cache;
+}
+
+QString ArtPath(int code)
+{
+    return QStringLiteral(":/cards/") + QString::fromStdString(CardArtFile(code));
 }
 
 } // namespace
 
 void PaintCard(QPainter& painter, int code, const QRectF& rect)
 {
+    QSvgRenderer renderer(ArtPath(code));
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.translate(rect.topLeft());
-    painter.scale(rect.width() / art::kWidth, rect.height() / art::kHeight);
-    if (IsCardCode(code)) {
-        art::PaintFace(painter, code);
-    } else if (IsBackCode(code)) {
-        art::PaintBack(painter, code);
-    } else {
-        // An unknown number shows an empty place rather than a wrong card.
-        art::Mark(painter, "place");
-        painter.setPen(QPen(QColor(255, 255, 255, 140), 1.0, Qt::DashLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(0.5, 0.5, art::kWidth - 1, art::kHeight - 1),
-                                art::kCornerRadius, art::kCornerRadius);
-    }
+    renderer.render(&painter, rect);
     painter.restore();
 }
 
@@ -65,8 +60,8 @@ QPixmap CardPixmap(int code, QSize logicalSize, qreal devicePixelRatio)
     const int ratioPercent = static_cast<int>(std::lround(devicePixelRatio * 100));
     const CacheKey key{code, logicalSize.width(), logicalSize.height(), ratioPercent};
     auto& cache = Cache();
-    if (const auto it = cache.constFind(key); it != cache.constEnd())
-        return *it;
+    if (const QPixmap* cached = cache.object(key))
+        return *cached;
 
     const qreal ratio = ratioPercent / 100.0;
     const QSize pixels(static_cast<int>(std::ceil(logicalSize.width() * ratio - 0.001)),
@@ -78,7 +73,9 @@ QPixmap CardPixmap(int code, QSize logicalSize, qreal devicePixelRatio)
         PaintCard(painter, code, QRectF(QPointF(0, 0), QSizeF(pixels)));
     }
     pixmap.setDevicePixelRatio(ratio);
-    cache.insert(key, pixmap);
+    const qsizetype cost =
+        std::max<qsizetype>(1, qsizetype(pixels.width()) * pixels.height() / 256);
+    cache.insert(key, new QPixmap(pixmap), cost);
     return pixmap;
 }
 

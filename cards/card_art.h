@@ -9,8 +9,9 @@ class QPainter;
 namespace cards {
 
 // The card as it lies on the table, at logicalSize and rendered for a screen of the given
-// device pixel ratio. Faces 1..52 and backs 54..68; any other number gives an empty card
-// outline. Each (code, size, ratio) is drawn once and then served from a cache.
+// device pixel ratio from its SVG file under :/cards/. Faces 1..52 and backs 54..68; any other
+// number gives an empty card outline. Each (code, size, ratio) is rendered once and then served
+// from a cache of bounded size.
 QPixmap CardPixmap(int code, QSize logicalSize, qreal devicePixelRatio);
 
 // Draws the card straight into rect, without the cache: for printing and sheets.

@@ -5,8 +5,11 @@
 
 #include <QAccessible>
 #include <QCryptographicHash>
+#include <QDirIterator>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QSvgRenderer>
+#include <QXmlStreamReader>
 #include <QtTest>
 #include <cmath>
 #include <set>
@@ -86,6 +89,21 @@ int HalfTurnMismatch(const QImage& image)
     return differing * 1000 / (image.width() * image.height());
 }
 
+// Share of the card inside its edge, in thousandths, that is drawn in a colour well away from
+// white: what a card that failed to load lacks.
+int InkShare(const QImage& image, qreal ratio)
+{
+    const int inset = static_cast<int>(std::ceil(3 * ratio));
+    const QRect inside = image.rect().adjusted(inset, inset, -inset, -inset);
+    int ink = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            ink += qAlpha(c) > 200 && 255 - std::min({qRed(c), qGreen(c), qBlue(c)}) > 64;
+        }
+    return ink * 1000 / (inside.width() * inside.height());
+}
+
 } // namespace
 
 class TestCardView : public QObject
@@ -106,6 +124,9 @@ class TestCardView : public QObject
 
     void everyCardRendersAtEveryRatio_data();
     void everyCardRendersAtEveryRatio();
+    void everyCodeHasAFileOfItsOwn();
+    void artFilesStayWithinWhatQtSvgDraws_data();
+    void artFilesStayWithinWhatQtSvgDraws();
     void noTwoCardsLookAlike();
     void suitsHaveTheirColours_data();
     void suitsHaveTheirColours();
@@ -286,6 +307,105 @@ void TestCardView::everyCardRendersAtEveryRatio()
     const QRgb edge = image.pixel(image.width() / 2, static_cast<int>(2 * ratio));
     QVERIFY2(qRed(edge) > 240 && qGreen(edge) > 240 && qBlue(edge) > 240,
              qPrintable(QColor(edge).name()));
+    // And inside the edge there is a picture, not a blank card.
+    const int ink = InkShare(image, ratio);
+    QVERIFY2(ink >= 20, qPrintable(QString::number(ink)));
+}
+
+void TestCardView::everyCodeHasAFileOfItsOwn()
+{
+    // Every face, every back and the empty place have their own file, and no file lies unused.
+    std::set<QString> named;
+    for (int code = 0; code <= kLastBack; ++code) {
+        const QString file = QString::fromStdString(CardArtFile(code));
+        QVERIFY2(QFile::exists(QStringLiteral(":/cards/") + file), qPrintable(file));
+        if (code != 53)
+            QVERIFY2(named.insert(file).second, qPrintable(file));
+    }
+    QCOMPARE(named.size(), size_t(kCardCount + kBackCount + 1));
+    QCOMPARE(QString::fromStdString(CardArtFile(53)), QStringLiteral("no_card.svg"));
+    QCOMPARE(QString::fromStdString(CardArtFile(kLastBack + 1)), QStringLiteral("no_card.svg"));
+    std::set<QString> present;
+    for (QDirIterator it(QStringLiteral(":/cards")); it.hasNext();)
+        present.insert(QFileInfo(it.next()).fileName());
+    QCOMPARE(present, named);
+}
+
+void TestCardView::artFilesStayWithinWhatQtSvgDraws_data()
+{
+    QTest::addColumn<QString>("path");
+    for (QDirIterator it(QStringLiteral(":/cards")); it.hasNext();) {
+        const QString path = it.next();
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+    }
+}
+
+void TestCardView::artFilesStayWithinWhatQtSvgDraws()
+{
+    QFETCH(QString, path);
+    // QtSvg warns about whatever it does not draw: any warning is a part of the card missing.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    QSvgRenderer renderer(path);
+    QVERIFY(renderer.isValid());
+    QCOMPARE(renderer.defaultSize(), kPlace);
+    QCOMPARE(renderer.viewBoxF(), QRectF(0, 0, 73, 97));
+    for (const qreal ratio : {1.0, 2.0}) {
+        QImage image(kPlace * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        renderer.render(&painter);
+    }
+
+    // SVG Tiny shapes only, letters included (no text, so no font), and nothing empty.
+    static const QSet<QString> kShapes = {QStringLiteral("path"),    QStringLiteral("circle"),
+                                          QStringLiteral("ellipse"), QStringLiteral("rect"),
+                                          QStringLiteral("line"),    QStringLiteral("polyline"),
+                                          QStringLiteral("polygon")};
+    static const QSet<QString> kOthers = {
+        QStringLiteral("svg"), QStringLiteral("title"),          QStringLiteral("defs"),
+        QStringLiteral("g"),   QStringLiteral("linearGradient"), QStringLiteral("radialGradient"),
+        QStringLiteral("stop")};
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    std::vector<int> children; // per open element: how many elements it holds
+    std::set<QString> ids;
+    int shapes = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const QString name = xml.name().toString();
+            QVERIFY2(kShapes.contains(name) || kOthers.contains(name), qPrintable(name));
+            if (!children.empty())
+                ++children.back();
+            children.push_back(0);
+            const auto attributes = xml.attributes();
+            if (attributes.hasAttribute(QStringLiteral("id")))
+                QVERIFY2(ids.insert(attributes.value(QStringLiteral("id")).toString()).second,
+                         qPrintable(attributes.value(QStringLiteral("id")).toString()));
+            if (!kShapes.contains(name))
+                continue;
+            ++shapes;
+            // A shape draws something: path data or points, or a positive size.
+            for (const char* key : {"d", "points"})
+                if (attributes.hasAttribute(QLatin1String(key)))
+                    QVERIFY2(!attributes.value(QLatin1String(key)).trimmed().isEmpty(),
+                             qPrintable(name));
+            for (const char* key : {"r", "rx", "ry", "width", "height"})
+                if (attributes.hasAttribute(QLatin1String(key)))
+                    QVERIFY2(attributes.value(QLatin1String(key)).toDouble() > 0, qPrintable(name));
+        } else if (xml.isEndElement()) {
+            const QString name = xml.name().toString();
+            // Groups and gradients hold something.
+            const bool container = name == QStringLiteral("g") || name == QStringLiteral("defs") ||
+                                   name.endsWith(QStringLiteral("Gradient"));
+            QVERIFY2(!container || children.back() > 0,
+                     qPrintable(QStringLiteral("empty <%1>").arg(name)));
+            children.pop_back();
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY(shapes > 0);
 }
 
 void TestCardView::noTwoCardsLookAlike()
@@ -427,6 +547,14 @@ void TestCardView::repeatedRequestsComeFromTheCache()
     QCOMPARE(sharper.size(), QSize(146, 194));
     QCOMPARE(bigger.size(), QSize(219, 291));
     QCOMPARE(CardArtCacheSize(), 3);
+    // The cache keeps to a budget: ten large pictures of 1.8 MB each do not all stay, the
+    // latest does.
+    QPixmap latest;
+    for (int i = 0; i < 10; ++i)
+        latest = CardPixmap(MakeCard(1, 7), kPlace * 2 + QSize(i, 0), 4.0);
+    QVERIFY2(CardArtCacheSize() < 10, qPrintable(QString::number(CardArtCacheSize())));
+    QCOMPARE(CardPixmap(MakeCard(1, 7), kPlace * 2 + QSize(9, 0), 4.0).cacheKey(),
+             latest.cacheKey());
     ClearCardArtCache();
     QCOMPARE(CardArtCacheSize(), 0);
 }

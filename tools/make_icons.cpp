@@ -1,21 +1,38 @@
 // Draws the program's icons and button pictures into assets/icons:
 //   make-icons DIR
-// The window icon's SVG is written from the same spade path the cards use, and the larger
+// The window icon's SVG is written from the spade the cards show, and the larger
 // PNGs are rendered from that SVG; the small sizes are drawn in pure black and white so they
 // stay sharp in a title bar.
-
-#include "card_art_parts.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QSvgRenderer>
 #include <cstdio>
 
 namespace {
 
 QString Dir;
+
+// The cards' spade, centred on the origin in a 1 x 1 box.
+QPainterPath SpadePath()
+{
+    QPainterPath p;
+    p.moveTo(0, -0.5);
+    p.cubicTo(0.14, -0.31, 0.5, -0.12, 0.5, 0.13);
+    p.cubicTo(0.5, 0.3, 0.37, 0.39, 0.245, 0.39);
+    p.cubicTo(0.14, 0.39, 0.07, 0.34, 0.04, 0.27);
+    p.quadTo(0.06, 0.42, 0.19, 0.5);
+    p.lineTo(-0.19, 0.5);
+    p.quadTo(-0.06, 0.42, -0.04, 0.27);
+    p.cubicTo(-0.07, 0.34, -0.14, 0.39, -0.245, 0.39);
+    p.cubicTo(-0.37, 0.39, -0.5, 0.3, -0.5, 0.13);
+    p.cubicTo(-0.5, -0.12, -0.14, -0.31, 0, -0.5);
+    p.closeSubpath();
+    return p;
+}
 
 bool Save(const QImage& image, const QString& name)
 {
@@ -66,7 +83,7 @@ QByteArray AppSvg()
     small.translate(60, 86);
     small.scale(22, 22);
     QTransform letter;
-    const QPainterPath spade = cards::art::SuitPath(3);
+    const QPainterPath spade = SpadePath();
     const QString svg =
         QStringLiteral(
             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
@@ -118,7 +135,7 @@ QImage SmallAppIcon(int size)
     const qreal pip = large ? 15.0 : 8.0;
     t.scale(pip, pip);
     p.setBrush(Qt::black);
-    p.drawPath(t.map(cards::art::SuitPath(3)));
+    p.drawPath(t.map(SpadePath()));
     return image;
 }
 
