@@ -225,9 +225,10 @@ std::string RenderHandReport(const HandReportData& report, bool json)
     out += "Best   hold " + HeldText(report.dealt, best.mask) + ", return " +
            FormatFraction(best.paid, best.draws, 10) + " per unit bet\n";
     out += "       turn face down " +
-           (best.mask == kAllHeld ? std::string("no card")
-                                  : "card " + FaceDownText(best.mask) + " (" +
-                                        CardsOf(report.dealt, best.mask, false) + ")") +
+           (best.mask == kAllHeld
+                ? std::string("no card")
+                : (kHeldCount[best.mask] == 4 ? "card " : "cards ") + FaceDownText(best.mask) +
+                      " (" + CardsOf(report.dealt, best.mask, false) + ")") +
            "\n\n";
     out += "  #  Hold            Face down   Return    ";
     for (const char* name : kShortNames)

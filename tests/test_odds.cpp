@@ -827,6 +827,11 @@ class TestOdds : public QObject
             QVERIFY(hold["return"].toDouble() <= previous);
             previous = hold["return"].toDouble();
             QCOMPARE(hold["held"].toArray().size() + hold["discarded"].toArray().size(), 5);
+            // The places to turn face down are those of the discarded cards.
+            const QJsonArray down = hold["face_down"].toArray();
+            QCOMPARE(down.size(), hold["discarded"].toArray().size());
+            for (const QJsonValue& place : down)
+                QVERIFY(!(hold["mask"].toInt() & (1 << (place.toInt() - 1))));
             qint64 draws = 0;
             for (const QJsonValue& row : hold["rows"].toArray())
                 draws += row.toObject()["count"].toInteger();
