@@ -1,0 +1,131 @@
+#pragma once
+
+#include "exact_return.h"
+#include "hold_analysis.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace odds {
+
+// The words of strategy lists. Every hold gets one pattern, or none when no
+// player would name it (three cards of a pair and a kicker): it depends only
+// on the ranks held and on whether the held cards share one suit, so one
+// vocabulary serves every table.
+class PatternBook
+{
+  public:
+    static const PatternBook& Get();
+
+    int count() const { return static_cast<int>(m_names.size()); }
+    const std::string& name(int pattern) const
+    {
+        return m_names[static_cast<std::size_t>(pattern)];
+    }
+    // Lines of one family may merge into one line that matches any of them.
+    int family(int pattern) const { return m_family[static_cast<std::size_t>(pattern)]; }
+    // The words of a line of one or more patterns of one family.
+    std::string lineName(const std::vector<int>& patterns) const;
+    // The pattern of the held cards of a dealt hand, or kNoPattern.
+    int patternOf(std::span<const int, 5> dealt, unsigned hold) const;
+    // The same from a rank multiset index of DrawTables and the one-suit flag.
+    int patternOfMultiset(int multiset, bool oneSuit) const
+    {
+        return m_byMultiset[static_cast<std::size_t>(2 * multiset + (oneSuit ? 1 : 0))];
+    }
+    int drawFive() const { return m_drawFive; }
+
+    static constexpr int kNoPattern = -1;
+
+  private:
+    PatternBook();
+    struct Family
+    {
+        std::string key;
+        int style = 0;
+        std::string complete;
+        int members = 0;
+    };
+    std::vector<std::string> m_names;
+    std::vector<std::string> m_details;
+    std::vector<int> m_orders;
+    std::vector<int> m_family;
+    std::vector<Family> m_families;
+    std::vector<int> m_byMultiset;
+    int m_drawFive = 0;
+};
+
+// A strategy line: the patterns it matches, all of one family.
+using StrategyLine = std::vector<int>;
+
+// The hold a ranked list plays: the first line that one of the holds matches
+// decides, and of two holds on that line the better one is kept. table and
+// pays give each hold's return; returns kHoldCount when no line matches.
+unsigned ListHold(const std::vector<StrategyLine>& lines, std::span<const int, 5> dealt,
+                  const HoldTable& table, const PayVector& pays);
+
+// A costly kind of departure from optimal play: the list's line beside the
+// pattern of the best hold, with the deal that loses the most.
+struct Deviation
+{
+    int listLine = 0;
+    int bestPattern = PatternBook::kNoPattern;
+    Wide lost = 0; // summed over deals, in units of ReturnTotals::Denominator()
+    std::array<int, 5> example{};
+    unsigned listHold = 0;
+    unsigned bestHold = 0;
+    std::int64_t exampleLoss = 0; // per unit bet, in units of 1/kReturnDenominator
+};
+
+// Exact figures for a list played on every deal.
+struct StrategyGrade
+{
+    Wide paid = 0;                     // in units of ReturnTotals::Denominator()
+    Wide optimalPaid = 0;              // the same under the best hold
+    std::int64_t dealsDiffering = 0;   // deals on which the list's hold returns less
+    std::vector<std::int64_t> decides; // deals each line decides, by line
+    std::vector<Deviation> costliest;  // at most five, costliest first
+
+    double returnValue() const;
+    double optimalReturn() const;
+    double gap() const;
+};
+
+struct Strategy
+{
+    std::vector<StrategyLine> lines; // best first
+    StrategyGrade grade;
+};
+
+// Every deal class of one pay table with the best hold of each pattern it
+// offers: the data lists are ranked and graded from.
+class StrategyData
+{
+  public:
+    StrategyData(const DrawTables& tables, const PayVector& pays, int threads);
+
+    // The best list of at most maxLines lines the search finds (maxLines >= 1;
+    // "Draw five" is always a line, so every deal has one that decides).
+    Strategy best(int maxLines) const;
+    StrategyGrade grade(const std::vector<StrategyLine>& lines) const;
+
+  private:
+    struct Entry
+    {
+        std::int64_t value; // return of the hold, 1/kReturnDenominator units
+        std::uint8_t pattern;
+        std::uint8_t hold;
+    };
+    std::vector<DealClass> m_classes;
+    std::vector<std::uint32_t> m_first; // entries of class c: m_first[c] .. m_first[c + 1]
+    std::vector<Entry> m_entries;
+    std::vector<std::int64_t> m_bestValue;
+    std::vector<std::uint8_t> m_bestHold;
+
+    friend class StrategySearch;
+};
+
+} // namespace odds

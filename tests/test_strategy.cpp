@@ -1,0 +1,212 @@
+#include "all_hands.h"
+#include "card_code.h"
+#include "parallel.h"
+#include "strategy.h"
+
+#include <QtTest>
+#include <atomic>
+
+using namespace odds;
+
+namespace {
+
+// The sanitizer build runs unoptimized and several times slower: it checks the
+// same paths on fewer cases.
+#ifdef NDEBUG
+constexpr bool kFullRun = true;
+#else
+constexpr bool kFullRun = false;
+#endif
+
+const DrawTables& Tables()
+{
+    static const DrawTables tables;
+    return tables;
+}
+
+PayVector Pays(const QString& text)
+{
+    std::string error;
+    return text.isEmpty() ? GamePays() : ParsePays(text.toStdString(), error).value_or(PayVector{});
+}
+
+std::array<int, 5> Deal(const QString& text)
+{
+    const auto parsed = cards::ParseCards(text.toStdString());
+    std::array<int, 5> dealt{};
+    if (parsed && parsed->size() == 5)
+        std::copy(parsed->begin(), parsed->end(), dealt.begin());
+    return dealt;
+}
+
+// What playing a list on every one of the 2,598,960 deals gives, one deal at
+// a time: the counts of CountDraws, the list applied to the real cards.
+struct Played
+{
+    Wide paid = 0;
+    Wide optimalPaid = 0;
+    std::int64_t differing = 0;
+    std::vector<std::int64_t> decides;
+};
+
+Played PlayEveryDeal(const std::vector<StrategyLine>& lines, const PayVector& pays)
+{
+    const PatternBook& book = PatternBook::Get();
+    constexpr int kWorkers = 2;
+    std::array<Played, kWorkers> parts;
+    std::atomic<bool> unmatched{false};
+    RunWorkers(kWorkers, [&](int worker) {
+        Played& sum = parts[static_cast<std::size_t>(worker)];
+        sum.decides.assign(lines.size(), 0);
+        HoldTable table;
+        std::int64_t index = 0;
+        hands::ForEachHand([&](const std::array<int, 5>& dealt) {
+            if (index++ % kWorkers != worker)
+                return;
+            CountDraws(Tables(), dealt, table);
+            const unsigned best = BestHold(table, pays);
+            const unsigned played = ListHold(lines, dealt, table, pays);
+            if (played >= kHoldCount) {
+                unmatched = true;
+                return;
+            }
+            const std::int64_t bestReturn = ScaledReturn(table[best], best, pays);
+            const std::int64_t playedReturn = ScaledReturn(table[played], played, pays);
+            sum.optimalPaid += bestReturn;
+            sum.paid += playedReturn;
+            sum.differing += playedReturn < bestReturn ? 1 : 0;
+            const int pattern = book.patternOf(dealt, played);
+            for (std::size_t i = 0; i < lines.size(); ++i)
+                if (std::find(lines[i].begin(), lines[i].end(), pattern) != lines[i].end())
+                    ++sum.decides[i];
+        });
+    });
+    Played total = parts[0];
+    for (int w = 1; w < kWorkers; ++w) {
+        total.paid += parts[static_cast<std::size_t>(w)].paid;
+        total.optimalPaid += parts[static_cast<std::size_t>(w)].optimalPaid;
+        total.differing += parts[static_cast<std::size_t>(w)].differing;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            total.decides[i] += parts[static_cast<std::size_t>(w)].decides[i];
+    }
+    if (unmatched)
+        total.paid = -1;
+    return total;
+}
+
+} // namespace
+
+class TestStrategy : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void patternNames_data();
+    void patternNames();
+    void gradeMatchesEveryDeal_data();
+    void gradeMatchesEveryDeal();
+};
+
+void TestStrategy::patternNames_data()
+{
+    QTest::addColumn<QString>("dealt");
+    QTest::addColumn<int>("hold");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("royal draw") << "Kh Qh Jh Th 2s" << 0b01111 << "4 to a Royal Flush";
+    QTest::newRow("pat royal") << "Kh Qh Jh Th Ah" << 0b11111 << "Royal Flush";
+    QTest::newRow("wheel flush") << "Ah 2h 3h 4h 5h" << 0b11111 << "Straight Flush";
+    QTest::newRow("ace high is no wrap")
+        << "Qs Ks Ah 2s 3s" << 0b11011 << "4 to a flush, 2 high cards";
+    QTest::newRow("four of a kind") << "9c 9d 9h 9s 2c" << 0b01111 << "Four of a kind";
+    QTest::newRow("kicker kept") << "9c 9d 9h 9s 2c" << 0b11111 << "";
+    QTest::newRow("jacks") << "Jc Jd 2h 5s 8c" << 0b00011 << "Pair of Jacks or better";
+    QTest::newRow("tens") << "Tc Td 2h 5s 8c" << 0b00011 << "Low pair";
+    QTest::newRow("sf open") << "5h 6h 7h 8h Kc" << 0b01111 << "4 to an outside straight flush";
+    QTest::newRow("sf at the ace")
+        << "Ah 2h 3h 4h Kc" << 0b01111 << "4 to an inside straight flush";
+    QTest::newRow("sf three, gap")
+        << "5h 6h 8h Kc 2d" << 0b00111 << "3 to a straight flush, no high card, 1 gap";
+    QTest::newRow("sf three, edge")
+        << "2h 3h 4h Kc 9d" << 0b00111 << "3 to a straight flush, no high card, 1 gap";
+    QTest::newRow("sf three, high")
+        << "9h Jh Qh 2c 5d" << 0b00111 << "3 to a straight flush, 2 high cards, 1 gap";
+    QTest::newRow("outside") << "9c Td Jh Qs 2c" << 0b01111
+                             << "4 to an outside straight, 2 high cards";
+    QTest::newRow("inside at the ace")
+        << "Jc Qd Kh As 2c" << 0b01111 << "4 to an inside straight, 4 high cards";
+    QTest::newRow("three unsuited") << "Kc Qd Jh 2s 5c" << 0b00111 << "K Q J unsuited";
+    QTest::newRow("three to a straight")
+        << "Qc Jd Th 2s 3s" << 0b00111 << "3 to a straight, 2 high cards, no gap";
+    QTest::newRow("suited ten") << "Jh Th 2c 5d 7s" << 0b00011 << "Suited J 10";
+    QTest::newRow("two unsuited") << "Ah Qc 2c 5d 7s" << 0b00011 << "A Q unsuited";
+    QTest::newRow("ten alone") << "Th 3c 2c 5d 7s" << 0b00001 << "";
+    QTest::newRow("king") << "Kh 3c 2c 5d 8s" << 0b00001 << "King";
+    QTest::newRow("nothing held") << "Kh 3c 2c 5d 8s" << 0 << "Draw five";
+}
+
+void TestStrategy::patternNames()
+{
+    QFETCH(QString, dealt);
+    QFETCH(int, hold);
+    QFETCH(QString, name);
+    const PatternBook& book = PatternBook::Get();
+    const int pattern = book.patternOf(Deal(dealt), static_cast<unsigned>(hold));
+    QCOMPARE(pattern == PatternBook::kNoPattern ? QString()
+                                                : QString::fromStdString(book.name(pattern)),
+             name);
+}
+
+void TestStrategy::gradeMatchesEveryDeal_data()
+{
+    QTest::addColumn<QString>("pays");
+    QTest::addColumn<int>("maxLines");
+    QTest::addColumn<bool>("nearOptimal"); // within 0.0001 of the best return
+
+    QTest::newRow("9/6, 12 lines") << "800,50,25,9,6,4,3,2,1" << 12 << false;
+    if (!kFullRun)
+        return;
+    QTest::newRow("9/6, 40 lines") << "800,50,25,9,6,4,3,2,1" << 40 << true;
+    QTest::newRow("game, 40 lines") << "" << 40 << true;
+    QTest::newRow("odd table, 6 lines") << "4000,0,80,3,11,1,5,1,2" << 6 << false;
+}
+
+void TestStrategy::gradeMatchesEveryDeal()
+{
+    QFETCH(QString, pays);
+    QFETCH(int, maxLines);
+    QFETCH(bool, nearOptimal);
+    const PayVector table = Pays(pays);
+    const StrategyData data(Tables(), table, 0);
+    const Strategy strategy = data.best(maxLines);
+    QVERIFY(!strategy.lines.empty());
+    QVERIFY(static_cast<int>(strategy.lines.size()) <= maxLines);
+
+    const Played played = PlayEveryDeal(strategy.lines, table);
+    QVERIFY2(played.paid >= 0, "a deal that no line matches");
+    QVERIFY(strategy.grade.paid == played.paid);
+    QVERIFY(strategy.grade.optimalPaid == played.optimalPaid);
+    QCOMPARE(strategy.grade.dealsDiffering, played.differing);
+    QVERIFY(strategy.grade.decides == played.decides);
+    if (nearOptimal)
+        QVERIFY2(strategy.grade.gap() <= 0.0001, std::to_string(strategy.grade.gap()).c_str());
+
+    // The costliest deviations: each one's example really loses what it says.
+    QVERIFY(!strategy.grade.costliest.empty() || played.differing == 0);
+    Wide previous = -1;
+    for (const Deviation& d : strategy.grade.costliest) {
+        QVERIFY(previous < 0 || d.lost <= previous);
+        previous = d.lost;
+        HoldTable holds;
+        CountDraws(Tables(), d.example, holds);
+        const unsigned listed = ListHold(strategy.lines, d.example, holds, table);
+        QCOMPARE(ScaledReturn(holds[listed], listed, table),
+                 ScaledReturn(holds[d.listHold], d.listHold, table));
+        const std::int64_t best = ScaledReturn(holds[d.bestHold], d.bestHold, table);
+        QCOMPARE(ScaledReturn(holds[BestHold(holds, table)], BestHold(holds, table), table), best);
+        QCOMPARE(best - ScaledReturn(holds[d.listHold], d.listHold, table), d.exampleLoss);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestStrategy)
+#include "test_strategy.moc"
