@@ -3,6 +3,7 @@
 #include "card_code.h"
 #include "command_line.h"
 #include "odds_report.h"
+#include "strategy_command.h"
 
 #include <algorithm>
 #include <atomic>
@@ -387,8 +388,8 @@ void AddRuinCommand(CommandSet& commands)
 }
 
 // Every sub-command, in the order --help lists them.
-constexpr std::array kCommands = {AddHandCommand, AddReturnCommand, AddSimulateCommand,
-                                  AddRuinCommand};
+constexpr std::array kCommands = {AddHandCommand, AddReturnCommand,   AddSimulateCommand,
+                                  AddRuinCommand, AddStrategyCommand, AddTrainCommand};
 
 // CLI11's own words for bad input, made one line that names the command.
 std::string Describe(const CLI::ParseError& error, const CLI::App& root)

@@ -1,10 +1,15 @@
 #include "all_hands.h"
 #include "card_code.h"
+#include "deck.h"
 #include "parallel.h"
+#include "random.h"
 #include "strategy.h"
+#include "strategy_command.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 #include <atomic>
+#include <sstream>
 
 using namespace odds;
 
@@ -105,6 +110,8 @@ class TestStrategy : public QObject
     void patternNames();
     void gradeMatchesEveryDeal_data();
     void gradeMatchesEveryDeal();
+    void trainerReportsMistakes_data();
+    void trainerReportsMistakes();
 };
 
 void TestStrategy::patternNames_data()
@@ -206,6 +213,102 @@ void TestStrategy::gradeMatchesEveryDeal()
         QCOMPARE(ScaledReturn(holds[BestHold(holds, table)], BestHold(holds, table), table), best);
         QCOMPARE(best - ScaledReturn(holds[d.listHold], d.listHold, table), d.exampleLoss);
     }
+}
+
+void TestStrategy::trainerReportsMistakes_data()
+{
+    QTest::addColumn<bool>("gameDeal");
+    QTest::newRow("fair deal") << false;
+    QTest::newRow("game's deal") << true;
+}
+
+// Three hands from a known seed: first held by the exact best, then all, then
+// places 2 and 4 after an answer the trainer must refuse. The verdicts and the
+// summary must follow from the exact returns of those holds.
+void TestStrategy::trainerReportsMistakes()
+{
+    QFETCH(bool, gameDeal);
+    const PayVector pays = Pays("800,50,25,9,6,4,3,2,1");
+    TrainerOptions options;
+    options.pays = pays;
+    options.hands = 3;
+    options.seed = 20261208;
+    options.deal = gameDeal ? TrainerDeal::Game : TrainerDeal::Fair;
+    const auto train = [&](const std::string& input) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        RunTrainer(options, in, out);
+        return QString::fromStdString(out.str());
+    };
+
+    const QString first = train("none\nnone\nnone\n");
+    const QRegularExpression handLine("Hand (\\d) of 3   ([^\\n]+)\\n");
+    std::vector<std::array<int, 5>> dealt;
+    for (auto it = handLine.globalMatch(first); it.hasNext();)
+        dealt.push_back(Deal(it.next().captured(2)));
+    QCOMPARE(dealt.size(), std::size_t(3));
+    if (gameDeal) {
+        // The game's deal: a fresh deck per hand, five from the top.
+        cards::SeededRandom random(options.seed);
+        cards::CardString deck;
+        for (const std::array<int, 5>& hand : dealt) {
+            cards::NewDeck(deck, random);
+            cards::ShuffleDeck(deck, random);
+            for (const int card : hand)
+                QCOMPARE(card, cards::TakeCard(deck, random));
+            for (int place = 0; place < 5; ++place)
+                cards::TakeCard(deck, random); // holding none draws five
+        }
+    }
+
+    std::array<HoldTable, 3> tables;
+    std::array<unsigned, 3> best{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        CountDraws(Tables(), dealt[i], tables[i]);
+        best[i] = BestHold(tables[i], pays);
+    }
+    QString places;
+    for (int i = 0; i < 5; ++i)
+        if (best[0] & (1u << i))
+            places += QString::number(i + 1) + ' ';
+    const std::array<unsigned, 3> held = {best[0], kAllHeld, 0b01010};
+    const QString second =
+        train((places.isEmpty() ? QString("none") : places).toStdString() + "\nall\nsix\n2 4\n");
+    QCOMPARE(second.count("Type the places"), 1);
+
+    std::vector<std::pair<std::int64_t, int>> losses; // loss, hand
+    Wide total = 0;
+    const auto text = [](Wide scaled, Wide per) {
+        return QString::fromStdString(FormatFraction(scaled, per * kReturnDenominator, 4));
+    };
+    for (std::size_t i = 0; i < 3; ++i) {
+        QVERIFY(second.contains(
+            QString("Hand %1 of 3   ").arg(i + 1) +
+            QString::fromStdString(cards::FormatCards({dealt[i].begin(), dealt[i].end()}))));
+        const std::int64_t loss = ScaledReturn(tables[i][best[i]], best[i], pays) -
+                                  ScaledReturn(tables[i][held[i]], held[i], pays);
+        if (loss > 0) {
+            losses.emplace_back(loss, static_cast<int>(i) + 1);
+            total += loss;
+            QVERIFY(second.contains("loses " + text(loss, 1) + " per unit bet"));
+        }
+    }
+    std::stable_sort(losses.begin(), losses.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    QCOMPARE(second.count("Best hold ("), 3 - static_cast<int>(losses.size()));
+    QVERIFY(second.contains("Hands     3\nMistakes  " + QString::number(losses.size()) + "\n"));
+    QVERIFY(second.contains("Lost      " + text(total, 1) + " in total, " + text(total, 3) +
+                            " per hand\n"));
+    qsizetype at = 0;
+    for (const auto& [loss, hand] : losses) {
+        const qsizetype next = second.indexOf(QString("  hand %1: ").arg(hand), at);
+        QVERIFY2(next >= 0, qPrintable(second));
+        QVERIFY(second.mid(next).section('\n', 0, 0).endsWith("lost " + text(loss, 1)));
+        at = next;
+    }
+
+    // Stopping at once still reports.
+    QVERIFY(train("q\n").contains("Hands     0\nMistakes  0\nLost      0.0000 in total\n"));
 }
 
 QTEST_GUILESS_MAIN(TestStrategy)

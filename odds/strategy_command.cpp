@@ -1,0 +1,172 @@
+#include "strategy_command.h"
+
+#include "card_code.h"
+#include "command_line.h"
+#include "json_writer.h"
+#include "odds_command.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace odds {
+
+namespace {
+
+const char* const kStrategyHelp =
+    "Derives a ranked strategy list from the exact best hold of every deal and grades\n"
+    "it exactly. Play a hand by the first line that one of its holds fits; where two\n"
+    "holds fit one line, keep the better. Each line shows the share of deals it\n"
+    "decides.\n"
+    "\n"
+    "The grade: the return when every deal is played by the list, its gap to the best\n"
+    "play, the share of deals where the list's hold returns less than the best one,\n"
+    "and the five costliest departures (return lost over all deals) with an example.\n"
+    "\n"
+    "Strategy lines use the standard poker words, where the rows of the game's table\n"
+    "(and of return) have their own: a Straight Flush is its \"Flush\", a Flush (five\n"
+    "of one suit) its \"Suit\", Four of a kind its \"Caret\". High cards are Jack to\n"
+    "Ace; a straight draw's gaps are the straights it cannot reach: 5 6 8 and 2 3 4\n"
+    "have one.";
+
+std::string Fraction(Wide num, int decimals)
+{
+    std::string out = num < 0 ? "-" : "";
+    out += FormatFraction(num < 0 ? -num : num, ReturnTotals::Denominator(), decimals);
+    return out;
+}
+
+std::string Percent(std::int64_t deals)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4f%%", 100.0 * static_cast<double>(deals) / kDealCount);
+    return buf;
+}
+
+std::string Held(const std::array<int, 5>& dealt, unsigned hold)
+{
+    cards::CardString held;
+    for (int i = 0; i < 5; ++i)
+        if (hold & (1u << i))
+            held.push_back(dealt[static_cast<std::size_t>(i)]);
+    return held.empty() ? "nothing" : cards::FormatCards(held);
+}
+
+std::string PaysLine(const PayVector& pays)
+{
+    return FormatPays(pays) + (pays == GamePays() ? " (the game's table)" : "");
+}
+
+std::string BestName(int pattern)
+{
+    return pattern == PatternBook::kNoPattern ? "a hold no line names"
+                                              : PatternBook::Get().name(pattern);
+}
+
+std::string JsonReport(const Strategy& strategy, const PayVector& pays, int maxLines)
+{
+    const PatternBook& book = PatternBook::Get();
+    const StrategyGrade& g = strategy.grade;
+    JsonWriter json;
+    json.beginObject();
+    json.key("pays").value(FormatPays(pays));
+    json.key("maxLines").value(maxLines);
+    json.key("lines").beginArray();
+    for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
+        json.beginObject();
+        json.key("rank").value(static_cast<int>(i) + 1);
+        json.key("hold").value(book.lineName(strategy.lines[i]));
+        json.key("patterns").beginArray();
+        for (const int p : strategy.lines[i])
+            json.value(book.name(p));
+        json.endArray();
+        json.key("decides").value(g.decides[i]);
+        json.endObject();
+    }
+    json.endArray();
+    json.key("deals").value(kDealCount);
+    json.key("return").raw(Fraction(g.paid, 10));
+    json.key("optimal").raw(Fraction(g.optimalPaid, 10));
+    json.key("gap").raw(Fraction(g.optimalPaid - g.paid, 10));
+    json.key("dealsDiffering").value(g.dealsDiffering);
+    json.key("costliest").beginArray();
+    for (const Deviation& d : g.costliest) {
+        json.beginObject();
+        json.key("line").value(d.listLine + 1);
+        json.key("best").value(BestName(d.bestPattern));
+        json.key("lost").raw(Fraction(d.lost, 10));
+        json.key("example").value(cards::FormatCards({d.example.begin(), d.example.end()}));
+        json.key("held").value(Held(d.example, d.listHold));
+        json.key("bestHeld").value(Held(d.example, d.bestHold));
+        json.key("exampleLoss").raw(FormatFraction(d.exampleLoss, kReturnDenominator, 10));
+        json.endObject();
+    }
+    json.endArray();
+    json.endObject();
+    return json.text() + '\n';
+}
+
+} // namespace
+
+std::string StrategyReport(const Strategy& strategy, const PayVector& pays, int maxLines, bool json)
+{
+    if (json)
+        return JsonReport(strategy, pays, maxLines);
+    const PatternBook& book = PatternBook::Get();
+    const StrategyGrade& g = strategy.grade;
+    std::string out = "Pays     " + PaysLine(pays) + "\n";
+    out += "Lines    " + std::to_string(strategy.lines.size()) + " (at most " +
+           std::to_string(maxLines) + "); hold the first line that fits\n\n";
+    char buf[64];
+    out += "Rank  Decides   Hold\n";
+    for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
+        std::snprintf(buf, sizeof buf, "%4zu  %8s  ", i + 1, Percent(g.decides[i]).c_str());
+        out += buf + book.lineName(strategy.lines[i]) + "\n";
+    }
+    out += "\nReturn   " + Fraction(g.paid, 10) + "  per unit bet, every deal played by the list\n";
+    out += "Optimal  " + Fraction(g.optimalPaid, 10) + "\n";
+    out += "Gap      " + Fraction(g.optimalPaid - g.paid, 10) + "\n";
+    out += "Differs  " + Percent(g.dealsDiffering) + " of deals (" +
+           std::to_string(g.dealsDiffering) + "), where the list's hold returns less\n";
+    if (g.costliest.empty())
+        return out;
+    out += "\nCostliest departures (return lost per unit bet over all deals)\n";
+    for (std::size_t i = 0; i < g.costliest.size(); ++i) {
+        const Deviation& d = g.costliest[i];
+        out += std::to_string(i + 1) + ". " + Fraction(d.lost, 10) + "  line " +
+               std::to_string(d.listLine + 1) + " (" + book.lineName(strategy.lines[d.listLine]) +
+               ") over " + BestName(d.bestPattern) + "\n";
+        out += "   e.g. " + cards::FormatCards({d.example.begin(), d.example.end()}) + ": holds " +
+               Held(d.example, d.listHold) + ", best " + Held(d.example, d.bestHold) + ", loses " +
+               FormatFraction(d.exampleLoss, kReturnDenominator, 4) + "\n";
+    }
+    return out;
+}
+
+int RunStrategy(const StrategyOptions& options, std::ostream& out)
+{
+    const DrawTables tables;
+    const StrategyData data(tables, options.pays, options.threads);
+    const Strategy strategy = data.best(options.maxLines);
+    out << StrategyReport(strategy, options.pays, options.maxLines, options.json);
+    return kExitOk;
+}
+
+void AddStrategyCommand(CommandSet& commands)
+{
+    auto lines = std::make_shared<ValueOption>();
+    CLI::App& strategy =
+        commands.add("strategy", "a ranked strategy list for the pay table, and its exact grade",
+                     kStrategyHelp, [lines](const CommandContext& c) {
+                         StrategyOptions options;
+                         options.pays = c.pays;
+                         options.json = c.json;
+                         if (lines->given())
+                             options.maxLines = static_cast<int>(
+                                 ParseWholeNumber("--lines", lines->text, 1, kMaxStrategyLines));
+                         return RunStrategy(options, c.out);
+                     });
+    AddValueOption(strategy, "--lines", *lines, "N",
+                   "at most N lines, 1 to " + std::to_string(kMaxStrategyLines) + " (default 40)");
+}
+
+} // namespace odds

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "pays.h"
+#include "strategy.h"
+
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+
+namespace odds {
+
+class CommandSet;
+
+// The two teaching commands of quintara-odds.
+void AddStrategyCommand(CommandSet& commands);
+void AddTrainCommand(CommandSet& commands);
+
+struct StrategyOptions
+{
+    PayVector pays{};
+    int maxLines = 40;
+    bool json = false;
+    int threads = 0; // one per core
+};
+
+constexpr int kMaxStrategyLines = 100;
+
+std::string StrategyReport(const Strategy& strategy, const PayVector& pays, int maxLines,
+                           bool json);
+int RunStrategy(const StrategyOptions& options, std::ostream& out);
+
+enum class TrainerDeal
+{
+    Fair, // a uniformly shuffled deck
+    Game, // the game's own shuffle and draw
+};
+
+struct TrainerOptions
+{
+    PayVector pays{};
+    std::uint64_t hands = 0; // 0: until "q" or the end of input
+    std::uint64_t seed = 0;
+    TrainerDeal deal = TrainerDeal::Fair;
+    bool colour = false; // suit colours, for a terminal
+};
+
+// Reads holds from in, one line per hand, and reports on out.
+int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& out);
+
+} // namespace odds

@@ -1,0 +1,314 @@
+#include "strategy_command.h"
+
+#include "card_code.h"
+#include "command_line.h"
+#include "deck.h"
+#include "evaluator.h"
+#include "odds_command.h"
+#include "random.h"
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <random>
+#include <unistd.h>
+
+namespace odds {
+
+namespace {
+
+const char* const kTrainHelp =
+    "Deals a hand and reads which cards to hold: the places 1 to 5 (\"1 3 4\" or\n"
+    "\"134\"), \"all\" or \"none\"; \"q\" stops. Says at once whether that was the best\n"
+    "hold and what a mistake costs, with the best hold and the strategy line that\n"
+    "applies, then draws and shows the result and the win. At the end (N hands, \"q\"\n"
+    "or the end of input) a summary: hands, mistakes, the return lost in total and\n"
+    "per hand, and the three worst mistakes. Input may be piped.\n"
+    "\n"
+    "--deal fair deals from a uniformly shuffled deck; --deal game as the game does,\n"
+    "its own shuffle, the draw refilling from the top, left to right. Results use the\n"
+    "names of the game's table; strategy lines the standard poker words (see\n"
+    "quintara-odds strategy --help).";
+
+constexpr std::uint64_t kMaxTrainHands = 1000000;
+
+struct Mistake
+{
+    std::uint64_t hand = 0;
+    std::array<int, 5> dealt{};
+    unsigned held = 0;
+    unsigned best = 0;
+    std::int64_t lost = 0; // 1/kReturnDenominator of a unit bet
+};
+
+std::string CardText(int card, bool colour)
+{
+    const std::string text = cards::CardNotation(card);
+    const int suit = cards::CardSuit(card);
+    if (!colour)
+        return text;
+    // Diamonds and hearts red, clubs and spades bold.
+    std::string out = suit == 1 || suit == 2 ? "\033[31m" : "\033[1m";
+    out += text;
+    out += "\033[0m";
+    return out;
+}
+
+std::string HandText(const std::array<int, 5>& hand, bool colour)
+{
+    std::string out;
+    for (const int card : hand) {
+        if (!out.empty())
+            out += ' ';
+        out += CardText(card, colour);
+    }
+    return out;
+}
+
+std::string HeldText(const std::array<int, 5>& dealt, unsigned hold)
+{
+    if (hold == 0)
+        return "nothing";
+    if (hold == kAllHeld)
+        return "all";
+    cards::CardString held;
+    for (int i = 0; i < 5; ++i)
+        if (hold & (1u << i))
+            held.push_back(dealt[static_cast<std::size_t>(i)]);
+    return cards::FormatCards(held);
+}
+
+std::string Bet(std::int64_t scaled)
+{
+    return FormatFraction(scaled, kReturnDenominator, 4);
+}
+
+// "1 3 4", "134", "all", "none"; nullopt for anything else.
+std::optional<unsigned> ParseHold(const std::string& text)
+{
+    if (text == "all")
+        return kAllHeld;
+    if (text == "none")
+        return 0u;
+    unsigned hold = 0;
+    bool any = false;
+    for (const char c : text) {
+        if (c >= '1' && c <= '5') {
+            hold |= 1u << (c - '1');
+            any = true;
+        } else if (c != ' ' && c != ',' && c != '\t') {
+            return std::nullopt;
+        }
+    }
+    if (!any)
+        return std::nullopt;
+    return hold;
+}
+
+std::string Trim(const std::string& text)
+{
+    const std::size_t begin = text.find_first_not_of(" \t\r");
+    if (begin == std::string::npos)
+        return "";
+    const std::size_t end = text.find_last_not_of(" \t\r");
+    std::string out = text.substr(begin, end - begin + 1);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+// Both deals: a fresh deck each hand, five from the top, the draw after them.
+class Dealer
+{
+  public:
+    Dealer(TrainerDeal deal, std::uint64_t seed) : m_deal(deal), m_engine(seed), m_game(seed) {}
+
+    std::array<int, 5> deal()
+    {
+        std::array<int, 5> hand{};
+        if (m_deal == TrainerDeal::Game) {
+            cards::NewDeck(m_deck, m_game);
+            cards::ShuffleDeck(m_deck, m_game);
+            for (int& card : hand)
+                card = cards::TakeCard(m_deck, m_game);
+            return hand;
+        }
+        m_deck.resize(cards::kCardCount);
+        for (int i = 0; i < cards::kCardCount; ++i)
+            m_deck[static_cast<std::size_t>(i)] = i + 1;
+        for (std::size_t i = m_deck.size() - 1; i > 0; --i)
+            std::swap(m_deck[i], m_deck[Below(i + 1)]);
+        m_next = 0;
+        for (int& card : hand)
+            card = m_deck[m_next++];
+        return hand;
+    }
+
+    int draw()
+    {
+        if (m_deal == TrainerDeal::Game)
+            return cards::TakeCard(m_deck, m_game);
+        return m_deck[m_next++];
+    }
+
+  private:
+    // Uniform in 0..n-1, without the bias of a plain modulo.
+    std::size_t Below(std::size_t n)
+    {
+        const std::uint64_t limit = UINT64_MAX - UINT64_MAX % n;
+        for (;;) {
+            const std::uint64_t x = m_engine();
+            if (x < limit)
+                return static_cast<std::size_t>(x % n);
+        }
+    }
+
+    TrainerDeal m_deal;
+    std::mt19937_64 m_engine;
+    cards::SeededRandom m_game;
+    cards::CardString m_deck;
+    std::size_t m_next = 0;
+};
+
+} // namespace
+
+int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& out)
+{
+    const PatternBook& book = PatternBook::Get();
+    const DrawTables tables;
+    const StrategyData data(tables, options.pays, 0);
+    const Strategy strategy = data.best(40);
+    Dealer dealer(options.deal, options.seed);
+
+    out << "Pays " << FormatPays(options.pays) << ", "
+        << (options.deal == TrainerDeal::Game ? "the game's deal" : "a fair deal") << ", seed "
+        << options.seed << ".\n"
+        << "Hold by places 1 to 5 (\"1 3 4\"), \"all\" or \"none\"; \"q\" stops.\n";
+
+    std::vector<Mistake> mistakes;
+    std::uint64_t played = 0;
+    Wide lost = 0;
+    bool stop = false;
+    while (!stop && (options.hands == 0 || played < options.hands)) {
+        std::array<int, 5> dealt = dealer.deal();
+        out << "\nHand " << played + 1;
+        if (options.hands > 0)
+            out << " of " << options.hands;
+        out << "   " << HandText(dealt, options.colour) << "\n";
+        std::optional<unsigned> hold;
+        while (!hold) {
+            out << "Hold? " << std::flush;
+            std::string line;
+            if (!std::getline(in, line)) {
+                out << "\n";
+                stop = true;
+                break;
+            }
+            const std::string answer = Trim(line);
+            if (answer == "q" || answer == "quit") {
+                stop = true;
+                break;
+            }
+            hold = ParseHold(answer);
+            if (!hold)
+                out << "Type the places of the cards to hold (1 to 5), all, none or q.\n";
+        }
+        if (stop)
+            break;
+        ++played;
+
+        HoldTable table;
+        CountDraws(tables, dealt, table);
+        const unsigned best = BestHold(table, options.pays);
+        const std::int64_t bestReturn = ScaledReturn(table[best], best, options.pays);
+        const std::int64_t heldReturn = ScaledReturn(table[*hold], *hold, options.pays);
+        const unsigned listed = ListHold(strategy.lines, dealt, table, options.pays);
+        std::size_t line = 0;
+        const int pattern = book.patternOf(dealt, listed);
+        while (line < strategy.lines.size() &&
+               std::find(strategy.lines[line].begin(), strategy.lines[line].end(), pattern) ==
+                   strategy.lines[line].end())
+            ++line;
+        std::string lineText =
+            "line " + std::to_string(line + 1) + " of the strategy: " + book.name(pattern);
+        if (ScaledReturn(table[listed], listed, options.pays) < bestReturn)
+            lineText += ", holds " + HeldText(dealt, listed) + " here";
+
+        if (heldReturn == bestReturn) {
+            out << "Best hold (returns " << Bet(bestReturn) << "; " << lineText << ").\n";
+        } else {
+            const std::int64_t loss = bestReturn - heldReturn;
+            lost += loss;
+            mistakes.push_back({played, dealt, *hold, best, loss});
+            out << "Not the best: holding " << HeldText(dealt, *hold) << " returns "
+                << Bet(heldReturn) << ", so it loses " << Bet(loss) << " per unit bet.\n"
+                << "Best: hold " << HeldText(dealt, best) << ", returns " << Bet(bestReturn) << " ("
+                << lineText << ").\n";
+        }
+
+        std::array<int, 5> final = dealt;
+        for (int place = 0; place < 5; ++place)
+            if (!(*hold & (1u << place)))
+                final[static_cast<std::size_t>(place)] = dealer.draw();
+        const hands::HandClass row = hands::ClassifyHand(final);
+        out << "Draw     " << HandText(final, options.colour) << "   "
+            << (row == hands::HandClass::Nothing ? "nothing" : std::string(RowName(row)))
+            << ", wins " << options.pays[static_cast<int>(row)] << "\n";
+    }
+
+    out << "\nHands     " << played << "\nMistakes  " << mistakes.size() << "\n";
+    out << "Lost      " << FormatFraction(lost, kReturnDenominator, 4) << " in total";
+    if (played > 0)
+        out << ", " << FormatFraction(lost, Wide(kReturnDenominator) * played, 4) << " per hand";
+    out << "\n";
+    std::stable_sort(mistakes.begin(), mistakes.end(),
+                     [](const Mistake& a, const Mistake& b) { return a.lost > b.lost; });
+    if (!mistakes.empty())
+        out << "Worst mistakes\n";
+    for (std::size_t i = 0; i < mistakes.size() && i < 3; ++i) {
+        const Mistake& m = mistakes[i];
+        out << "  hand " << m.hand << ": " << HandText(m.dealt, false) << ", held "
+            << HeldText(m.dealt, m.held) << ", best " << HeldText(m.dealt, m.best) << ", lost "
+            << Bet(m.lost) << "\n";
+    }
+    return 0;
+}
+
+struct TrainArguments
+{
+    ValueOption hands;
+    ValueOption seed;
+    ValueOption deal;
+};
+
+void AddTrainCommand(CommandSet& commands)
+{
+    auto args = std::make_shared<TrainArguments>();
+    CLI::App& train = commands.add(
+        "train", "a trainer: you hold, it says what the choice cost", kTrainHelp,
+        [args](const CommandContext& c) {
+            TrainerOptions options;
+            options.pays = c.pays;
+            if (args->hands.given())
+                options.hands = ParseWholeNumber("--hands", args->hands.text, 1, kMaxTrainHands);
+            options.seed =
+                args->seed.given()
+                    ? ParseWholeNumber("--seed", args->seed.text, 0, UINT64_MAX)
+                    : (std::uint64_t(std::random_device{}()) << 32) | std::random_device{}();
+            if (args->deal.given() && args->deal.text != "fair" && args->deal.text != "game")
+                throw UsageError{"--deal is fair or game, not " + Quote(args->deal.text)};
+            options.deal = args->deal.given() && args->deal.text == "game" ? TrainerDeal::Game
+                                                                           : TrainerDeal::Fair;
+            options.colour = &c.out == &std::cout && isatty(STDOUT_FILENO) == 1;
+            return RunTrainer(options, std::cin, c.out);
+        });
+    AddValueOption(train, "--hands", args->hands, "N",
+                   "stop after N hands, 1 to " + std::to_string(kMaxTrainHands) +
+                       " (default: until q)");
+    AddValueOption(train, "--seed", args->seed, "S",
+                   "0 to 18446744073709551615; the same seed deals the same hands");
+    AddValueOption(train, "--deal", args->deal, "fair|game",
+                   "fair: a uniformly shuffled deck (default); game: the game's deal");
+}
+
+} // namespace odds
