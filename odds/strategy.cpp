@@ -550,6 +550,8 @@ class StrategySearch
                 if (!target || entry.value > target->value)
                     target = &entry;
             }
+            if (!target)
+                continue; // never: every class can draw five
             const double w = m_data.m_classes[c].weight;
             valueSum[target->pattern] += w * static_cast<double>(target->value);
             weightSum[target->pattern] += w;
@@ -583,6 +585,7 @@ class StrategySearch
     {
         settle(64);
         std::vector<double> cost;
+        int steps = 0;
         for (;;) {
             mergeNeighbours();
             const bool tooLong = static_cast<int>(m_order.size()) > maxLines;
@@ -606,7 +609,9 @@ class StrategySearch
                 applyJoin(join);
             else
                 break;
-            settle(1);
+            // Re-rank now and then: each pass costs as much as a step.
+            if (++steps % kSettleEvery == 0)
+                settle(1);
         }
         settle(64);
         mergeNeighbours();
@@ -618,6 +623,7 @@ class StrategySearch
 
   private:
     static constexpr int kOff = std::numeric_limits<int>::max();
+    static constexpr int kSettleEvery = 3;
     static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
     struct Join

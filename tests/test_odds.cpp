@@ -700,6 +700,13 @@ class TestOdds : public QObject
         QTest::newRow("negative seed") << QStringList{"simulate", "--hands", "5", "--seed", "-1"};
         QTest::newRow("seed overflow")
             << QStringList{"simulate", "--hands", "5", "--seed", "18446744073709551616"};
+        QTest::newRow("zero lines") << QStringList{"strategy", "--lines", "0"};
+        QTest::newRow("too many lines") << QStringList{"strategy", "--lines", "101"};
+        QTest::newRow("strategy takes no cards") << QStringList{"strategy", "Kh"};
+        QTest::newRow("unknown deal") << QStringList{"train", "--deal", "casino"};
+        QTest::newRow("zero training hands") << QStringList{"train", "--hands", "0"};
+        QTest::newRow("training seed overflow")
+            << QStringList{"train", "--seed", "18446744073709551616"};
     }
     void commandRejectsBadInput()
     {
