@@ -43,6 +43,8 @@ struct TrainerOptions
     std::uint64_t seed = 0;
     TrainerDeal deal = TrainerDeal::Fair;
     bool colour = false; // suit colours, for a terminal
+    // The list whose lines the advice quotes; empty: the best 40-line list.
+    std::vector<StrategyLine> lines;
 };
 
 // Reads holds from in, one line per hand, and reports on out.

@@ -176,8 +176,9 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
 {
     const PatternBook& book = PatternBook::Get();
     const DrawTables tables;
-    const StrategyData data(tables, options.pays, 0);
-    const Strategy strategy = data.best(40);
+    std::vector<StrategyLine> lines = options.lines;
+    if (lines.empty())
+        lines = StrategyData(tables, options.pays, 0).best(40).lines;
     Dealer dealer(options.deal, options.seed);
 
     out << "Pays " << FormatPays(options.pays) << ", "
@@ -222,12 +223,11 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
         const unsigned best = BestHold(table, options.pays);
         const std::int64_t bestReturn = ScaledReturn(table[best], best, options.pays);
         const std::int64_t heldReturn = ScaledReturn(table[*hold], *hold, options.pays);
-        const unsigned listed = ListHold(strategy.lines, dealt, table, options.pays);
+        const unsigned listed = ListHold(lines, dealt, table, options.pays);
         std::size_t line = 0;
         const int pattern = book.patternOf(dealt, listed);
-        while (line < strategy.lines.size() &&
-               std::find(strategy.lines[line].begin(), strategy.lines[line].end(), pattern) ==
-                   strategy.lines[line].end())
+        while (line < lines.size() &&
+               std::find(lines[line].begin(), lines[line].end(), pattern) == lines[line].end())
             ++line;
         std::string lineText =
             "line " + std::to_string(line + 1) + " of the strategy: " + book.name(pattern);
@@ -287,6 +287,8 @@ void AddTrainCommand(CommandSet& commands)
     CLI::App& train = commands.add(
         "train", "a trainer: you hold, it says what the choice cost", kTrainHelp,
         [args](const CommandContext& c) {
+            if (c.json)
+                throw UsageError{"train talks to a person; it has no --json output"};
             TrainerOptions options;
             options.pays = c.pays;
             if (args->hands.given())

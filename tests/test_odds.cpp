@@ -704,6 +704,7 @@ class TestOdds : public QObject
         QTest::newRow("too many lines") << QStringList{"strategy", "--lines", "101"};
         QTest::newRow("strategy takes no cards") << QStringList{"strategy", "Kh"};
         QTest::newRow("unknown deal") << QStringList{"train", "--deal", "casino"};
+        QTest::newRow("trainer has no json") << QStringList{"train", "--json"};
         QTest::newRow("zero training hands") << QStringList{"train", "--hands", "0"};
         QTest::newRow("training seed overflow")
             << QStringList{"train", "--seed", "18446744073709551616"};

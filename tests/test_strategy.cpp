@@ -45,7 +45,9 @@ std::array<int, 5> Deal(const QString& text)
 }
 
 // What playing a list on every one of the 2,598,960 deals gives, one deal at
-// a time: the counts of CountDraws, the list applied to the real cards.
+// a time: the counts of CountDraws, the list applied to the real cards. The
+// sanitizer build, too slow for that, plays one deal of each suit class with
+// its weight instead.
 struct Played
 {
     Wide paid = 0;
@@ -60,12 +62,13 @@ Played PlayEveryDeal(const std::vector<StrategyLine>& lines, const PayVector& pa
     constexpr int kWorkers = 2;
     std::array<Played, kWorkers> parts;
     std::atomic<bool> unmatched{false};
+    const std::vector<DealClass> classes = kFullRun ? std::vector<DealClass>{} : SuitClasses();
     RunWorkers(kWorkers, [&](int worker) {
         Played& sum = parts[static_cast<std::size_t>(worker)];
         sum.decides.assign(lines.size(), 0);
         HoldTable table;
         std::int64_t index = 0;
-        hands::ForEachHand([&](const std::array<int, 5>& dealt) {
+        const auto play = [&](const std::array<int, 5>& dealt, int weight) {
             if (index++ % kWorkers != worker)
                 return;
             CountDraws(Tables(), dealt, table);
@@ -77,14 +80,19 @@ Played PlayEveryDeal(const std::vector<StrategyLine>& lines, const PayVector& pa
             }
             const std::int64_t bestReturn = ScaledReturn(table[best], best, pays);
             const std::int64_t playedReturn = ScaledReturn(table[played], played, pays);
-            sum.optimalPaid += bestReturn;
-            sum.paid += playedReturn;
-            sum.differing += playedReturn < bestReturn ? 1 : 0;
+            sum.optimalPaid += Wide(bestReturn) * weight;
+            sum.paid += Wide(playedReturn) * weight;
+            sum.differing += playedReturn < bestReturn ? weight : 0;
             const int pattern = book.patternOf(dealt, played);
             for (std::size_t i = 0; i < lines.size(); ++i)
                 if (std::find(lines[i].begin(), lines[i].end(), pattern) != lines[i].end())
-                    ++sum.decides[i];
-        });
+                    sum.decides[i] += weight;
+        };
+        if (kFullRun)
+            hands::ForEachHand([&](const std::array<int, 5>& dealt) { play(dealt, 1); });
+        else
+            for (const DealClass& deal : classes)
+                play(deal.cards, deal.weight);
     });
     Played total = parts[0];
     for (int w = 1; w < kWorkers; ++w) {
@@ -238,6 +246,8 @@ void TestStrategy::trainerReportsMistakes()
     options.hands = 3;
     options.seed = 20261208;
     options.deal = gameDeal ? TrainerDeal::Game : TrainerDeal::Fair;
+    static const std::vector<StrategyLine> lines = StrategyData(Tables(), pays, 0).best(40).lines;
+    options.lines = lines;
     const auto train = [&](const std::string& input) {
         std::istringstream in(input);
         std::ostringstream out;
