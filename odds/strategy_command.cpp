@@ -51,6 +51,15 @@ std::string Held(const std::array<int, 5>& dealt, unsigned hold)
     return held.empty() ? "nothing" : cards::FormatCards(held);
 }
 
+void Cards(JsonWriter& json, const std::array<int, 5>& dealt, unsigned hold)
+{
+    json.beginArray();
+    for (int i = 0; i < 5; ++i)
+        if (hold & (1u << i))
+            json.value(cards::CardNotation(dealt[static_cast<std::size_t>(i)]));
+    json.endArray();
+}
+
 std::string PaysLine(const PayVector& pays)
 {
     return FormatPays(pays) + (pays == GamePays() ? " (the game's table)" : "");
@@ -68,7 +77,10 @@ std::string JsonReport(const Strategy& strategy, const PayVector& pays, int maxL
     const StrategyGrade& g = strategy.grade;
     JsonWriter json;
     json.beginObject();
-    json.key("pays").value(FormatPays(pays));
+    json.key("pays").beginArray();
+    for (const hands::HandClass row : kPayOrder)
+        json.value(pays[static_cast<int>(row)]);
+    json.endArray();
     json.key("maxLines").value(maxLines);
     json.key("lines").beginArray();
     for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
@@ -94,9 +106,12 @@ std::string JsonReport(const Strategy& strategy, const PayVector& pays, int maxL
         json.key("line").value(d.listLine + 1);
         json.key("best").value(BestName(d.bestPattern));
         json.key("lost").raw(Fraction(d.lost, 10));
-        json.key("example").value(cards::FormatCards({d.example.begin(), d.example.end()}));
-        json.key("held").value(Held(d.example, d.listHold));
-        json.key("bestHeld").value(Held(d.example, d.bestHold));
+        json.key("example");
+        Cards(json, d.example, kAllHeld);
+        json.key("held");
+        Cards(json, d.example, d.listHold);
+        json.key("bestHeld");
+        Cards(json, d.example, d.bestHold);
         json.key("exampleLoss").raw(FormatFraction(d.exampleLoss, kReturnDenominator, 10));
         json.endObject();
     }
