@@ -368,14 +368,48 @@ int PatternBook::patternOf(std::span<const int, 5> dealt, unsigned hold) const
     return patternOfMultiset(index, (suits & (suits - 1)) == 0);
 }
 
-unsigned ListHold(const std::vector<StrategyLine>& lines, std::span<const int, 5> dealt,
+bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold) const
+{
+    unsigned heldSuits = 0;
+    for (int i = 0; i < 5; ++i)
+        if (hold & (1u << i))
+            heldSuits |= 1u << cards::CardSuit(dealt[static_cast<std::size_t>(i)]);
+    const bool oneSuit = heldSuits != 0 && (heldSuits & (heldSuits - 1)) == 0;
+    for (int i = 0; i < 5; ++i) {
+        if (hold & (1u << i))
+            continue;
+        const int card = dealt[static_cast<std::size_t>(i)];
+        if (values & (1u << Value(cards::CardRank(card) - 1)))
+            return true;
+        if (heldSuit && oneSuit && (heldSuits & (1u << cards::CardSuit(card))))
+            return true;
+    }
+    return false;
+}
+
+std::string StrategyException::condition() const
+{
+    static const char* const kNames[] = {"",     "",     "a 2",    "a 3",     "a 4",
+                                         "a 5",  "a 6",  "a 7",    "an 8",    "a 9",
+                                         "a 10", "a Jack", "a Queen", "a King", "an Ace"};
+    std::vector<std::string> items;
+    for (int v = 14; v >= 2; --v)
+        if (values & (1u << v))
+            items.push_back(kNames[v]);
+    if (heldSuit)
+        items.push_back("a card of the held suit");
+    return "it throws away " + JoinOr(items);
+}
+
+unsigned ListHold(const std::vector<StrategyLine>& lines,
+                  const std::vector<StrategyException>& exceptions, std::span<const int, 5> dealt,
                   const HoldTable& table, const PayVector& pays)
 {
     const PatternBook& book = PatternBook::Get();
     std::array<int, kHoldCount> pattern{};
     for (unsigned h = 0; h < kHoldCount; ++h)
         pattern[h] = book.patternOf(dealt, h);
-    for (const StrategyLine& line : lines) {
+    const auto holdOf = [&](const StrategyLine& line) {
         unsigned chosen = kHoldCount;
         std::int64_t chosenReturn = 0;
         for (unsigned h = 0; h < kHoldCount; ++h) {
@@ -387,8 +421,19 @@ unsigned ListHold(const std::vector<StrategyLine>& lines, std::span<const int, 5
                 chosenReturn = r;
             }
         }
-        if (chosen != kHoldCount)
-            return chosen;
+        return chosen;
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const unsigned chosen = holdOf(lines[i]);
+        if (chosen == kHoldCount)
+            continue;
+        for (const StrategyException& x : exceptions)
+            if (x.line == static_cast<int>(i) && x.applies(dealt, chosen)) {
+                const unsigned instead = holdOf(lines[static_cast<std::size_t>(x.instead)]);
+                if (instead != kHoldCount)
+                    return instead;
+            }
+        return chosen;
     }
     return kHoldCount;
 }
@@ -470,7 +515,8 @@ StrategyData::StrategyData(const DrawTables& tables, const PayVector& pays, int 
         m_entries.insert(m_entries.end(), part.begin(), part.end());
 }
 
-StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines) const
+StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines,
+                                  const std::vector<StrategyException>& exceptions) const
 {
     const PatternBook& book = PatternBook::Get();
     constexpr int kOff = std::numeric_limits<int>::max();
@@ -478,10 +524,19 @@ StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines) const
     for (std::size_t i = 0; i < lines.size(); ++i)
         for (const int p : lines[i])
             rank[static_cast<std::size_t>(p)] = static_cast<int>(i);
+    std::vector<int> exceptionOf(lines.size(), -1);
+    for (std::size_t k = 0; k < exceptions.size(); ++k)
+        exceptionOf[static_cast<std::size_t>(exceptions[k].line)] = static_cast<int>(k);
 
     StrategyGrade grade;
     grade.decides.assign(lines.size(), 0);
+    grade.moved.assign(exceptions.size(), 0);
+    grade.gained.assign(exceptions.size(), 0);
     std::map<std::pair<int, int>, Deviation> deviations;
+    // The better hold of one line: ListHold's rule, so exceptions see its cards.
+    const auto better = [](const Entry& a, const Entry& b) {
+        return BetterHold(a.value, a.hold, b.value, b.hold);
+    };
     for (std::size_t c = 0; c < m_classes.size(); ++c) {
         const DealClass& deal = m_classes[c];
         const Entry* decider = nullptr;
@@ -489,12 +544,27 @@ StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines) const
             const Entry& entry = m_entries[e];
             const int r = rank[entry.pattern];
             if (r != kOff && (!decider || r < rank[decider->pattern] ||
-                              (r == rank[decider->pattern] && entry.value > decider->value)))
+                              (r == rank[decider->pattern] && better(entry, *decider))))
                 decider = &entry;
         }
         grade.optimalPaid += Wide(m_bestValue[c]) * deal.weight;
         if (!decider)
             continue; // the list holds nothing here: it pays nothing
+        if (const int k = exceptionOf[static_cast<std::size_t>(rank[decider->pattern])];
+            k >= 0 && exceptions[static_cast<std::size_t>(k)].applies(deal.cards, decider->hold)) {
+            const int instead = exceptions[static_cast<std::size_t>(k)].instead;
+            const Entry* other = nullptr;
+            for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e)
+                if (rank[m_entries[e].pattern] == instead &&
+                    (!other || better(m_entries[e], *other)))
+                    other = &m_entries[e];
+            if (other) {
+                grade.moved[static_cast<std::size_t>(k)] += deal.weight;
+                grade.gained[static_cast<std::size_t>(k)] +=
+                    Wide(other->value - decider->value) * deal.weight;
+                decider = other;
+            }
+        }
         const int line = rank[decider->pattern];
         grade.paid += Wide(decider->value) * deal.weight;
         grade.decides[static_cast<std::size_t>(line)] += deal.weight;
@@ -866,12 +936,178 @@ class StrategySearch
     std::uint32_t m_tick = 0;
 };
 
-Strategy StrategyData::best(int maxLines) const
+struct StrategyData::Scan
 {
+    std::vector<StrategyException> best; // by line; instead < 0 where none
+    std::vector<double> bestGain;
+    std::vector<double> dropCost; // return lost without the line, its deals to the next
+};
+
+// One pass over the classes of the plain list. Every line below the deciding
+// one that fits is a candidate; its gain is summed by the values the deciding
+// hold throws away, so "a 10 or 9" is the sum for 10 and 9 less both.
+StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) const
+{
+    const PatternBook& book = PatternBook::Get();
+    const auto n = lines.size();
+    constexpr int kOff = std::numeric_limits<int>::max();
+    constexpr std::size_t kValues = 13;
+    constexpr std::size_t kSuit = kValues + kValues * kValues;
+    constexpr std::size_t kStride = kSuit + 1;
+    std::vector<int> rank(static_cast<std::size_t>(book.count()), kOff);
+    for (std::size_t i = 0; i < n; ++i)
+        for (const int p : lines[i])
+            rank[static_cast<std::size_t>(p)] = static_cast<int>(i);
+    std::vector<double> sums(n * n * kStride, 0);
+    Scan out;
+    out.dropCost.assign(n, 0);
+    std::vector<const Entry*> onLine(n, nullptr);
+    std::vector<int> fitting;
+    for (std::size_t c = 0; c < m_classes.size(); ++c) {
+        fitting.clear();
+        for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e) {
+            const Entry& entry = m_entries[e];
+            const int r = rank[entry.pattern];
+            if (r == kOff)
+                continue;
+            const Entry*& at = onLine[static_cast<std::size_t>(r)];
+            if (!at)
+                fitting.push_back(r);
+            if (!at || BetterHold(entry.value, entry.hold, at->value, at->hold))
+                at = &entry;
+        }
+        if (fitting.empty())
+            continue;
+        std::sort(fitting.begin(), fitting.end());
+        const auto u = static_cast<std::size_t>(fitting[0]);
+        const Entry& decider = *onLine[u];
+        const double w = m_classes[c].weight;
+        out.dropCost[u] += fitting.size() > 1
+                               ? w * static_cast<double>(
+                                         decider.value -
+                                         onLine[static_cast<std::size_t>(fitting[1])]->value)
+                               : 1e300;
+        std::array<int, 5> thrown{};
+        int count = 0;
+        unsigned suits = 0;
+        for (int i = 0; i < 5; ++i)
+            if (decider.hold & (1u << i))
+                suits |= 1u << cards::CardSuit(m_classes[c].cards[static_cast<std::size_t>(i)]);
+        bool suited = false;
+        unsigned seen = 0;
+        for (int i = 0; i < 5; ++i) {
+            if (decider.hold & (1u << i))
+                continue;
+            const int card = m_classes[c].cards[static_cast<std::size_t>(i)];
+            const int v = Value(cards::CardRank(card) - 1) - 2;
+            if (!(seen & (1u << v)))
+                thrown[static_cast<std::size_t>(count++)] = v;
+            seen |= 1u << v;
+            suited = suited || (suits != 0 && (suits & (suits - 1)) == 0 &&
+                                (suits & (1u << cards::CardSuit(card))));
+        }
+        for (std::size_t k = 1; k < fitting.size(); ++k) {
+            const auto l = static_cast<std::size_t>(fitting[k]);
+            const double g = w * static_cast<double>(onLine[l]->value - decider.value);
+            double* sum = &sums[(u * n + l) * kStride];
+            for (int a = 0; a < count; ++a) {
+                const auto va = static_cast<std::size_t>(thrown[static_cast<std::size_t>(a)]);
+                sum[va] += g;
+                for (int b = 0; b < count; ++b)
+                    if (b != a)
+                        sum[kValues + va * kValues +
+                            static_cast<std::size_t>(thrown[static_cast<std::size_t>(b)])] += g;
+            }
+            if (suited)
+                sum[kSuit] += g;
+        }
+        for (const int r : fitting)
+            onLine[static_cast<std::size_t>(r)] = nullptr;
+    }
+    out.best.assign(n, StrategyException{0, -1, 0, false});
+    out.bestGain.assign(n, 0);
+    for (std::size_t u = 0; u < n; ++u)
+        for (std::size_t l = u + 1; l < n; ++l) {
+            const double* sum = &sums[(u * n + l) * kStride];
+            const auto offer = [&](double g, unsigned values, bool heldSuit) {
+                if (g > out.bestGain[u]) {
+                    out.bestGain[u] = g;
+                    out.best[u] = {static_cast<int>(u), static_cast<int>(l), values, heldSuit};
+                }
+            };
+            for (std::size_t a = 0; a < kValues; ++a) {
+                offer(sum[a], 1u << (a + 2), false);
+                for (std::size_t b = a + 1; b < kValues; ++b)
+                    offer(sum[a] + sum[b] - sum[kValues + a * kValues + b],
+                          (1u << (a + 2)) | (1u << (b + 2)), false);
+            }
+            offer(sum[kSuit], 0, true);
+        }
+    return out;
+}
+
+Strategy StrategyData::best(int maxLines, double minGain) const
+{
+    maxLines = std::max(1, maxLines);
     StrategySearch search(*this);
     Strategy strategy;
-    strategy.lines = search.run(std::max(1, maxLines));
+    strategy.lines = search.run(maxLines);
     strategy.grade = grade(strategy.lines);
+    const double threshold = minGain * static_cast<double>(ReturnTotals::Denominator());
+    const PatternBook& book = PatternBook::Get();
+    // Exceptions fill the room the list leaves; where it has none, a line
+    // whose loss is smaller than the next exception's gain gives way to it.
+    std::vector<StrategyLine> lines = strategy.lines;
+    for (int round = 0; round < 4; ++round) {
+        const Scan s = scan(lines);
+        std::vector<std::size_t> order;
+        for (std::size_t u = 0; u < lines.size(); ++u)
+            if (s.best[u].instead >= 0 && s.bestGain[u] >= threshold)
+                order.push_back(u);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return s.bestGain[a] > s.bestGain[b]; });
+        const std::size_t room = static_cast<std::size_t>(maxLines) - lines.size();
+        std::vector<StrategyException> taken;
+        std::vector<bool> used(lines.size(), false);
+        for (std::size_t k = 0; k < order.size() && k < room; ++k) {
+            taken.push_back(s.best[order[k]]);
+            used[static_cast<std::size_t>(taken.back().line)] = true;
+            used[static_cast<std::size_t>(taken.back().instead)] = true;
+        }
+        std::sort(taken.begin(), taken.end(),
+                  [](const auto& a, const auto& b) { return a.line < b.line; });
+        if (!taken.empty()) {
+            StrategyGrade g = grade(lines, taken);
+            // The scan sums in doubles: keep only what the exact grade confirms.
+            std::vector<StrategyException> kept;
+            for (std::size_t k = 0; k < taken.size(); ++k)
+                if (g.gained[k] > 0 && static_cast<double>(g.gained[k]) >= threshold)
+                    kept.push_back(taken[k]);
+            if (kept.size() < taken.size()) {
+                taken = kept;
+                g = grade(lines, taken);
+            }
+            if (g.paid > strategy.grade.paid)
+                strategy = {lines, taken, std::move(g)};
+        }
+        if (order.size() <= room)
+            break;
+        const StrategyException& next = s.best[order[room]];
+        used[static_cast<std::size_t>(next.line)] = true;
+        used[static_cast<std::size_t>(next.instead)] = true;
+        int drop = -1;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const bool drawFive = std::find(lines[i].begin(), lines[i].end(), book.drawFive()) !=
+                                  lines[i].end();
+            if (!drawFive && !used[i] &&
+                (drop < 0 || s.dropCost[i] < s.dropCost[static_cast<std::size_t>(drop)]))
+                drop = static_cast<int>(i);
+        }
+        if (drop < 0 ||
+            s.dropCost[static_cast<std::size_t>(drop)] + threshold > s.bestGain[order[room]])
+            break;
+        lines.erase(lines.begin() + drop);
+    }
     return strategy;
 }
 

@@ -61,10 +61,27 @@ class PatternBook
 // A strategy line: the patterns it matches, all of one family.
 using StrategyLine = std::vector<int>;
 
+// Where one order cannot serve every hand: when line `line` decides and the
+// cards its hold throws away meet the condition, the lower line `instead` is
+// played if it fits. It amends only the line that decides, never chains.
+struct StrategyException
+{
+    int line = 0;
+    int instead = 0;
+    unsigned values = 0;   // a thrown-away card of one of these values (bit 2..14)
+    bool heldSuit = false; // or: a thrown-away card of the suit of the held cards
+
+    bool applies(std::span<const int, 5> dealt, unsigned hold) const;
+    // "it throws away a 10 or 9"
+    std::string condition() const;
+};
+
 // The hold a ranked list plays: the first line that one of the holds matches
-// decides, and of two holds on that line the better one is kept. table and
+// decides, and of two holds on that line the better one is kept; then an
+// exception of that line may hand the deal to its lower line. table and
 // pays give each hold's return; returns kHoldCount when no line matches.
-unsigned ListHold(const std::vector<StrategyLine>& lines, std::span<const int, 5> dealt,
+unsigned ListHold(const std::vector<StrategyLine>& lines,
+                  const std::vector<StrategyException>& exceptions, std::span<const int, 5> dealt,
                   const HoldTable& table, const PayVector& pays);
 
 // A costly kind of departure from optimal play: the list's line beside the
@@ -87,6 +104,8 @@ struct StrategyGrade
     Wide optimalPaid = 0;              // the same under the best hold
     std::int64_t dealsDiffering = 0;   // deals on which the list's hold returns less
     std::vector<std::int64_t> decides; // deals each line decides, by line
+    std::vector<std::int64_t> moved;   // deals each exception hands to its line
+    std::vector<Wide> gained;          // what each exception wins, in paid's units
     std::vector<Deviation> costliest;  // at most five, costliest first
 
     double returnValue() const;
@@ -97,6 +116,7 @@ struct StrategyGrade
 struct Strategy
 {
     std::vector<StrategyLine> lines; // best first
+    std::vector<StrategyException> exceptions; // by the line they amend
     StrategyGrade grade;
 };
 
@@ -109,8 +129,14 @@ class StrategyData
 
     // The best list of at most maxLines lines the search finds (maxLines >= 1;
     // "Draw five" is always a line, so every deal has one that decides).
-    Strategy best(int maxLines) const;
-    StrategyGrade grade(const std::vector<StrategyLine>& lines) const;
+    // Exceptions count as lines; one is kept only where it wins at least
+    // minGain per unit bet.
+    Strategy best(int maxLines, double minGain = kExceptionGain) const;
+    StrategyGrade grade(const std::vector<StrategyLine>& lines,
+                        const std::vector<StrategyException>& exceptions = {}) const;
+
+    // Smaller gains are not worth a line a player has to remember.
+    static constexpr double kExceptionGain = 0.000002;
 
   private:
     struct Entry
@@ -124,6 +150,10 @@ class StrategyData
     std::vector<Entry> m_entries;
     std::vector<std::int64_t> m_bestValue;
     std::vector<std::uint8_t> m_bestHold;
+
+    struct Scan;
+    // For every line, the best exception and what dropping the line costs.
+    Scan scan(const std::vector<StrategyLine>& lines) const;
 
     friend class StrategySearch;
 };

@@ -18,6 +18,12 @@ const char* const kStrategyHelp =
     "holds fit one line, keep the better. Each line shows the share of deals it\n"
     "decides.\n"
     "\n"
+    "Where one order cannot serve every hand, an exception follows the line it\n"
+    "amends, ranked like 7a: when that line decides but the cards its hold throws\n"
+    "away include the cards named, play the lower line it names instead, if that\n"
+    "line fits. An exception counts as a line for --lines; it is kept only where it\n"
+    "wins at least 0.000002 per unit bet.\n"
+    "\n"
     "The grade: the return when every deal is played by the list, its gap to the best\n"
     "play, the share of deals where the list's hold returns less than the best one,\n"
     "and the five costliest departures (return lost over all deals) with an example.\n"
@@ -95,6 +101,18 @@ std::string JsonReport(const Strategy& strategy, const PayVector& pays, int maxL
         json.endObject();
     }
     json.endArray();
+    json.key("exceptions").beginArray();
+    for (std::size_t k = 0; k < strategy.exceptions.size(); ++k) {
+        const StrategyException& x = strategy.exceptions[k];
+        json.beginObject();
+        json.key("line").value(x.line + 1);
+        json.key("when").value(x.condition());
+        json.key("instead").value(x.instead + 1);
+        json.key("moves").value(g.moved[k]);
+        json.key("gain").raw(Fraction(g.gained[k], 10));
+        json.endObject();
+    }
+    json.endArray();
     json.key("deals").value(kDealCount);
     json.key("return").raw(Fraction(g.paid, 10));
     json.key("optimal").raw(Fraction(g.optimalPaid, 10));
@@ -129,13 +147,28 @@ std::string StrategyReport(const Strategy& strategy, const PayVector& pays, int 
     const PatternBook& book = PatternBook::Get();
     const StrategyGrade& g = strategy.grade;
     std::string out = "Pays     " + PaysLine(pays) + "\n";
-    out += "Lines    " + std::to_string(strategy.lines.size()) + " (at most " +
-           std::to_string(maxLines) + "); hold the first line that fits\n\n";
+    const std::size_t exceptions = strategy.exceptions.size();
+    out += "Lines    " + std::to_string(strategy.lines.size() + exceptions) + " (at most " +
+           std::to_string(maxLines) + ")" +
+           (exceptions == 0 ? std::string()
+                            : ", " + std::to_string(exceptions) +
+                                  (exceptions == 1 ? " exception" : " exceptions")) +
+           "; hold the first line that fits\n\n";
     char buf[64];
     out += "Rank  Decides   Hold\n";
     for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
         std::snprintf(buf, sizeof buf, "%4zu  %8s  ", i + 1, Percent(g.decides[i]).c_str());
         out += buf + book.lineName(strategy.lines[i]) + "\n";
+        for (std::size_t k = 0; k < exceptions; ++k) {
+            const StrategyException& x = strategy.exceptions[k];
+            if (x.line != static_cast<int>(i))
+                continue;
+            std::snprintf(buf, sizeof buf, "%3zua  %8s    ", i + 1, Percent(g.moved[k]).c_str());
+            out += buf + ("except when " + x.condition() + ": " +
+                          book.lineName(strategy.lines[static_cast<std::size_t>(x.instead)]) +
+                          " (line " + std::to_string(x.instead + 1) + "), gains " +
+                          Fraction(g.gained[k], 7) + "\n");
+        }
     }
     out += "\nReturn   " + Fraction(g.paid, 10) + "  per unit bet, every deal played by the list\n";
     out += "Optimal  " + Fraction(g.optimalPaid, 10) + "\n";

@@ -45,6 +45,7 @@ struct TrainerOptions
     bool colour = false; // suit colours, for a terminal
     // The list whose lines the advice quotes; empty: the best 40-line list.
     std::vector<StrategyLine> lines;
+    std::vector<StrategyException> exceptions; // of lines
 };
 
 // Reads holds from in, one line per hand, and reports on out.

@@ -177,8 +177,12 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
     const PatternBook& book = PatternBook::Get();
     const DrawTables tables;
     std::vector<StrategyLine> lines = options.lines;
-    if (lines.empty())
-        lines = StrategyData(tables, options.pays, 0).best(40).lines;
+    std::vector<StrategyException> exceptions = options.exceptions;
+    if (lines.empty()) {
+        Strategy strategy = StrategyData(tables, options.pays, 0).best(40);
+        lines = std::move(strategy.lines);
+        exceptions = std::move(strategy.exceptions);
+    }
     Dealer dealer(options.deal, options.seed);
 
     out << "Pays " << FormatPays(options.pays) << ", "
@@ -223,7 +227,7 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
         const unsigned best = BestHold(table, options.pays);
         const std::int64_t bestReturn = ScaledReturn(table[best], best, options.pays);
         const std::int64_t heldReturn = ScaledReturn(table[*hold], *hold, options.pays);
-        const unsigned listed = ListHold(lines, dealt, table, options.pays);
+        const unsigned listed = ListHold(lines, exceptions, dealt, table, options.pays);
         std::size_t line = 0;
         const int pattern = book.patternOf(dealt, listed);
         while (line < lines.size() &&

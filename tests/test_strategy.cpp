@@ -56,9 +56,10 @@ struct Played
     std::vector<std::int64_t> decides;
 };
 
-Played PlayEveryDeal(const std::vector<StrategyLine>& lines, const PayVector& pays)
+Played PlayEveryDeal(const Strategy& strategy, const PayVector& pays)
 {
     const PatternBook& book = PatternBook::Get();
+    const std::vector<StrategyLine>& lines = strategy.lines;
     constexpr int kWorkers = 2;
     std::array<Played, kWorkers> parts;
     std::atomic<bool> unmatched{false};
@@ -73,7 +74,7 @@ Played PlayEveryDeal(const std::vector<StrategyLine>& lines, const PayVector& pa
                 return;
             CountDraws(Tables(), dealt, table);
             const unsigned best = BestHold(table, pays);
-            const unsigned played = ListHold(lines, dealt, table, pays);
+            const unsigned played = ListHold(lines, strategy.exceptions, dealt, table, pays);
             if (played >= kHoldCount) {
                 unmatched = true;
                 return;
@@ -178,13 +179,17 @@ void TestStrategy::gradeMatchesEveryDeal_data()
     QTest::addColumn<int>("maxLines");
     QTest::addColumn<bool>("nearOptimal"); // within 0.0001 of the best return
     QTest::addColumn<bool>("everyDeal");   // also played deal by deal
+    QTest::addColumn<double>("minGain");   // of an exception
 
-    QTest::newRow("9/6, 12 lines") << "800,50,25,9,6,4,3,2,1" << 12 << false << true;
+    const double usual = StrategyData::kExceptionGain;
+    QTest::newRow("9/6, 12 lines") << "800,50,25,9,6,4,3,2,1" << 12 << false << true << usual;
+    // Every exception that gains at all, so the list is played with many.
+    QTest::newRow("game, 40 lines, any exception") << "" << 40 << true << true << 0.0;
     if (!kFullRun)
         return;
-    QTest::newRow("9/6, 40 lines") << "800,50,25,9,6,4,3,2,1" << 40 << true << false;
-    QTest::newRow("game, 40 lines") << "" << 40 << true << true;
-    QTest::newRow("odd table, 6 lines") << "4000,0,80,3,11,1,5,1,2" << 6 << false << true;
+    QTest::newRow("9/6, 40 lines") << "800,50,25,9,6,4,3,2,1" << 40 << true << false << usual;
+    QTest::newRow("game, 40 lines") << "" << 40 << true << true << usual;
+    QTest::newRow("odd table, 6 lines") << "4000,0,80,3,11,1,5,1,2" << 6 << false << true << usual;
 }
 
 void TestStrategy::gradeMatchesEveryDeal()
@@ -193,16 +198,32 @@ void TestStrategy::gradeMatchesEveryDeal()
     QFETCH(int, maxLines);
     QFETCH(bool, nearOptimal);
     QFETCH(bool, everyDeal);
+    QFETCH(double, minGain);
     const PayVector table = Pays(pays);
     const StrategyData data(Tables(), table, 0);
-    const Strategy strategy = data.best(maxLines);
+    const Strategy strategy = data.best(maxLines, minGain);
     QVERIFY(!strategy.lines.empty());
-    QVERIFY(static_cast<int>(strategy.lines.size()) <= maxLines);
+    QVERIFY(static_cast<int>(strategy.lines.size() + strategy.exceptions.size()) <= maxLines);
+    QVERIFY(minGain > 0 || !strategy.exceptions.empty());
+
+    // Each exception amends a distinct line for a lower one and wins what it
+    // says: the plain list falls short by exactly the sum of their gains.
+    Wide gained = 0;
+    for (std::size_t k = 0; k < strategy.exceptions.size(); ++k) {
+        const StrategyException& x = strategy.exceptions[k];
+        QVERIFY(x.line < x.instead && x.instead < static_cast<int>(strategy.lines.size()));
+        QVERIFY(k == 0 || strategy.exceptions[k - 1].line < x.line);
+        QVERIFY(strategy.grade.gained[k] > 0 && strategy.grade.moved[k] > 0);
+        QVERIFY(static_cast<double>(strategy.grade.gained[k]) >=
+                minGain * static_cast<double>(ReturnTotals::Denominator()));
+        gained += strategy.grade.gained[k];
+    }
+    QVERIFY(data.grade(strategy.lines).paid + gained == strategy.grade.paid);
     if (nearOptimal)
         QVERIFY2(strategy.grade.gap() <= 0.0001, std::to_string(strategy.grade.gap()).c_str());
 
     if (everyDeal) {
-        const Played played = PlayEveryDeal(strategy.lines, table);
+        const Played played = PlayEveryDeal(strategy, table);
         QVERIFY2(played.paid >= 0, "a deal that no line matches");
         QVERIFY(strategy.grade.paid == played.paid);
         QVERIFY(strategy.grade.optimalPaid == played.optimalPaid);
@@ -218,7 +239,7 @@ void TestStrategy::gradeMatchesEveryDeal()
         previous = d.lost;
         HoldTable holds;
         CountDraws(Tables(), d.example, holds);
-        const unsigned listed = ListHold(strategy.lines, d.example, holds, table);
+        const unsigned listed = ListHold(strategy.lines, strategy.exceptions, d.example, holds, table);
         QCOMPARE(ScaledReturn(holds[listed], listed, table),
                  ScaledReturn(holds[d.listHold], d.listHold, table));
         const std::int64_t best = ScaledReturn(holds[d.bestHold], d.bestHold, table);
