@@ -389,8 +389,8 @@ bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold) co
 
 std::string StrategyException::condition() const
 {
-    static const char* const kNames[] = {"",     "",     "a 2",    "a 3",     "a 4",
-                                         "a 5",  "a 6",  "a 7",    "an 8",    "a 9",
+    static const char* const kNames[] = {"",     "",       "a 2",     "a 3",    "a 4",
+                                         "a 5",  "a 6",    "a 7",     "an 8",   "a 9",
                                          "a 10", "a Jack", "a Queen", "a King", "an Ace"};
     std::vector<std::string> items;
     for (int v = 14; v >= 2; --v)
@@ -982,11 +982,11 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
         const auto u = static_cast<std::size_t>(fitting[0]);
         const Entry& decider = *onLine[u];
         const double w = m_classes[c].weight;
-        out.dropCost[u] += fitting.size() > 1
-                               ? w * static_cast<double>(
-                                         decider.value -
-                                         onLine[static_cast<std::size_t>(fitting[1])]->value)
-                               : 1e300;
+        out.dropCost[u] +=
+            fitting.size() > 1
+                ? w * static_cast<double>(decider.value -
+                                          onLine[static_cast<std::size_t>(fitting[1])]->value)
+                : 1e300;
         std::array<int, 5> thrown{};
         int count = 0;
         unsigned suits = 0;
@@ -1064,8 +1064,9 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         for (std::size_t u = 0; u < lines.size(); ++u)
             if (s.best[u].instead >= 0 && s.bestGain[u] >= threshold)
                 order.push_back(u);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return s.bestGain[a] > s.bestGain[b]; });
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return s.bestGain[a] > s.bestGain[b];
+        });
         const std::size_t room = static_cast<std::size_t>(maxLines) - lines.size();
         std::vector<StrategyException> taken;
         std::vector<bool> used(lines.size(), false);
@@ -1097,8 +1098,8 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         used[static_cast<std::size_t>(next.instead)] = true;
         int drop = -1;
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            const bool drawFive = std::find(lines[i].begin(), lines[i].end(), book.drawFive()) !=
-                                  lines[i].end();
+            const bool drawFive =
+                std::find(lines[i].begin(), lines[i].end(), book.drawFive()) != lines[i].end();
             if (!drawFive && !used[i] &&
                 (drop < 0 || s.dropCost[i] < s.dropCost[static_cast<std::size_t>(drop)]))
                 drop = static_cast<int>(i);

@@ -115,7 +115,7 @@ struct StrategyGrade
 
 struct Strategy
 {
-    std::vector<StrategyLine> lines; // best first
+    std::vector<StrategyLine> lines;           // best first
     std::vector<StrategyException> exceptions; // by the line they amend
     StrategyGrade grade;
 };

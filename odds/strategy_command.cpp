@@ -19,10 +19,11 @@ const char* const kStrategyHelp =
     "decides.\n"
     "\n"
     "Where one order cannot serve every hand, an exception follows the line it\n"
-    "amends, ranked like 7a: when that line decides but the cards its hold throws\n"
+    "amends, ranked like 23a: when that line decides but the cards its hold throws\n"
     "away include the cards named, play the lower line it names instead, if that\n"
-    "line fits. An exception counts as a line for --lines; it is kept only where it\n"
-    "wins at least 0.000002 per unit bet.\n"
+    "line fits. It shows the share of deals it hands over and what it gains. An\n"
+    "exception counts as a line for --lines; it is kept only where it gains at\n"
+    "least 0.000002 per unit bet.\n"
     "\n"
     "The grade: the return when every deal is played by the list, its gap to the best\n"
     "play, the share of deals where the list's hold returns less than the best one,\n"
@@ -164,10 +165,10 @@ std::string StrategyReport(const Strategy& strategy, const PayVector& pays, int 
             if (x.line != static_cast<int>(i))
                 continue;
             std::snprintf(buf, sizeof buf, "%3zua  %8s    ", i + 1, Percent(g.moved[k]).c_str());
-            out += buf + ("except when " + x.condition() + ": " +
-                          book.lineName(strategy.lines[static_cast<std::size_t>(x.instead)]) +
-                          " (line " + std::to_string(x.instead + 1) + "), gains " +
-                          Fraction(g.gained[k], 7) + "\n");
+            out += buf +
+                   ("except when " + x.condition() + ": " +
+                    book.lineName(strategy.lines[static_cast<std::size_t>(x.instead)]) + " (line " +
+                    std::to_string(x.instead + 1) + "), gains " + Fraction(g.gained[k], 7) + "\n");
         }
     }
     out += "\nReturn   " + Fraction(g.paid, 10) + "  per unit bet, every deal played by the list\n";
@@ -214,7 +215,8 @@ void AddStrategyCommand(CommandSet& commands)
                          return RunStrategy(options, c.out);
                      });
     AddValueOption(strategy, "--lines", *lines, "N",
-                   "at most N lines, 1 to " + std::to_string(kMaxStrategyLines) + " (default 40)");
+                   "at most N lines, 1 to " + std::to_string(kMaxStrategyLines) +
+                       " (default 40); exceptions count");
 }
 
 } // namespace odds

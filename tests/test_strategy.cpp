@@ -239,7 +239,8 @@ void TestStrategy::gradeMatchesEveryDeal()
         previous = d.lost;
         HoldTable holds;
         CountDraws(Tables(), d.example, holds);
-        const unsigned listed = ListHold(strategy.lines, strategy.exceptions, d.example, holds, table);
+        const unsigned listed =
+            ListHold(strategy.lines, strategy.exceptions, d.example, holds, table);
         QCOMPARE(ScaledReturn(holds[listed], listed, table),
                  ScaledReturn(holds[d.listHold], d.listHold, table));
         const std::int64_t best = ScaledReturn(holds[d.bestHold], d.bestHold, table);
