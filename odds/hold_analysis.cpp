@@ -7,53 +7,6 @@
 namespace odds {
 namespace {
 
-// The 32 subsets of a dealt hand, numbered over the cards sorted by rank so
-// that each subset lists its ranks in order and its multiset index grows one
-// card at a time. place maps a subset back to a hold of card places.
-struct Subsets
-{
-    std::array<int, kHoldCount> multiset{};
-    std::array<unsigned, kHoldCount> rankMask{};
-    std::array<int, kHoldCount> suitMultiplier{}; // one-suit hands: 4 for the empty set
-    std::array<unsigned, kHoldCount> place{};
-
-    explicit Subsets(std::span<const int, 5> dealt)
-    {
-        std::array<int, 5> order = {0, 1, 2, 3, 4};
-        std::array<int, 5> rank{};
-        for (int i = 0; i < 5; ++i)
-            rank[i] = cards::CardRank(dealt[i]) - 1;
-        for (int i = 1; i < 5; ++i)
-            for (int j = i; j > 0 && rank[order[j - 1]] > rank[order[j]]; --j)
-                std::swap(order[j - 1], order[j]);
-
-        std::array<unsigned, kHoldCount> suits{};
-        suitMultiplier[0] = 4;
-        for (unsigned s = 1; s < kHoldCount; ++s) {
-            const int top = std::bit_width(s) - 1; // highest sorted position in s
-            const unsigned rest = s & ~(1u << top);
-            const int r = rank[order[top]];
-            multiset[s] = DrawTables::GrowMultiset(multiset[rest], kHeldCount[rest], r);
-            rankMask[s] = rankMask[rest] | (1u << r);
-            suits[s] = suits[rest] | (1u << cards::CardSuit(dealt[order[top]]));
-            suitMultiplier[s] = (suits[s] & (suits[s] - 1)) == 0 ? 1 : 0;
-            place[s] = place[rest] | (1u << order[top]);
-        }
-    }
-
-    // Hands of the whole deck holding subset s, by row.
-    ClassCounts containing(const DrawTables& tables, unsigned s) const
-    {
-        ClassCounts w = tables.containing(multiset[s]);
-        if (const int m = suitMultiplier[s]) {
-            const ClassCounts& shift = tables.suitedShift(rankMask[s]);
-            for (int c = 0; c < kClassCount; ++c)
-                w[c] += m * shift[c];
-        }
-        return w;
-    }
-};
-
 std::int64_t Scale(unsigned hold)
 {
     return kReturnDenominator / DrawsFor(hold);
@@ -61,9 +14,44 @@ std::int64_t Scale(unsigned hold)
 
 } // namespace
 
+HandSubsets::HandSubsets(std::span<const int, 5> dealt)
+{
+    std::array<int, 5> order = {0, 1, 2, 3, 4};
+    std::array<int, 5> rank{};
+    for (int i = 0; i < 5; ++i)
+        rank[i] = cards::CardRank(dealt[i]) - 1;
+    for (int i = 1; i < 5; ++i)
+        for (int j = i; j > 0 && rank[order[j - 1]] > rank[order[j]]; --j)
+            std::swap(order[j - 1], order[j]);
+
+    std::array<unsigned, kHoldCount> suits{};
+    suitMultiplier[0] = 4;
+    for (unsigned s = 1; s < kHoldCount; ++s) {
+        const int top = std::bit_width(s) - 1; // highest sorted position in s
+        const unsigned rest = s & ~(1u << top);
+        const int r = rank[order[top]];
+        multiset[s] = DrawTables::GrowMultiset(multiset[rest], kHeldCount[rest], r);
+        rankMask[s] = rankMask[rest] | (1u << r);
+        suits[s] = suits[rest] | (1u << cards::CardSuit(dealt[order[top]]));
+        suitMultiplier[s] = (suits[s] & (suits[s] - 1)) == 0 ? 1 : 0;
+        place[s] = place[rest] | (1u << order[top]);
+    }
+}
+
+ClassCounts HandSubsets::containing(const DrawTables& tables, unsigned s) const
+{
+    ClassCounts w = tables.containing(multiset[s]);
+    if (const int m = suitMultiplier[s]) {
+        const ClassCounts& shift = tables.suitedShift(rankMask[s]);
+        for (int c = 0; c < kClassCount; ++c)
+            w[c] += m * shift[c];
+    }
+    return w;
+}
+
 void CountDraws(const DrawTables& tables, std::span<const int, 5> dealt, HoldTable& out)
 {
-    const Subsets subsets(dealt);
+    const HandSubsets subsets(dealt);
     HoldTable w;
     for (unsigned s = 0; s < kHoldCount; ++s)
         w[s] = subsets.containing(tables, s);
@@ -119,7 +107,7 @@ BestPlay PlayBest(const DrawTables& tables, const PaidTables& paid, std::span<co
 {
     // The same alternate sums as CountDraws, on one paid total per subset
     // instead of ten counts; only the winner's counts are then worked out.
-    const Subsets subsets(dealt);
+    const HandSubsets subsets(dealt);
     std::array<std::int64_t, kHoldCount> value{};
     for (unsigned s = 0; s < kHoldCount; ++s)
         value[s] = paid.containing(subsets.multiset[s]) +

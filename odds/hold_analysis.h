@@ -34,6 +34,21 @@ constexpr std::int64_t DrawsFor(unsigned hold)
     return kDrawsByHeld[static_cast<std::size_t>(kHeldCount[hold])];
 }
 
+// The 32 subsets of a dealt hand, numbered over the cards sorted by rank so
+// that each subset lists its ranks in order and its multiset index grows one
+// card at a time. place maps a subset back to a hold of card places.
+struct HandSubsets
+{
+    std::array<int, kHoldCount> multiset{};
+    std::array<unsigned, kHoldCount> rankMask{};
+    std::array<int, kHoldCount> suitMultiplier{}; // one-suit hands: 4 for the empty set
+    std::array<unsigned, kHoldCount> place{};
+
+    explicit HandSubsets(std::span<const int, 5> dealt);
+    // Hands of the whole deck holding subset s, by row.
+    ClassCounts containing(const DrawTables& tables, unsigned s) const;
+};
+
 // For every hold of a dealt hand: how many of its draws end in each row.
 using HoldTable = std::array<ClassCounts, kHoldCount>;
 

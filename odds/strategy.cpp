@@ -241,39 +241,20 @@ struct HoldFacts
 void FactsOf(const PaidTables& paid, const PatternBook& book, std::span<const int, 5> dealt,
              HoldFacts& facts)
 {
-    std::array<int, 5> order = {0, 1, 2, 3, 4};
-    std::array<int, 5> rank{};
-    for (int i = 0; i < 5; ++i)
-        rank[i] = cards::CardRank(dealt[i]) - 1;
-    for (int i = 1; i < 5; ++i)
-        for (int j = i; j > 0 && rank[order[j - 1]] > rank[order[j]]; --j)
-            std::swap(order[j - 1], order[j]);
-
-    std::array<int, kHoldCount> multiset{};
-    std::array<unsigned, kHoldCount> rankMask{};
-    std::array<unsigned, kHoldCount> suits{};
-    std::array<unsigned, kHoldCount> place{};
+    const HandSubsets subsets(dealt);
     std::array<std::int64_t, kHoldCount> v{};
-    v[0] = paid.containing(0) + 4 * paid.suitedShift(0);
-    for (unsigned s = 1; s < kHoldCount; ++s) {
-        const int top = std::bit_width(s) - 1;
-        const unsigned rest = s & ~(1u << top);
-        const int r = rank[order[top]];
-        multiset[s] = DrawTables::GrowMultiset(multiset[rest], kHeldCount[rest], r);
-        rankMask[s] = rankMask[rest] | (1u << r);
-        suits[s] = suits[rest] | (1u << cards::CardSuit(dealt[order[top]]));
-        place[s] = place[rest] | (1u << order[top]);
-        const bool oneSuit = (suits[s] & (suits[s] - 1)) == 0;
-        v[s] = paid.containing(multiset[s]) + (oneSuit ? paid.suitedShift(rankMask[s]) : 0);
-    }
+    for (unsigned s = 0; s < kHoldCount; ++s)
+        v[s] = paid.containing(subsets.multiset[s]) +
+               subsets.suitMultiplier[s] * paid.suitedShift(subsets.rankMask[s]);
     for (unsigned bit = 1; bit < kHoldCount; bit <<= 1)
         for (unsigned s = 0; s < kHoldCount; ++s)
             if (!(s & bit))
                 v[s] -= v[s | bit];
     for (unsigned s = 0; s < kHoldCount; ++s) {
-        facts.value[place[s]] = v[s] * (kReturnDenominator / DrawsFor(s));
-        const bool oneSuit = (suits[s] & (suits[s] - 1)) == 0;
-        facts.pattern[place[s]] = book.patternOfMultiset(multiset[s], oneSuit);
+        const unsigned hold = subsets.place[s];
+        facts.value[hold] = v[s] * (kReturnDenominator / DrawsFor(s));
+        facts.pattern[hold] =
+            book.patternOfMultiset(subsets.multiset[s], subsets.suitMultiplier[s] != 0);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "hold_analysis.h"
 #include "odds_command.h"
 #include "odds_report.h"
+#include "odds_support.h"
 #include "random.h"
 #include "ruin.h"
 #include "simulation.h"
@@ -25,19 +26,8 @@ Q_DECLARE_METATYPE(RowTotals)
 
 namespace {
 
-// The sanitizer build runs unoptimized and several times slower: it checks the
-// same paths on fewer cases.
-#ifdef NDEBUG
-constexpr bool kFullRun = true;
-#else
-constexpr bool kFullRun = false;
-#endif
-
-const DrawTables& Tables()
-{
-    static const DrawTables tables;
-    return tables;
-}
+using odds_test::kFullRun;
+using odds_test::Tables;
 
 std::array<int, 5> Deal(const QString& text)
 {

@@ -1,6 +1,7 @@
 #include "all_hands.h"
 #include "card_code.h"
 #include "deck.h"
+#include "odds_support.h"
 #include "parallel.h"
 #include "random.h"
 #include "strategy.h"
@@ -15,19 +16,8 @@ using namespace odds;
 
 namespace {
 
-// The sanitizer build runs unoptimized and several times slower: it checks the
-// same paths on fewer cases.
-#ifdef NDEBUG
-constexpr bool kFullRun = true;
-#else
-constexpr bool kFullRun = false;
-#endif
-
-const DrawTables& Tables()
-{
-    static const DrawTables tables;
-    return tables;
-}
+using odds_test::kFullRun;
+using odds_test::Tables;
 
 PayVector Pays(const QString& text)
 {
