@@ -1,6 +1,11 @@
 #pragma once
 
+#include "card_code.h"
 #include "draw_tables.h"
+
+#include <QString>
+#include <algorithm>
+#include <array>
 
 namespace odds_test {
 
@@ -17,6 +22,16 @@ inline const odds::DrawTables& Tables()
 {
     static const odds::DrawTables tables;
     return tables;
+}
+
+// Five cards in the analyzer's notation; all zero when the text is not five cards.
+inline std::array<int, 5> Deal(const QString& text)
+{
+    const auto parsed = cards::ParseCards(text.toStdString());
+    std::array<int, 5> dealt{};
+    if (parsed && parsed->size() == 5)
+        std::copy(parsed->begin(), parsed->end(), dealt.begin());
+    return dealt;
 }
 
 } // namespace odds_test

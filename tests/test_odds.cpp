@@ -26,17 +26,9 @@ Q_DECLARE_METATYPE(RowTotals)
 
 namespace {
 
+using odds_test::Deal;
 using odds_test::kFullRun;
 using odds_test::Tables;
-
-std::array<int, 5> Deal(const QString& text)
-{
-    const auto parsed = cards::ParseCards(text.toStdString());
-    std::array<int, 5> dealt{};
-    if (parsed && parsed->size() == 5)
-        std::copy(parsed->begin(), parsed->end(), dealt.begin());
-    return dealt;
-}
 
 PayVector Pays(const QString& text)
 {

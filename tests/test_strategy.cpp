@@ -16,6 +16,7 @@ using namespace odds;
 
 namespace {
 
+using odds_test::Deal;
 using odds_test::kFullRun;
 using odds_test::Tables;
 
@@ -23,15 +24,6 @@ PayVector Pays(const QString& text)
 {
     std::string error;
     return text.isEmpty() ? GamePays() : ParsePays(text.toStdString(), error).value_or(PayVector{});
-}
-
-std::array<int, 5> Deal(const QString& text)
-{
-    const auto parsed = cards::ParseCards(text.toStdString());
-    std::array<int, 5> dealt{};
-    if (parsed && parsed->size() == 5)
-        std::copy(parsed->begin(), parsed->end(), dealt.begin());
-    return dealt;
 }
 
 // What playing a list on every one of the 2,598,960 deals gives, one deal at
