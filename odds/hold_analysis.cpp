@@ -103,11 +103,8 @@ PaidTables::PaidTables(const DrawTables& tables, const PayVector& pays)
         m_suitedShift[m] = paid(tables.suitedShift(m));
 }
 
-BestPlay PlayBest(const DrawTables& tables, const PaidTables& paid, std::span<const int, 5> dealt)
+std::array<std::int64_t, kHoldCount> ExactPaid(const HandSubsets& subsets, const PaidTables& paid)
 {
-    // The same alternate sums as CountDraws, on one paid total per subset
-    // instead of ten counts; only the winner's counts are then worked out.
-    const HandSubsets subsets(dealt);
     std::array<std::int64_t, kHoldCount> value{};
     for (unsigned s = 0; s < kHoldCount; ++s)
         value[s] = paid.containing(subsets.multiset[s]) +
@@ -116,6 +113,15 @@ BestPlay PlayBest(const DrawTables& tables, const PaidTables& paid, std::span<co
         for (unsigned s = 0; s < kHoldCount; ++s)
             if (!(s & bit))
                 value[s] -= value[s | bit];
+    return value;
+}
+
+BestPlay PlayBest(const DrawTables& tables, const PaidTables& paid, std::span<const int, 5> dealt)
+{
+    // The same alternate sums as CountDraws, on one paid total per subset
+    // instead of ten counts; only the winner's counts are then worked out.
+    const HandSubsets subsets(dealt);
+    const std::array<std::int64_t, kHoldCount> value = ExactPaid(subsets, paid);
 
     unsigned best = 0;
     std::int64_t bestReturn = value[0] * Scale(0);

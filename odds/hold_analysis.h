@@ -92,6 +92,10 @@ class PaidTables
     std::vector<std::int64_t> m_suitedShift;
 };
 
+// For each subset of the dealt hand, the paid total of the draws that keep
+// exactly that subset (by HandSubsets numbering).
+std::array<std::int64_t, kHoldCount> ExactPaid(const HandSubsets& subsets, const PaidTables& paid);
+
 struct BestPlay
 {
     unsigned hold = 0;

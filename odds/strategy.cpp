@@ -242,14 +242,7 @@ void FactsOf(const PaidTables& paid, const PatternBook& book, std::span<const in
              HoldFacts& facts)
 {
     const HandSubsets subsets(dealt);
-    std::array<std::int64_t, kHoldCount> v{};
-    for (unsigned s = 0; s < kHoldCount; ++s)
-        v[s] = paid.containing(subsets.multiset[s]) +
-               subsets.suitMultiplier[s] * paid.suitedShift(subsets.rankMask[s]);
-    for (unsigned bit = 1; bit < kHoldCount; bit <<= 1)
-        for (unsigned s = 0; s < kHoldCount; ++s)
-            if (!(s & bit))
-                v[s] -= v[s | bit];
+    const std::array<std::int64_t, kHoldCount> v = ExactPaid(subsets, paid);
     for (unsigned s = 0; s < kHoldCount; ++s) {
         const unsigned hold = subsets.place[s];
         facts.value[hold] = v[s] * (kReturnDenominator / DrawsFor(s));

@@ -2,6 +2,7 @@
 
 #include "card_code.h"
 #include "draw_tables.h"
+#include "pays.h"
 
 #include <QString>
 #include <algorithm>
@@ -32,6 +33,15 @@ inline std::array<int, 5> Deal(const QString& text)
     if (parsed && parsed->size() == 5)
         std::copy(parsed->begin(), parsed->end(), dealt.begin());
     return dealt;
+}
+
+// A pay table as the command line writes it; the game's own for "", and all
+// zero for text that is not one.
+inline odds::PayVector Pays(const QString& text)
+{
+    std::string error;
+    return text.isEmpty() ? odds::GamePays()
+                          : odds::ParsePays(text.toStdString(), error).value_or(odds::PayVector{});
 }
 
 } // namespace odds_test

@@ -28,13 +28,8 @@ namespace {
 
 using odds_test::Deal;
 using odds_test::kFullRun;
+using odds_test::Pays;
 using odds_test::Tables;
-
-PayVector Pays(const QString& text)
-{
-    std::string error;
-    return text.isEmpty() ? GamePays() : ParsePays(text.toStdString(), error).value_or(PayVector{});
-}
 
 // The held cards of a hold, written as the command writes them.
 QString Held(const std::array<int, 5>& dealt, unsigned hold)

@@ -18,13 +18,8 @@ namespace {
 
 using odds_test::Deal;
 using odds_test::kFullRun;
+using odds_test::Pays;
 using odds_test::Tables;
-
-PayVector Pays(const QString& text)
-{
-    std::string error;
-    return text.isEmpty() ? GamePays() : ParsePays(text.toStdString(), error).value_or(PayVector{});
-}
 
 // What playing a list on every one of the 2,598,960 deals gives, one deal at
 // a time: the counts of CountDraws, the list applied to the real cards. The
