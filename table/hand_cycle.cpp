@@ -66,6 +66,10 @@ void frmQuintara::cmdDeal_Click()
         return;
     applyPhase(Phase::Settling);
     const table::Settlement result = table::EvaluateSettlement(m_state);
+    // The win is the player's once the hand is evaluated: it is credited before
+    // the result box, so an unload while the box is open saves it. The label
+    // still changes only after the box, as the player reads the result first.
+    table::CreditWin(m_state, result.win);
     if (m_state.ShowMessages) {
         SoundPlayer& player = sound();
         player.play(QString::fromUtf8(result.sound));
@@ -76,7 +80,6 @@ void frmQuintara::cmdDeal_Click()
         if (!open)
             return;
     }
-    table::CreditWin(m_state, result.win);
     showAccount();
     // Either way the bet buttons come back: the next phase's rule turns them on.
     if (m_state.Account <= 0) {

@@ -233,6 +233,8 @@ void TestStartup::unloadSavesOnce_data()
     QTest::newRow("end of session") << "session" << 1 << "Score=250";
     QTest::newRow("end of session after Quit") << "quit session" << 1 << "Score=250";
     QTest::newRow("signal during the welcome box") << "welcome-signal" << 1 << "Score=100";
+    // Two pairs on a bet of 10: 250 - 10 + 20.
+    QTest::newRow("signal during a winning result box") << "win-signal" << 1 << "Score=260";
 }
 
 void TestStartup::unloadSavesOnce()
@@ -266,6 +268,15 @@ void TestStartup::unloadSavesOnce()
             table.ui.mnuReset->trigger();
         else if (step == QLatin1String("session"))
             shutdown.requestUnload();
+        else if (step == QLatin1String("win-signal")) {
+            // J J 2 2 5, kept whole: the result box opens, and the signal comes.
+            table.window.state().Bet = 10;
+            table.random.stackDeck({11, 24, 2, 15, 5});
+            table.host.onBox = [&] { shutdown.requestUnload(); };
+            table.ui.cmdDeal->click();
+            table.ui.cmdDeal->click();
+            QCOMPARE(table.host.boxes.back().title, QStringLiteral("+$20"));
+        }
     }
     const QString back = path == QLatin1String("welcome-signal") ? "CardDeck=63" : "CardDeck=58";
     QCOMPARE(store.writes, (QStringList{back, score}));
