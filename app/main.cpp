@@ -51,7 +51,13 @@ int main(int argc, char* argv[])
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      [&window] { SingleInstance::bringToFront(window); });
 
-    Shutdown shutdown(window, store, [&store] { store.sync(); });
+    // A store that cannot be written costs the player this run's account, so
+    // they hear why; the game still ends as asked.
+    Shutdown shutdown(window, store, [&store] {
+        if (!store.sync())
+            std::fprintf(stderr, "quintara: the account could not be saved: %s\n",
+                         qPrintable(store.errorString()));
+    });
     shutdown.watchSession(app);
     UnixSignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &UnixSignalWatcher::quitRequested, &shutdown,

@@ -1,6 +1,13 @@
 #include "settings_store.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -9,21 +16,60 @@ QString SettingsKey(const QString& key)
     return QStringLiteral("Settings/") + key;
 }
 
+// Something other than a regular file once links are followed: a FIFO would
+// block the first read for good, and a device or a folder is nobody's store.
+bool IsSpecialFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
+}
+
+// Where a save lands: the file the store's links lead to, so that a linked
+// store stays linked.
+QString SaveTarget(const QString& path)
+{
+    QFileInfo info(path);
+    for (int hop = 0; info.isSymLink() && hop < 40; ++hop)
+        info.setFile(info.symLinkTarget());
+    return info.absoluteFilePath();
+}
+
+// The mode the new file is given: the old file's, or what a newly created
+// file gets under the umask.
+void CopyMode(const QString& from, const QString& to)
+{
+    struct stat old = {};
+    if (::stat(QFile::encodeName(from).constData(), &old) == 0) {
+        ::chmod(QFile::encodeName(to).constData(), old.st_mode & 07777);
+        return;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(to).constData(), 0666 & ~mask);
+}
+
 } // namespace
 
 QSettingsStore::QSettingsStore()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tessaro"),
-                 QString())
+    : QSettingsStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                     QStringLiteral("/Tessaro.conf"))
 {
 }
 
-QSettingsStore::QSettingsStore(const QString& filePath) : m_settings(filePath, QSettings::IniFormat)
+QSettingsStore::QSettingsStore(const QString& filePath) : m_path(filePath)
 {
+    // QSettings reads the file as it is constructed, so a FIFO must never get that far.
+    if (!IsSpecialFile(m_path))
+        m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
 }
+
+QSettingsStore::~QSettingsStore() = default;
 
 QString QSettingsStore::read(const QString& key, const QString& defaultValue)
 {
-    const QVariant value = m_settings.value(SettingsKey(key));
+    if (const auto written = m_written.constFind(key); written != m_written.cend())
+        return *written;
+    const QVariant value = m_settings ? m_settings->value(SettingsKey(key)) : QVariant();
     if (!value.isValid())
         return defaultValue;
     // The file format splits text at commas; a hand-edited "1,000" comes back
@@ -35,12 +81,77 @@ QString QSettingsStore::read(const QString& key, const QString& defaultValue)
 
 void QSettingsStore::write(const QString& key, const QString& value)
 {
-    m_settings.setValue(SettingsKey(key), value);
+    m_written.insert(key, value);
+}
+
+bool QSettingsStore::fail(const QString& reason)
+{
+    m_error = reason;
+    return false;
 }
 
 bool QSettingsStore::sync()
 {
-    m_settings.sync();
-    // A format error is about what was read; the write itself went through.
-    return m_settings.status() != QSettings::AccessError;
+    m_error.clear();
+    if (m_written.isEmpty())
+        return true;
+    const QString target = SaveTarget(m_path);
+    const QFileInfo old(target);
+    if (old.exists() && !old.isFile())
+        return fail(QStringLiteral("%1 is not a regular file and was left as it is").arg(target));
+    if (old.exists() && !old.isWritable())
+        return fail(QStringLiteral("%1 is not writable").arg(target));
+
+    // Everything the store holds, with the new values over it.
+    QMap<QString, QVariant> values;
+    if (m_settings) {
+        for (const QString& key : m_settings->allKeys())
+            values.insert(key, m_settings->value(key));
+    }
+    for (auto it = m_written.cbegin(); it != m_written.cend(); ++it)
+        values.insert(SettingsKey(it.key()), it.value());
+
+    // The new file is written beside the old one under another name, read
+    // back, and only then renamed over it: QSettings does not see every failed
+    // write, and on a full disk once renamed an empty file over the store.
+    QTemporaryFile draft(old.absolutePath() + QStringLiteral("/.") + old.fileName() +
+                         QStringLiteral(".XXXXXX"));
+    if (!draft.open())
+        return fail(QStringLiteral("no new file can be made beside %1: %2")
+                        .arg(target, draft.errorString()));
+    draft.close();
+    {
+        QSettings writer(draft.fileName(), QSettings::IniFormat);
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            writer.setValue(it.key(), it.value());
+        writer.sync();
+        if (writer.status() != QSettings::NoError)
+            return fail(QStringLiteral("%1 could not be written").arg(draft.fileName()));
+    }
+    // QSettings keeps what it wrote in a cache by file name; a new name makes
+    // the check read the disk.
+    const QString checked = draft.fileName() + QStringLiteral("-checked");
+    if (!QFile::rename(draft.fileName(), checked))
+        return fail(QStringLiteral("%1 could not be renamed").arg(draft.fileName()));
+    bool complete = false;
+    {
+        QSettings reader(checked, QSettings::IniFormat);
+        complete =
+            reader.status() == QSettings::NoError && reader.allKeys().size() == values.size();
+        for (auto it = values.cbegin(); complete && it != values.cend(); ++it)
+            complete = reader.value(it.key()) == it.value();
+    }
+    if (!complete) {
+        QFile::remove(checked);
+        return fail(QStringLiteral("the new contents of %1 could not be written completely (is "
+                                   "the disk full?); the old file was kept")
+                        .arg(target));
+    }
+    CopyMode(target, checked);
+    if (std::rename(QFile::encodeName(checked).constData(),
+                    QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(checked);
+        return fail(QStringLiteral("%1 could not be replaced").arg(target));
+    }
+    return true;
 }

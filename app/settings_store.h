@@ -2,26 +2,41 @@
 
 #include "ports.h"
 
+#include <QMap>
 #include <QSettings>
+#include <QString>
+#include <memory>
 
 // The per-user store: organization "Tessaro" with no application name, so on
 // Linux the file is $XDG_CONFIG_HOME/Tessaro.conf; values live in the group
-// "Settings". Nothing here ever throws or stops the program: an unreadable
-// store reads as missing values, an unwritable one loses the write.
+// "Settings". Nothing here ever throws, blocks or stops the program: a store
+// that cannot be read (or is no regular file, such as a FIFO) reads as missing
+// values, and a save that cannot be completed leaves the old file as it was.
 class QSettingsStore final : public SettingsStore
 {
   public:
     QSettingsStore();
     // The same store kept in another file, for tests.
     explicit QSettingsStore(const QString& filePath);
+    ~QSettingsStore() override;
 
     QString read(const QString& key, const QString& defaultValue) override;
     void write(const QString& key, const QString& value) override;
 
-    // Writes pending values to disk; false when the store could not be written.
+    // Writes the values given to write() to disk: the whole new file replaces
+    // the old one, or nothing changes. False, with the reason in
+    // errorString(), when the store could not be written.
     bool sync();
-    QString fileName() const { return m_settings.fileName(); }
+    QString errorString() const { return m_error; }
+    QString fileName() const { return m_path; }
 
   private:
-    QSettings m_settings;
+    bool fail(const QString& reason);
+
+    QString m_path;
+    // Reads the store; absent when the path holds something other than a
+    // regular file, which is never opened.
+    std::unique_ptr<QSettings> m_settings;
+    QMap<QString, QString> m_written;
+    QString m_error;
 };

@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -70,6 +71,8 @@ class TestStartup : public QObject
     void unloadSavesOnce_data();
     void unloadSavesOnce();
     void defaultStoreIsTessaroConf();
+    void saveKeepsLinkModeAndOtherKeys_data();
+    void saveKeepsLinkModeAndOtherKeys();
     void brokenStoreNeverStopsTheGame_data();
     void brokenStoreNeverStopsTheGame();
     void signalClosesLikeQuit_data();
@@ -299,6 +302,45 @@ void TestStartup::defaultStoreIsTessaroConf()
     QSettingsStore again;
     QCOMPARE(again.read(QStringLiteral("Score"), QStringLiteral("0")), QStringLiteral("-40"));
     QCOMPARE(again.read(QStringLiteral("Missing"), QStringLiteral("63")), QStringLiteral("63"));
+}
+
+void TestStartup::saveKeepsLinkModeAndOtherKeys_data()
+{
+    QTest::addColumn<bool>("linked");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("file, owner only") << false << 0600;
+    QTest::newRow("file, readable by all") << false << 0644;
+    QTest::newRow("link to a file") << true << 0640;
+}
+
+// The save writes a new file and renames it over the old one: the store must
+// still be what it was (a link stays a link, the mode stays), with every
+// other key of the shared Tessaro file kept.
+void TestStartup::saveKeepsLinkModeAndOtherKeys()
+{
+    QFETCH(bool, linked);
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("real.conf"));
+    QFile raw(file);
+    QVERIFY(raw.open(QIODevice::WriteOnly));
+    raw.write("[Other]\nName=kept\n\n[Settings]\nScore=5\n");
+    raw.close();
+    QVERIFY(::chmod(QFile::encodeName(file).constData(), static_cast<mode_t>(mode)) == 0);
+    QString path = file;
+    if (linked) {
+        path = dir.filePath(QStringLiteral("Tessaro.conf"));
+        QVERIFY(QFile::link(file, path));
+    }
+    QSettingsStore store(path);
+    store.write(QStringLiteral("Score"), QStringLiteral("77"));
+    QVERIFY(store.sync());
+
+    QCOMPARE(QFileInfo(path).isSymLink(), linked);
+    struct stat saved = {};
+    QVERIFY(::stat(QFile::encodeName(file).constData(), &saved) == 0);
+    QCOMPARE(int(saved.st_mode & 07777), mode);
+    QCOMPARE(SettingsLines(file), (QStringList{"[Other]", "Name=kept", "[Settings]", "Score=77"}));
 }
 
 void TestStartup::brokenStoreNeverStopsTheGame_data()
