@@ -5,25 +5,92 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
-// The runtime directory belongs to the user, so a name made from the store's
-// path alone already names user and store.
-QString RuntimeName(const QString& storePath, const QString& suffix)
+// The file a save of the store would write: links followed, so that every
+// start that would overwrite one file finds the same guard.
+QFileInfo StoreFile(const QString& storePath)
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
-        return {};
-    const QByteArray key = QFileInfo(storePath).absoluteFilePath().toUtf8();
+    QFileInfo info(storePath);
+    for (int hop = 0; info.isSymLink() && hop < 40; ++hop)
+        info.setFile(info.symLinkTarget());
+    const QString canonical = info.canonicalFilePath();
+    return QFileInfo(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+}
+
+// The lock lies beside the store itself, whatever the runtime folder says.
+// QSettings locks "<store>.lock" while it writes, so this name is another.
+QString LockPath(const QFileInfo& store)
+{
+    return store.absoluteDir().filePath(QStringLiteral(".%1.quintara-lock").arg(store.fileName()));
+}
+
+// An abstract socket: named by user and store, with no file that a killed
+// game could leave behind.
+QString ServerName(const QFileInfo& store)
+{
     const QByteArray hash =
-        QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(16);
-    return QDir(runtime).filePath(
-        QStringLiteral("quintara-%1.%2").arg(QString::fromLatin1(hash), suffix));
+        QCryptographicHash::hash(store.absoluteFilePath().toUtf8(), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
+    // An absolute name keeps Qt from putting the temporary folder, which
+    // TMPDIR moves, in front of it.
+    return QStringLiteral("/quintara-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
+}
+
+xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
+{
+    const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    xcb_atom_t atom = XCB_ATOM_NONE;
+    if (reply)
+        atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+
+// Qt asks X for the focus with the time of the last event the game saw, which
+// is older than the player's last click elsewhere, so X ignores the request.
+// The player asked for this game just now: the request goes with the current
+// time, to the window manager as a pager's (which it honours), and straight
+// to the server where no window manager runs.
+void ActivateOnX11(QWidget& front)
+{
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !front.isVisible())
+        return;
+    xcb_connection_t* connection = x11->connection();
+    const auto target = static_cast<xcb_window_t>(front.winId());
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+
+    const auto check = xcb_get_property(
+        connection, 0, root, Atom(connection, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1);
+    xcb_get_property_reply_t* wm = xcb_get_property_reply(connection, check, nullptr);
+    const bool managed = wm && xcb_get_property_value_length(wm) > 0;
+    std::free(wm);
+
+    if (managed) {
+        xcb_client_message_event_t event = {};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = target;
+        event.type = Atom(connection, "_NET_ACTIVE_WINDOW");
+        event.data.data32[0] = 2; // from a pager: the user's own request
+        event.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(connection, 0, root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                       reinterpret_cast<const char*>(&event));
+    } else {
+        xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, target, XCB_CURRENT_TIME);
+    }
+    xcb_flush(connection);
 }
 
 // The holder takes the lock an instant before it listens, so a start that
@@ -34,11 +101,12 @@ constexpr int kConnectRetryMs = 50;
 } // namespace
 
 SingleInstance::SingleInstance(const QString& storePath, QObject* parent)
-    : QObject(parent), m_serverName(RuntimeName(storePath, QStringLiteral("socket"))),
-      m_lock(RuntimeName(storePath, QStringLiteral("lock")))
+    : QObject(parent), m_store(StoreFile(storePath)), m_serverName(ServerName(m_store)),
+      m_lock(LockPath(m_store))
 {
     // A running game holds the lock for hours; only a dead holder makes it stale.
     m_lock.setStaleLockTime(0);
+    m_server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* caller = m_server.nextPendingConnection()) {
             emit activationRequested();
@@ -51,12 +119,9 @@ SingleInstance::SingleInstance(const QString& storePath, QObject* parent)
 
 SingleInstance::Role SingleInstance::claim()
 {
-    if (m_serverName.isEmpty())
-        return Role::Unguarded;
+    // A new player's config folder may not exist yet; the save would make it anyway.
+    QDir().mkpath(m_store.absolutePath());
     if (m_lock.tryLock(0)) {
-        // A socket file left by a killed game would make listen() fail.
-        QLocalServer::removeServer(m_serverName);
-        m_server.setSocketOptions(QLocalServer::UserAccessOption);
         // Without the server the game still plays; a second start then only ends.
         m_server.listen(m_serverName);
         return Role::First;
@@ -64,16 +129,31 @@ SingleInstance::Role SingleInstance::claim()
     if (m_lock.error() != QLockFile::LockFailedError)
         return Role::Unguarded;
 
+    qint64 holder = 0;
+    QString host;
+    QString application;
+    m_lock.getLockInfo(&holder, &host, &application);
     for (int attempt = 0; attempt < kConnectTries; ++attempt) {
         QLocalSocket socket;
+        socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
         socket.connectToServer(m_serverName);
         if (socket.waitForConnected(1000)) {
-            socket.waitForDisconnected(1000);
+            if (socket.state() == QLocalSocket::UnconnectedState ||
+                socket.waitForDisconnected(1000))
+                return Role::Second;
+            // Connected, yet nobody hangs up: the game is stopped or hung.
+            std::fprintf(stderr,
+                         "quintara: Quintara is already running for this player (process "
+                         "%lld) but does not answer; it may be stopped\n",
+                         static_cast<long long>(holder));
             return Role::Second;
         }
         QThread::msleep(kConnectRetryMs);
     }
-    std::fputs("quintara: Quintara is already running for this player\n", stderr);
+    std::fprintf(stderr,
+                 "quintara: Quintara is already running for this player (process %lld) and "
+                 "cannot be reached\n",
+                 static_cast<long long>(holder));
     return Role::Second;
 }
 
@@ -92,4 +172,5 @@ void SingleInstance::bringToFront(QWidget& window)
         window.raise();
     front->raise();
     front->activateWindow();
+    ActivateOnX11(*front);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
@@ -10,8 +11,9 @@ class QWidget;
 // One running game per settings store. Two games on one store would each
 // write back the account they read at start, and the last to close would
 // undo what the other won or lost; so a second start only brings the running
-// game to the front and ends. Another store (another XDG_CONFIG_HOME) is
-// another player and runs beside it.
+// game to the front and ends. The guard is a lock beside the store's file, so
+// it holds whatever the runtime folder; another store (another
+// XDG_CONFIG_HOME) is another player and runs beside it.
 class SingleInstance final : public QObject
 {
     Q_OBJECT
@@ -21,7 +23,7 @@ class SingleInstance final : public QObject
     {
         First,     // this process plays; later starts call on it
         Second,    // another game plays on this store; this one should end
-        Unguarded, // no usable runtime directory: play without the guard
+        Unguarded, // no lock can be made beside the store: play without the guard
     };
 
     // storePath names the store, normally the settings file's path.
@@ -39,6 +41,7 @@ class SingleInstance final : public QObject
     void activationRequested();
 
   private:
+    QFileInfo m_store;
     QString m_serverName;
     QLockFile m_lock;
     QLocalServer m_server;

@@ -38,19 +38,28 @@ stored() { # config-home key
     sed -n "s/^$2=//p" "$1/Tessaro.conf"
 }
 
-# Starts the game on config home $2 with its output in $tmp/$3.log; the
-# process id is left in $game_pid.
+# Starts the game on config home $2 with its output in $tmp/$3.log, in the
+# shared runtime folder or in folder $4 ("-" for none); the process id is left
+# in $game_pid.
 game_pid=""
-start_game() { # game config-home log-name
-    XDG_CONFIG_HOME="$2" XDG_RUNTIME_DIR="$tmp/run" QT_QPA_PLATFORM=xcb \
-        "$1" >"$tmp/$3.log" 2>&1 &
+start_game() { # game config-home log-name [runtime-folder]
+    local runtime=${4:-$tmp/run}
+    if [ "$runtime" = - ]; then
+        env -u XDG_RUNTIME_DIR XDG_CONFIG_HOME="$2" QT_QPA_PLATFORM=xcb \
+            "$1" >"$tmp/$3.log" 2>&1 &
+    else
+        XDG_CONFIG_HOME="$2" XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb \
+            "$1" >"$tmp/$3.log" 2>&1 &
+    fi
     game_pid=$!
     game_pids+=("$game_pid")
 }
 
-# Prints the table window of process $1 once it is mapped.
+# Prints the table window of process $1 once it is mapped. Without --all,
+# xdotool takes a window that meets either condition, such as a box.
 table_window() { # pid log-name
-    timeout 30 xdotool search --sync --onlyvisible --pid "$1" --name '^Quintara$' | head -n1 ||
+    timeout 30 xdotool search --sync --all --onlyvisible --pid "$1" --name '^Quintara$' |
+        head -n1 ||
         fail "the table window did not appear: $(cat "$tmp/$2.log")"
 }
 # Prints how many table windows are mapped.

@@ -2,7 +2,8 @@
 # One running game per settings store, on a real X server. A second start on
 # store A ends with code 0 and brings A's window to the front, so only the
 # first game ever writes A's account; store B runs beside it; after kill -9 of
-# B's game, whose lock stays behind, B starts again.
+# B's game, whose lock stays behind, B starts again, and a later start of B
+# brings the restarted game forward.
 # Usage: e2e_single.sh path/to/quintara
 set -euo pipefail
 . "$(dirname "$0")/e2e_lib.sh"
@@ -34,7 +35,7 @@ for _ in $(seq 50); do
     [ "$(xdotool getwindowfocus)" = "$window_a" ] && break
     sleep 0.1
 done
-[ "$(xdotool getwindowfocus)" = "$window_a" ] || fail "the second start did not bring A forward"
+[ "$(xdotool getwindowfocus)" = "$window_a" ] || fail "the second start did not bring A forward ($window_a, focus $(xdotool getwindowfocus)): $(cat "$tmp/a2.log")"
 echo "e2e: the second start ended in $took ms"
 
 # A hand in the first game; what it stores is what the second start must not undo.
@@ -53,12 +54,25 @@ paid_from 1000 "$score_a" "$bet" || fail "store A holds $score_a, not the first 
 
 kill -9 "$b1"
 { wait "$b1"; } 2>/dev/null || true
-compgen -G "$tmp/run/*.lock" >/dev/null || fail "the killed game left no lock to take over"
+[ -e "$store_b/.Tessaro.conf.quintara-lock" ] || fail "the killed game left no lock to take over"
 start_game "$game" "$store_b" b2
-window_b=$(table_window "$game_pid" b2)
+b2=$game_pid
+window_b=$(table_window "$b2" b2)
+# The restarted game answers later starts as the first one did, even while
+# another store's game has the focus.
+start_game "$game" "$(make_store c 200 57)" c1
+focus "$(table_window "$game_pid" c1)"
+start_game "$game" "$store_b" b3
+wait_exit "$game_pid" "a second start of store B after its restart"
+[ "$status" -eq 0 ] || fail "the second start of B exited with $status: $(cat "$tmp/b3.log")"
+for _ in $(seq 50); do
+    [ "$(xdotool getwindowfocus)" = "$window_b" ] && break
+    sleep 0.1
+done
+[ "$(xdotool getwindowfocus)" = "$window_b" ] || fail "the restarted game B was not brought forward"
 focus "$window_b"
 xdotool key ctrl+q
-wait_exit "$game_pid" "game B after Ctrl+Q"
+wait_exit "$b2" "game B after Ctrl+Q"
 [ "$status" -eq 0 ] || fail "game B exited with $status: $(cat "$tmp/b2.log")"
 [ "$(stored "$store_b" Score)" = 500 ] || fail "store B holds $(stored "$store_b" Score)"
 
