@@ -75,7 +75,8 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
         auto* card = new CardView(picField);
         card->setObjectName(QStringLiteral("Card_%1").arg(i));
         card->setGeometry(TwipRect(240 + 1200 * i, 120, 1095, 1455));
-        card->setFocusPolicy(Qt::NoFocus);
+        // A click gives a card place the focus, which it hands on to Deal; Tab never stops here.
+        card->setFocusPolicy(Qt::ClickFocus);
         card->hide();
         connect(card, &CardView::mousePressed, this,
                 [this, i](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
@@ -240,10 +241,15 @@ void frmQuintara::applyPhase(Phase phase)
     // The hold buttons first, then Deal, Bet, Up, Down: a focused button that
     // goes off hands the focus on along the tab chain, and when a deal starts
     // it passes over the bet buttons still on to rest on the field.
+    const QWidget* focusedBefore = focusWidget();
     for (QPushButton* hold : cmdHold)
         hold->setEnabled(rule.controls.hold);
     for (QPushButton* button : {cmdDeal, cmdBet, cmdBetUp, cmdBetDown})
         button->setEnabled(button == cmdDeal ? rule.controls.deal : rule.controls.bet);
+    // A draw begun from a hold button would leave the focus on the field,
+    // where Space does nothing; Deal takes it there when it can.
+    if (focusedBefore != picField && focusWidget() == picField)
+        FocusDeal();
 }
 
 void frmQuintara::showCards()
@@ -266,6 +272,8 @@ void frmQuintara::beginSession()
 {
     m_state.ShowMessages = true;
     applyPhase(Phase::Betting);
+    // Deal is first in the tab order: Space at the start deals.
+    FocusDeal();
 }
 
 bool frmQuintara::eventFilter(QObject* watched, QEvent* event)

@@ -4,6 +4,8 @@
 # Tab reaches all five hold buttons in order; the release of Space on the
 # fifth moves the focus to Deal, where one more Space draws the hand.
 # A card is told face down by its picture: all five then show the same back.
+# Deal has the focus at the start and after a click on a card, and a draw by
+# Alt+D from a hold button leaves it where Space deals.
 # Usage: e2e_tab.sh path/to/quintara
 set -euo pipefail
 . "$(dirname "$0")/e2e_lib.sh"
@@ -29,6 +31,14 @@ snap() { import -window "$window" "$tmp/$1.png"; echo "$tmp/$1.png"; }
 
 focus "$window"
 sleep 0.5
+# Deal has the focus at the start: Space deals, and a bet of 0 is refused.
+xdotool key space
+box=$(timeout 10 xdotool search --sync --onlyvisible --name "^NO'p$" | head -n1) ||
+    fail "Space at the start did not press Deal"
+xdotool windowfocus --sync "$box"
+xdotool key Return
+wait_gone "^NO'p$"
+focus "$window"
 press alt+u
 deal
 before=$(snap dealt)
@@ -50,8 +60,29 @@ done
 # The focus is on Deal now.
 xdotool key space
 close_result
+
+# A left click on a card turns it and hands the focus to Deal: Space draws.
+focus "$window"
+deal
+height=$(identify -format %h "$(snap clicked)")
+xdotool mousemove --window "$window" $((16 + 80 * 2 + 30)) $((height - 218 + 8 + 40)) click 1
+sleep 0.5
+xdotool key space
+close_result
+
+# A draw by Alt+D from a hold button leaves the focus where Space deals again.
+focus "$window"
+deal
+xdotool key alt+d
+close_result
+focus "$window"
+xdotool key space
+sleep 3
+xdotool key alt+d
+close_result
+
 focus "$window"
 xdotool key ctrl+q
 wait_exit "$game_pid" "the game after Ctrl+Q"
 [ "$status" -eq 0 ] || fail "the game exited with $status: $(cat "$tmp/game.log")"
-echo "e2e: Tab and Space turned cards 1 to 5 in order, then Space drew the hand"
+echo "e2e: Tab and Space turned cards 1 to 5 in order, then Space drew the hand; Deal took the focus at the start and from a card"
