@@ -1,11 +1,14 @@
 #include "qt_host.h"
 
+#include "icons.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
@@ -82,8 +85,15 @@ QPoint BoxPlaceBesideOwner(const QRect& ownerFrame, const QSize& boxFrame, const
 
 void QtHost::messageBox(const QString& prompt, BoxStyle style, const QString& title)
 {
-    PlacedBox box(style == BoxStyle::Information ? QMessageBox::Information : QMessageBox::Warning,
-                  title, prompt, QMessageBox::Ok, m_owner);
+    const bool information = style == BoxStyle::Information;
+    PlacedBox box(information ? QMessageBox::Information : QMessageBox::Warning, title, prompt,
+                  QMessageBox::Ok, m_owner);
+    // The style's icons are bitmaps, enlarged and blurred at 200 %; ours are
+    // drawn for the screen's pixel ratio.
+    const QIcon icon(information ? icons::kInformationSvg : icons::kWarningSvg);
+    // 32 pixels, the size the style's own bitmaps have shown at.
+    box.setIconPixmap(icon.pixmap(QSize(32, 32), box.devicePixelRatioF()));
+    box.button(QMessageBox::Ok)->setIcon(QIcon(icons::kOkSvg));
     box.exec();
 }
 

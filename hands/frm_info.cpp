@@ -46,6 +46,20 @@ frmInfo::frmInfo(QWidget* owner) : QDialog(owner)
     FillPayTable();
 }
 
+void frmInfo::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Centred frame on frame, as the player sees the two windows: Qt centres
+    // the client areas, which puts the window a title bar too high. Its own
+    // frame is not known before it is mapped; the owner's stands in for it.
+    const QWidget* owner = parentWidget();
+    if (!owner || !owner->isVisible())
+        return;
+    const QRect ownerFrame = owner->frameGeometry();
+    const QSize frame = size() + (ownerFrame.size() - owner->geometry().size());
+    move(ownerFrame.center() - QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2));
+}
+
 void frmInfo::cmdOK_Click()
 {
     accept();

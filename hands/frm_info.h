@@ -21,6 +21,9 @@ class frmInfo : public QDialog
 
     void cmdOK_Click();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void FillPayTable();
 };

@@ -22,8 +22,8 @@ bool frmQuintara::selectBack(int code)
 {
     if (!table::ChangeBack(m_state, code))
         return false;
-    // The menu's action group takes the mark off the design used so far.
-    mnuCD.at(code)->setChecked(true);
+    for (const auto& [back, item] : mnuCD)
+        item->setChecked(back == code);
     showCards();
     return true;
 }

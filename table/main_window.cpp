@@ -6,7 +6,6 @@
 #include "twips.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -61,7 +60,9 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
 
     picField = new QWidget(client);
     picField->setObjectName(QStringLiteral("picField"));
-    picField->setGeometry(TwipRect(0, 0, 6375, 3255));
+    // The field's own twips leave a pixel of the client bare at the right and
+    // the bottom; it fills the whole client area instead.
+    picField->setGeometry(QRect(QPoint(0, 0), client->size()));
     picField->setAutoFillBackground(true);
     QPalette fieldPalette = picField->palette();
     fieldPalette.setColor(QPalette::Window, kFieldGreen);
@@ -159,15 +160,14 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     mnuCardDeck = mnuOptions->addMenu(QStringLiteral("&Card Deck"));
     mnuCardDeck->setObjectName(QStringLiteral("mnuCardDeck"));
-    // One check mark among the designs; none until start-up picks the stored one.
-    auto* backs = new QActionGroup(mnuCardDeck);
-    backs->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    // One check mark among the designs, none until start-up picks the stored
+    // one; selectBack() moves it. An exclusive QActionGroup would draw radio
+    // bullets instead of the check mark Messages shows.
     for (int code = cards::kFirstBack; code <= cards::kLastBack; ++code) {
         const auto caption = cards::BackCaption(code);
         QAction* item = mnuCardDeck->addAction(QString::fromUtf8(caption));
         item->setObjectName(QStringLiteral("mnuCD_%1").arg(code));
         item->setCheckable(true);
-        backs->addAction(item);
         connect(item, &QAction::triggered, this, [this, code] { mnuCD_Click(code); });
         mnuCD[code] = item;
     }

@@ -38,7 +38,8 @@ class TestTable : public QObject
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("rect");
-        QTest::newRow("field") << "picField" << Twips(0, 0, 6375, 3255);
+        // The whole client area (6384 x 3276 twips), not one pixel short of it.
+        QTest::newRow("field") << "picField" << QRect(0, 0, 426, 218);
         for (int i = 0; i < 5; ++i) {
             QTest::addRow("card %d", i)
                 << QString("Card_%1").arg(i) << Twips(240 + 1200 * i, 120, 1095, 1455);
@@ -116,6 +117,7 @@ class TestTable : public QObject
 
         auto colourAt = [](QWidget* w, QPoint p) { return w->grab().toImage().pixelColor(p); };
         QCOMPARE(colourAt(t.ui.picField, {2, 2}), QColor(0, 128, 0));
+        QCOMPARE(colourAt(t.window.centralWidget(), {425, 217}), QColor(0, 128, 0));
         QCOMPARE(t.ui.lblAccount->palette().color(QPalette::Window), QColor(Qt::black));
         QCOMPARE(t.ui.lblAccount->palette().color(QPalette::WindowText), QColor(Qt::red));
         QCOMPARE(colourAt(t.ui.lblAccount, {5, 5}), QColor(Qt::black));

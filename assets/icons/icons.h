@@ -12,6 +12,10 @@ inline const QString kHoldPressed = QStringLiteral(":/icons/hold-pressed.png");
 inline const QString kHoldDisabled = QStringLiteral(":/icons/hold-disabled.png");
 inline const QString kInfo16 = QStringLiteral(":/icons/info-16.png");
 inline const QString kInfo32 = QStringLiteral(":/icons/info-32.png");
+// Scalable, so that the boxes stay sharp at any scaling (Qt's SVG icon engine draws them).
+inline const QString kWarningSvg = QStringLiteral(":/icons/warning.svg");
+inline const QString kInformationSvg = QStringLiteral(":/icons/information.svg");
+inline const QString kOkSvg = QStringLiteral(":/icons/ok.svg");
 
 // The ace of spades in every drawn size: the pixel-drawn 16 and 32 for title bars and task
 // lists, larger ones for docks and the about box.
