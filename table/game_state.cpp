@@ -158,18 +158,14 @@ void CreditWin(GameState& state, qint32 win)
 
 DrawnCard DrawIntoHand(GameState& state, cards::Random& random, bool change)
 {
-    if (static_cast<int>(state.Deck.size()) < cards::kRenewBelow) {
-        cards::NewDeck(state.Deck, random);
-        cards::ShuffleDeck(state.Deck, random);
-    }
-    const int card = state.Deck.front();
+    // The analyzer's "game's deal" takes its cards the same way, so the two cannot drift apart.
+    const int card = cards::TakeCard(state.Deck, random);
     const int place = state.NextCard;
     if (!change || place < 0 || place >= static_cast<int>(state.Hand.size()))
         state.Hand.push_back(card);
     else
         state.Hand[static_cast<std::size_t>(place)] = card;
     ++state.NextCard;
-    state.Deck.erase(state.Deck.begin());
     return {card, place};
 }
 
