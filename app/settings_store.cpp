@@ -24,16 +24,6 @@ bool IsSpecialFile(const QString& path)
     return info.exists() && !info.isFile();
 }
 
-// Where a save lands: the file the store's links lead to, so that a linked
-// store stays linked.
-QString SaveTarget(const QString& path)
-{
-    QFileInfo info(path);
-    for (int hop = 0; info.isSymLink() && hop < 40; ++hop)
-        info.setFile(info.symLinkTarget());
-    return info.absoluteFilePath();
-}
-
 // The mode the new file is given: the old file's, or what a newly created
 // file gets under the umask.
 void CopyMode(const QString& from, const QString& to)
@@ -49,6 +39,14 @@ void CopyMode(const QString& from, const QString& to)
 }
 
 } // namespace
+
+QString QSettingsStore::SaveTarget(const QString& path)
+{
+    QFileInfo info(path);
+    for (int hop = 0; info.isSymLink() && hop < 40; ++hop)
+        info.setFile(info.symLinkTarget());
+    return info.absoluteFilePath();
+}
 
 QSettingsStore::QSettingsStore()
     : QSettingsStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -114,6 +112,8 @@ bool QSettingsStore::sync()
     // The new file is written beside the old one under another name, read
     // back, and only then renamed over it: QSettings does not see every failed
     // write, and on a full disk once renamed an empty file over the store.
+    // A new player's config folder may not exist yet.
+    QDir().mkpath(old.absolutePath());
     QTemporaryFile draft(old.absolutePath() + QStringLiteral("/.") + old.fileName() +
                          QStringLiteral(".XXXXXX"));
     if (!draft.open())

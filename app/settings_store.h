@@ -30,6 +30,10 @@ class QSettingsStore final : public SettingsStore
     QString errorString() const { return m_error; }
     QString fileName() const { return m_path; }
 
+    // The file a save of the store at `path` writes: where its links lead, so
+    // that a linked store stays linked.
+    static QString SaveTarget(const QString& path);
+
   private:
     bool fail(const QString& reason);
 

@@ -1,5 +1,7 @@
 #include "single_instance.h"
 
+#include "settings_store.h"
+
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -18,9 +20,7 @@ namespace {
 // start that would overwrite one file finds the same guard.
 QFileInfo StoreFile(const QString& storePath)
 {
-    QFileInfo info(storePath);
-    for (int hop = 0; info.isSymLink() && hop < 40; ++hop)
-        info.setFile(info.symLinkTarget());
+    const QFileInfo info(QSettingsStore::SaveTarget(storePath));
     const QString canonical = info.canonicalFilePath();
     return QFileInfo(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
 }
