@@ -436,7 +436,8 @@ int RunOddsCommand(const std::vector<std::string>& args, std::ostream& out, std:
             throw UsageError{"no command given; try quintara-odds --help"};
         // "help" and "help COMMAND" read as --help.
         std::vector<std::string> line = args;
-        if (line.front() == "help") {
+        const bool helpWord = line.front() == "help";
+        if (helpWord) {
             line.erase(line.begin());
             line.resize(std::min<std::size_t>(line.size(), 1));
             line.emplace_back("--help");
@@ -452,6 +453,14 @@ int RunOddsCommand(const std::vector<std::string>& args, std::ostream& out, std:
             add(commands);
         for (CLI::App* sub : root.get_subcommands({}))
             sub->group("Commands");
+        // Help for a command that does not exist is an error, not the main help.
+        if (helpWord && line.size() == 2) {
+            const auto subs = root.get_subcommands(
+                [&](CLI::App* sub) { return sub->get_name() == line.front(); });
+            if (subs.empty())
+                throw UsageError{"help: unknown command " + Quote(line.front()) +
+                                 "; try quintara-odds --help"};
+        }
         try {
             root.parse(std::vector<std::string>(line.rbegin(), line.rend()));
         } catch (const CLI::CallForHelp&) {

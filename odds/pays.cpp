@@ -1,5 +1,7 @@
 #include "pays.h"
 
+#include "command_line.h"
+
 #include <charconv>
 
 namespace odds {
@@ -33,7 +35,7 @@ std::optional<PayVector> ParsePays(std::string_view text, std::string& error)
         const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value);
         if (item.empty() || ec != std::errc() || end != item.data() + item.size() || value < 0 ||
             value > kMaxPay) {
-            error = "--pays: '" + std::string(item) + "' is not a whole number from 0 to " +
+            error = "--pays: " + Quote(item) + " is not a whole number from 0 to " +
                     std::to_string(kMaxPay);
             return std::nullopt;
         }

@@ -635,6 +635,12 @@ class TestOdds : public QObject
         QTest::newRow("control characters") << QStringList{"hand", "Kh\nQh\x01 Jh Th 2s"};
         QTest::newRow("eight pays") << QStringList{"return", "--pays", "1,2,3,4,5,6,7,8"};
         QTest::newRow("bad pay") << QStringList{"return", "--pays=500,100,50,10,7,5,3,2,x"};
+        // The bad field is quoted and cut like any other echoed input.
+        QTest::newRow("pay with a line break")
+            << QStringList{"return", "--pays=500,100,50,10,7,5,3,2\nx,1"};
+        QTest::newRow("100 KB pay")
+            << QStringList{"return", "--pays=500,100,50,10,7,5,3,2," + QString(100000, '9')};
+        QTest::newRow("help for no command") << QStringList{"help", "nope"};
         QTest::newRow("pays without value") << QStringList{"return", "--pays"};
         QTest::newRow("pays twice") << QStringList{
             "hand", "--pays", "1,1,1,1,1,1,1,1,1", "--pays", "1,1,1,1,1,1,1,1,1", "KhQhJhTh2s"};
@@ -695,6 +701,7 @@ class TestOdds : public QObject
         QVERIFY2(run.err.startsWith("quintara-odds: "), qPrintable(run.err));
         QCOMPARE(run.err.count('\n'), qsizetype(1));
         QVERIFY(run.err.endsWith('\n'));
+        QVERIFY2(run.err.size() < 200, qPrintable(run.err.left(200)));
     }
 
     // Different spellings of one command line give the same report.
