@@ -155,13 +155,16 @@ class TestCards : public QObject
 
     void shuffleUsesPairsInOrderAndSwapsThem()
     {
-        // First pair (7,3) on ten cards: the worked example; the rest cut 0,0.
+        // First pair (7,3) on ten cards, the worked example: HIJ DEFG ABC. The
+        // last pair (5,2) is a real cut too, so a loop that stops one cut early
+        // fails: HI JDE FGABC becomes FGABC JDE HI. The pairs between cut 0,0.
         std::deque<float> values = {0.7f, 0.3f};
-        values.push_back(0.0f);
+        values.insert(values.end(), 16, 0.0f);
+        values.insert(values.end(), {0.5f, 0.2f});
         CardString deck = Letters("ABCDEFGHIJ");
         ScriptedRandom rnd(values);
         ShuffleDeck(deck, rnd);
-        QCOMPARE(deck, Letters("HIJDEFGABC"));
+        QCOMPARE(deck, Letters("FGABCJDEHI"));
         QCOMPARE(rnd.draws, 20);
         QCOMPARE(rnd.reseeds, 1);
     }
