@@ -109,11 +109,11 @@ bool QSettingsStore::sync()
     for (auto it = m_written.cbegin(); it != m_written.cend(); ++it)
         values.insert(SettingsKey(it.key()), it.value());
 
+    // A new player's config folder may not exist yet.
+    QDir().mkpath(old.absolutePath());
     // The new file is written beside the old one under another name, read
     // back, and only then renamed over it: QSettings does not see every failed
     // write, and on a full disk once renamed an empty file over the store.
-    // A new player's config folder may not exist yet.
-    QDir().mkpath(old.absolutePath());
     QTemporaryFile draft(old.absolutePath() + QStringLiteral("/.") + old.fileName() +
                          QStringLiteral(".XXXXXX"));
     if (!draft.open())

@@ -33,7 +33,9 @@ QString LockPath(const QFileInfo& store)
 }
 
 // An abstract socket: named by user and store, with no file that a killed
-// game could leave behind.
+// game could leave behind. It has no file modes, so anyone on the machine may
+// connect; all a connection can do is bring the window forward, and the lock,
+// not the socket, decides who plays.
 QString ServerName(const QFileInfo& store)
 {
     const QByteArray hash =
