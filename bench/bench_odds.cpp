@@ -155,4 +155,15 @@ void BM_Ruin(benchmark::State& state)
 }
 BENCHMARK(BM_Ruin)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// 1,000 hands of the game's table from a bankroll of 1,000 to 10,000,000
+// units: the time should not follow the bankroll.
+void BM_RuinBankroll(benchmark::State& state)
+{
+    const odds::RoundOutcomes round =
+        odds::SingleHandOutcomes(odds::ComputeReturn(Tables(), odds::GamePays(), 2));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::ComputeRuin(round, state.range(0), 1000).ruin);
+}
+BENCHMARK(BM_RuinBankroll)->Arg(1000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -12,6 +12,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <random>
 #include <thread>
@@ -320,10 +321,12 @@ const char* const kRuinHelp =
     "\n"
     "Truncation: levels at the top of the bankroll's distribution are set aside\n"
     "as never broke when they hold below 1e-15 of the chance and going broke\n"
-    "from them in the hands left has a chance below 1e-12 (a Chernoff bound), or\n"
-    "when they hold below 1e-19. The bound on the error this makes in the ruin\n"
-    "figure is printed; it stays far below 1e-9. The time grows with the hands\n"
-    "times the width of the bankroll's spread.";
+    "from them in the hands left has a chance below 1e-12 (a Chernoff bound);\n"
+    "levels at either end holding below 1e-19 are set aside too. The bound on\n"
+    "the error this makes in the ruin figure is printed; it stays far below\n"
+    "1e-9. The time grows with the hands times the width of the bankroll's\n"
+    "spread, not with the bankroll; a spread wider than 8388608 levels (about\n"
+    "130 MB), which only huge --pays reach, is refused.";
 
 struct RuinOptions
 {
@@ -365,7 +368,14 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
     const RoundOutcomes round =
         plays == 1 ? SingleHandOutcomes(ComputeReturn(tables, c.pays, DefaultThreadCount()))
                    : PlaysOutcomes(tables, c.pays, plays);
-    const RuinResult result = ComputeRuin(round, bankroll / bet, hands);
+    RuinResult result;
+    try {
+        result = ComputeRuin(round, bankroll / bet, hands);
+    } catch (const RuinTooWide&) {
+        throw UsageError{"ruin: the bankroll's spread under these pays grows past " +
+                         std::to_string(kMaxLevels) +
+                         " levels; try fewer --hands, --plays or smaller --pays"};
+    }
     RuinReportData report =
         BuildRuinReport(c.pays, bankroll, bet, hands, result, SecondsSince(start));
     report.plays = plays;
@@ -473,6 +483,9 @@ int RunOddsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     } catch (const UsageError& e) {
         err << "quintara-odds: " << e.message << '\n';
         return kExitUsage;
+    } catch (const std::bad_alloc&) {
+        err << "quintara-odds: not enough memory for this input\n";
+        return kExitFailure;
     } catch (const std::exception& e) {
         err << "quintara-odds: " << Quote(e.what()) << '\n';
         return kExitFailure;

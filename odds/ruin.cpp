@@ -138,34 +138,50 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
 RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands)
 {
     const int plays = round.plays;
+    const int minNet = *std::min_element(round.net.begin(), round.net.end());
     const int maxNet = *std::max_element(round.net.begin(), round.net.end());
     const SafeLevel safe(round);
     RuinResult result;
 
-    // mass[y]: chance of y units now. Below plays the player is broke and
-    // stays there.
-    std::vector<double> mass(static_cast<std::size_t>(start) + 1, 0.0);
-    mass[static_cast<std::size_t>(start)] = 1.0;
+    // broke[y]: chance of y units, fewer than plays: the player stays there.
+    // The live levels are a band [low, top]: mass[y - low] is the chance of y
+    // units now, so the work follows the spread, not the bankroll.
+    std::vector<double> broke(static_cast<std::size_t>(plays), 0.0);
+    std::vector<double> mass{1.0};
     std::vector<double> next;
-    // Where each outcome moves a live level to, counted from level 0.
+    std::int64_t low = start;
+    std::int64_t top = start;
+    // Where each outcome moves a live level, counted from the next band's low.
     std::vector<std::size_t> shift;
+    const auto spread = static_cast<std::size_t>(maxNet - minNet);
     for (const int net : round.net)
-        shift.push_back(static_cast<std::size_t>(plays + net));
-    std::int64_t top = start; // highest level with mass
-    for (std::int64_t hand = 1; hand <= hands; ++hand) {
-        const auto width = static_cast<std::size_t>(top + std::max(maxNet, 0)) + 1;
+        shift.push_back(static_cast<std::size_t>(net - minNet));
+    for (std::int64_t hand = 1; hand <= hands && low <= top; ++hand) {
+        const auto live = static_cast<std::size_t>(top - low + 1);
+        const std::size_t width = live + spread;
+        if (width > kMaxLevels)
+            throw RuinTooWide{};
         next.assign(width, 0.0);
-        std::copy_n(mass.begin(), plays, next.begin());
-        const auto live = static_cast<std::size_t>(top - plays + 1);
         for (std::size_t begin = 0; begin < width; begin += kTile)
-            StepTile(next.data() + begin, begin, std::min(width, begin + kTile),
-                     mass.data() + plays, live, shift.data(), round.chance.data(), shift.size());
+            StepTile(next.data() + begin, begin, std::min(width, begin + kTile), mass.data(), live,
+                     shift.data(), round.chance.data(), shift.size());
         std::swap(mass, next);
-        top += std::max(maxNet, 0);
+        low += minNet;
+        top += maxNet;
+        // Levels that cannot bet any more leave the band for good.
+        std::size_t first = 0;
+        for (; low < plays && first < mass.size(); ++first, ++low)
+            broke[static_cast<std::size_t>(low)] += mass[first];
+        // Trim the bottom: zeros, and mass too small to count, which may yet
+        // go broke and so counts in full towards the error.
+        for (; low <= top && mass[first] < kTinyMass; ++first, ++low) {
+            result.cutMass += mass[first];
+            result.errorBound += mass[first];
+        }
         // Trim the top: zeros always, small mass where ruin can no longer reach.
         const double safeFrom = safe(hands - hand);
-        while (top > plays) {
-            const double m = mass[static_cast<std::size_t>(top)];
+        while (top >= low) {
+            const double m = mass[static_cast<std::size_t>(top - low) + first];
             if (static_cast<double>(top) >= safeFrom && m < kSmallMass) {
                 result.cutMass += m;
                 result.errorBound += m * kSafeRuin;
@@ -177,21 +193,27 @@ RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int6
             }
             --top;
         }
-        mass.resize(static_cast<std::size_t>(top) + 1);
+        mass.erase(mass.begin(), mass.begin() + static_cast<std::ptrdiff_t>(first));
+        mass.resize(static_cast<std::size_t>(std::max<std::int64_t>(top - low + 1, 0)));
     }
 
-    for (int y = 0; y < plays && y < static_cast<int>(mass.size()); ++y)
-        result.ruin += mass[static_cast<std::size_t>(y)];
-    // Quantiles: the lowest bankroll whose share at or below reaches q; the
-    // set-aside mass lies above every tracked level.
+    for (const double m : broke)
+        result.ruin += m;
+    // Quantiles: the lowest bankroll whose share at or below reaches q; mass
+    // set aside is too small to move them.
     const auto quantile = [&](double q) {
         double below = 0;
-        for (std::size_t y = 0; y < mass.size(); ++y) {
-            below += mass[y];
+        for (std::size_t y = 0; y < broke.size(); ++y) {
+            below += broke[y];
             if (below >= q)
                 return static_cast<std::int64_t>(y);
         }
-        return static_cast<std::int64_t>(mass.size());
+        for (std::size_t i = 0; i < mass.size(); ++i) {
+            below += mass[i];
+            if (below >= q)
+                return low + static_cast<std::int64_t>(i);
+        }
+        return std::max(top, low - 1) + 1;
     };
     result.low = quantile(0.05);
     result.median = quantile(0.5);

@@ -31,15 +31,24 @@ struct RuinResult
     std::int64_t median = 0; // bankroll in units after the hands, 0.5 point
     std::int64_t low = 0;    // 0.05 point
     std::int64_t high = 0;   // 0.95 point
-    double cutMass = 0;      // mass set aside above the tracked range
+    double cutMass = 0;      // mass set aside outside the tracked band
     double errorBound = 0;   // how far ruin may lie from the exact figure
 };
 
-// The exact bankroll distribution, hand by hand, from start units. At the top
-// of the distribution, levels holding below 1e-15 from which ruin in the
-// hands left has a chance below 1e-12 (a Chernoff bound on the running
-// minimum of the nets), and levels holding below 1e-19 anywhere, are set
-// aside as never ruined; errorBound adds up what that could change.
+// The widest band of bankroll levels ComputeRuin carries (two arrays of this
+// many doubles, about 130 MB); a wider one is refused with RuinTooWide.
+constexpr std::size_t kMaxLevels = std::size_t{1} << 23;
+struct RuinTooWide
+{
+};
+
+// The exact bankroll distribution, hand by hand, from start units, carried as
+// the band of levels that hold mass, so the work follows the spread and not
+// the bankroll. Levels holding below 1e-19 are set aside at either end of the
+// band (at the bottom as maybe broke); at the top, levels holding below 1e-15
+// from which ruin in the hands left has a chance below 1e-12 (a Chernoff bound
+// on the running minimum of the nets) are set aside as never broke.
+// errorBound adds up what that could change.
 RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands);
 
 } // namespace odds

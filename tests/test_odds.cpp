@@ -665,6 +665,16 @@ class TestOdds : public QObject
         QTest::newRow("ruin: no bet") << QStringList{"ruin", "--bankroll", "40", "--hands", "10"};
         QTest::newRow("ruin: bankroll short of the plays") << QStringList{
             "ruin", "--bankroll", "40", "--bet", "5", "--hands", "10", "--plays", "9"};
+        QTest::newRow("ruin: every pay a million") << QStringList{
+            "ruin",
+            "--bankroll",
+            "1000",
+            "--bet",
+            "1",
+            "--hands",
+            "1000",
+            "--pays",
+            "1000000,1000000,1000000,1000000,1000000,1000000,1000000,1000000,1000000"};
         QTest::newRow("half a suit symbol") << QStringList{"hand", "K\xe2\x99 Qh Jh Th 2s"};
         QTest::newRow("return takes no cards") << QStringList{"return", "Kh"};
         QTest::newRow("unknown option") << QStringList{"return", "--fast"};
@@ -916,6 +926,58 @@ class TestOdds : public QObject
         }
         QCOMPARE(combinations, qint64(19933230517200));
         QVERIFY(std::abs(share - 1653526326983.0 / 1661102543100.0) < 1e-12);
+    }
+
+    // Outcome sets small enough to work out by hand: the chance of ruin and the
+    // bankroll's 5 %, 50 % and 95 % points.
+    void ruinOfTinyOutcomeSets_data()
+    {
+        QTest::addColumn<int>("plays");
+        QTest::addColumn<QList<int>>("nets");
+        QTest::addColumn<QList<double>>("chances");
+        QTest::addColumn<qint64>("start");
+        QTest::addColumn<qint64>("hands");
+        QTest::addColumn<double>("ruin");
+        QTest::addColumn<QList<qint64>>("points");
+        const double third = 1.0 / 3;
+        // 1 or 3 left.
+        QTest::newRow("+-1 from 2, one hand")
+            << 1 << QList<int>{-1, 1} << QList<double>{0.5, 0.5} << qint64(2) << qint64(1) << 0.0
+            << QList<qint64>{1, 1, 3};
+        QTest::newRow("-1/0/+1 from 5, one hand")
+            << 1 << QList<int>{-1, 0, 1} << QList<double>{third, third, third} << qint64(5)
+            << qint64(1) << 0.0 << QList<qint64>{4, 5, 6};
+        // Broke after the first hand stays broke: 0 (1/2), 1 (1/4), 3 (1/4).
+        QTest::newRow("+-1 from 1, two hands")
+            << 1 << QList<int>{-1, 1} << QList<double>{0.5, 0.5} << qint64(1) << qint64(2) << 0.5
+            << QList<qint64>{0, 0, 3};
+        // Two plays: 1 unit left cannot bet both.
+        QTest::newRow("two plays, -2/0/+2 from 3")
+            << 2 << QList<int>{-2, 0, 2} << QList<double>{third, third, third} << qint64(3)
+            << qint64(1) << third << QList<qint64>{1, 3, 5};
+        // A bankroll far above the spread gives the same points, shifted.
+        QTest::newRow("-1/0/+1 from a million")
+            << 1 << QList<int>{-1, 0, 1} << QList<double>{third, third, third} << qint64(1000000)
+            << qint64(1) << 0.0 << QList<qint64>{999999, 1000000, 1000001};
+        // Lose twice, one of each, win twice: 0, 2, 4 at 1/4, 1/2, 1/4.
+        QTest::newRow("+-1 from 2, two hands")
+            << 1 << QList<int>{-1, 1} << QList<double>{0.5, 0.5} << qint64(2) << qint64(2) << 0.25
+            << QList<qint64>{0, 2, 4};
+    }
+    void ruinOfTinyOutcomeSets()
+    {
+        QFETCH(int, plays);
+        QFETCH(QList<int>, nets);
+        QFETCH(QList<double>, chances);
+        QFETCH(qint64, start);
+        QFETCH(qint64, hands);
+        QFETCH(double, ruin);
+        QFETCH(QList<qint64>, points);
+        const RoundOutcomes round{
+            plays, {nets.begin(), nets.end()}, {chances.begin(), chances.end()}};
+        const RuinResult result = ComputeRuin(round, start, hands);
+        QVERIFY2(std::abs(result.ruin - ruin) < 1e-15, qPrintable(QString::number(result.ruin)));
+        QCOMPARE((QList<qint64>{result.low, result.median, result.high}), points);
     }
 
     // The exact ruin chance and bankroll points against hands really played:
