@@ -190,7 +190,10 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
         << options.seed << ".\n"
         << "Hold by places 1 to 5 (\"1 3 4\"), \"all\" or \"none\"; \"q\" stops.\n";
 
-    std::vector<Mistake> mistakes;
+    // Only what the summary shows is kept, so endless input runs in flat memory.
+    constexpr std::size_t kWorstShown = 3;
+    std::vector<Mistake> worst; // by loss, most first; the earlier hand first on a tie
+    std::uint64_t mistakes = 0;
     std::uint64_t played = 0;
     Wide lost = 0;
     bool stop = false;
@@ -243,7 +246,15 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
         } else {
             const std::int64_t loss = bestReturn - heldReturn;
             lost += loss;
-            mistakes.push_back({played, dealt, *hold, best, loss});
+            ++mistakes;
+            const auto at =
+                std::upper_bound(worst.begin(), worst.end(), loss,
+                                 [](std::int64_t l, const Mistake& m) { return l > m.lost; });
+            if (at != worst.end() || worst.size() < kWorstShown) {
+                worst.insert(at, {played, dealt, *hold, best, loss});
+                if (worst.size() > kWorstShown)
+                    worst.pop_back();
+            }
             out << "Not the best: holding " << HeldText(dealt, *hold) << " returns "
                 << Bet(heldReturn) << ", so it loses " << Bet(loss) << " per unit bet.\n"
                 << "Best: hold " << HeldText(dealt, best) << ", returns " << Bet(bestReturn) << " ("
@@ -260,17 +271,14 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
             << ", wins " << options.pays[static_cast<int>(row)] << "\n";
     }
 
-    out << "\nHands     " << played << "\nMistakes  " << mistakes.size() << "\n";
+    out << "\nHands     " << played << "\nMistakes  " << mistakes << "\n";
     out << "Lost      " << FormatFraction(lost, kReturnDenominator, 4) << " in total";
     if (played > 0)
         out << ", " << FormatFraction(lost, Wide(kReturnDenominator) * played, 4) << " per hand";
     out << "\n";
-    std::stable_sort(mistakes.begin(), mistakes.end(),
-                     [](const Mistake& a, const Mistake& b) { return a.lost > b.lost; });
-    if (!mistakes.empty())
+    if (!worst.empty())
         out << "Worst mistakes\n";
-    for (std::size_t i = 0; i < mistakes.size() && i < 3; ++i) {
-        const Mistake& m = mistakes[i];
+    for (const Mistake& m : worst) {
         out << "  hand " << m.hand << ": " << HandText(m.dealt, false) << ", held "
             << HeldText(m.dealt, m.held) << ", best " << HeldText(m.dealt, m.best) << ", lost "
             << Bet(m.lost) << "\n";

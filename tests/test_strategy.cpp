@@ -98,6 +98,7 @@ class TestStrategy : public QObject
     void gradeMatchesEveryDeal();
     void trainerReportsMistakes_data();
     void trainerReportsMistakes();
+    void trainerListsTheWorstThree();
 };
 
 void TestStrategy::patternNames_data()
@@ -322,6 +323,49 @@ void TestStrategy::trainerReportsMistakes()
 
     // Stopping at once still reports.
     QVERIFY(train("q\n").contains("Hands     0\nMistakes  0\nLost      0.0000 in total\n"));
+}
+
+// Twenty hands thrown away whole: the summary counts every mistake and lists
+// the three costliest by their exact loss, the earlier hand first on a tie.
+void TestStrategy::trainerListsTheWorstThree()
+{
+    const PayVector pays = Pays("800,50,25,9,6,4,3,2,1");
+    TrainerOptions options;
+    options.pays = pays;
+    options.hands = 20;
+    options.seed = 7;
+    static const std::vector<StrategyLine> lines = StrategyData(Tables(), pays, 0).best(40).lines;
+    options.lines = lines;
+    std::string input;
+    for (int i = 0; i < 20; ++i)
+        input += "none\n";
+    std::istringstream in(input);
+    std::ostringstream out;
+    RunTrainer(options, in, out);
+    const QString text = QString::fromStdString(out.str());
+
+    std::vector<std::pair<std::int64_t, int>> losses; // loss, hand
+    const QRegularExpression handLine("Hand (\\d+) of 20   ([^\\n]+)\\n");
+    for (auto it = handLine.globalMatch(text); it.hasNext();) {
+        const auto match = it.next();
+        HoldTable table;
+        CountDraws(Tables(), Deal(match.captured(2)), table);
+        const unsigned best = BestHold(table, pays);
+        const std::int64_t loss =
+            ScaledReturn(table[best], best, pays) - ScaledReturn(table[0], 0, pays);
+        if (loss > 0)
+            losses.emplace_back(loss, match.captured(1).toInt());
+    }
+    QVERIFY(losses.size() > 3);
+    QVERIFY(text.contains("Mistakes  " + QString::number(losses.size()) + "\n"));
+    std::stable_sort(losses.begin(), losses.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList shown;
+    for (const QString& line : text.section("Worst mistakes\n", 1).split('\n', Qt::SkipEmptyParts))
+        shown << line.section(':', 0, 0).trimmed();
+    QCOMPARE(shown, (QStringList{QString("hand %1").arg(losses[0].second),
+                                 QString("hand %1").arg(losses[1].second),
+                                 QString("hand %1").arg(losses[2].second)}));
 }
 
 QTEST_GUILESS_MAIN(TestStrategy)
