@@ -21,6 +21,35 @@ const char* const kPaysFooter =
 
 } // namespace
 
+namespace {
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+extern "C" void OnInterrupt(int)
+{
+    g_interrupted.store(true);
+}
+} // namespace
+
+StopOnInterrupt::StopOnInterrupt()
+{
+    g_interrupted.store(false);
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND; // a second Ctrl+C is not held back
+    sigaction(SIGINT, &action, &m_previous);
+}
+
+StopOnInterrupt::~StopOnInterrupt()
+{
+    sigaction(SIGINT, &m_previous, nullptr);
+}
+
+const std::atomic<bool>& StopOnInterrupt::stopped()
+{
+    return g_interrupted;
+}
+
 std::string Quote(std::string_view text)
 {
     std::string out = "'";

@@ -4,6 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <atomic>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -89,6 +91,21 @@ std::uint64_t ParseWholeNumber(const std::string& name, const std::string& text,
 // The --threads option's value; not given means one per core.
 void AddThreadsOption(CLI::App& app, ValueOption& into);
 int ThreadsFrom(const ValueOption& threads);
+
+// Ctrl+C while it lives sets stopped() instead of ending the program, so a
+// long run can end with what it has; the next Ctrl+C ends it as usual.
+class StopOnInterrupt
+{
+  public:
+    StopOnInterrupt();
+    ~StopOnInterrupt();
+    StopOnInterrupt(const StopOnInterrupt&) = delete;
+    StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
+    static const std::atomic<bool>& stopped();
+
+  private:
+    struct sigaction m_previous = {};
+};
 
 // User input shown in an error line: one line, printable, short, quoted.
 std::string Quote(std::string_view text);

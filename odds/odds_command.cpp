@@ -61,7 +61,11 @@ const char* const kSimulateHelp =
     "shuffle, five cards from the top, the discarded places refilled from the top,\n"
     "left to right), holds the best cards each time, and sets the observed return\n"
     "and rows beside the exact figures for a fair deck. The same seed gives the\n"
-    "same result whatever the thread count.";
+    "same result whatever the thread count.\n"
+    "\n"
+    "On a terminal a long run shows a progress bar and, once its pace is known,\n"
+    "how long it will take. Ctrl+C ends it with the figures of the hands played\n"
+    "so far (whole blocks of 4096), marked as stopped, and exit code 130.";
 
 // Usage lines read "quintara-odds hand CARDS... [OPTIONS]": what a command
 // needs first, then what it takes.
@@ -109,16 +113,46 @@ class ProgressBar
     void run()
     {
         std::unique_lock lock(m_mutex);
+        std::optional<std::pair<std::chrono::steady_clock::time_point, std::uint64_t>> first;
+        std::string left;
         while (!m_wake.wait_for(lock, std::chrono::milliseconds(200), [this] { return m_stop; })) {
             const std::uint64_t done = m_done.load();
+            const auto now = std::chrono::steady_clock::now();
+            // The pace is taken from the hands themselves, once they run.
+            if (!first && done > 0)
+                first.emplace(now, done);
+            const double seconds = first ? SecondsSince(first->first) : 0;
+            if (first && seconds >= 1 && done > first->second) {
+                const double remaining = static_cast<double>(m_total - done) * seconds /
+                                         static_cast<double>(done - first->second);
+                left = ", " + Duration(remaining) + " left";
+                if (!m_told && remaining > 10)
+                    m_err << "\r\033[2Kquintara-odds: this run takes about " << Duration(remaining)
+                          << "; Ctrl+C stops it with the figures so far\n";
+                m_told = true;
+            }
             const double part = static_cast<double>(done) / static_cast<double>(m_total);
             constexpr int kWidth = 40;
             const int filled = static_cast<int>(part * kWidth);
             m_err << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
                   << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] "
                   << static_cast<int>(part * 100) << "%  " << done << " / " << m_total << " hands"
-                  << std::flush;
+                  << left << "\033[K" << std::flush;
         }
+    }
+
+    // "40 s", "12 min", "3 h 20 min", "41 days": as a person would round it.
+    static std::string Duration(double seconds)
+    {
+        const auto whole = static_cast<std::uint64_t>(std::min(seconds, 1e15));
+        if (whole < 100)
+            return std::to_string(whole) + " s";
+        if (whole < 3600)
+            return std::to_string((whole + 30) / 60) + " min";
+        if (whole < 2 * 86400)
+            return std::to_string(whole / 3600) + " h " + std::to_string(whole % 3600 / 60) +
+                   " min";
+        return std::to_string(whole / 86400) + " days";
     }
 
     std::ostream& m_err;
@@ -127,6 +161,7 @@ class ProgressBar
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stop = false;
+    bool m_told = false; // the estimate is said once
     std::thread m_thread;
 };
 
@@ -285,14 +320,20 @@ int RunSimulate(const SimulateOptions& options, const CommandContext& c)
     std::atomic<std::uint64_t> done{0};
     SimulationTotals seen;
     {
+        const StopOnInterrupt interrupt;
+        run.options.stop = &StopOnInterrupt::stopped();
         std::optional<ProgressBar> bar;
         if (c.progress)
             bar.emplace(c.err, run.options.hands, done);
         seen = Simulate(tables, run.options, &done, &exact);
     }
     run.seconds = SecondsSince(start);
+    if (seen.hands == 0) {
+        c.err << "quintara-odds: simulate stopped before a hand was played\n";
+        return kExitInterrupted;
+    }
     c.out << RenderSimulationReport(BuildSimulationReport(seen, exact, run), c.json);
-    return kExitOk;
+    return seen.hands < run.options.hands ? kExitInterrupted : kExitOk;
 }
 
 void AddSimulateCommand(CommandSet& commands)

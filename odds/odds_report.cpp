@@ -413,6 +413,7 @@ std::string RenderSimulationReport(const SimulationReportData& report, bool json
         JsonWriter w;
         w.beginObject();
         w.key("hands").value(report.hands);
+        w.key("stopped").value(report.hands < report.run.options.hands);
         w.key("seed").value(report.run.options.seed);
         w.key("threads").value(report.run.threads);
         w.key("seconds").value(report.run.seconds);
@@ -441,6 +442,10 @@ std::string RenderSimulationReport(const SimulationReportData& report, bool json
     out += Format("Hands    %llu through the game's shuffle and the top of the deck, best "
                   "hold each time\n",
                   static_cast<unsigned long long>(report.hands));
+    if (report.hands < report.run.options.hands)
+        out += Format("Stopped  by Ctrl+C after %llu of %llu hands: the figures are for those\n",
+                      static_cast<unsigned long long>(report.hands),
+                      static_cast<unsigned long long>(report.run.options.hands));
     out += Format("Seed     %llu   (%d thread%s, %.2f s)\n",
                   static_cast<unsigned long long>(report.run.options.seed), report.run.threads,
                   report.run.threads == 1 ? "" : "s", report.run.seconds);

@@ -397,6 +397,8 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
     const auto work = [&](int worker) {
         SimulationTotals& sum = partials[static_cast<std::size_t>(worker)];
         for (;;) {
+            if (options.stop && options.stop->load())
+                return;
             const std::uint64_t block = next.fetch_add(1);
             if (block >= blocks)
                 return;

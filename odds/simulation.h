@@ -33,6 +33,9 @@ struct SimulationOptions
     std::uint64_t seed = 0;
     int threads = 0; // 0: one per core
     PayVector pays{};
+    // When it turns true no new block starts: the totals are the whole
+    // blocks played so far.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 struct SimulationTotals

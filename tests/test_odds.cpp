@@ -15,9 +15,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
+#include <future>
 #include <map>
 #include <random>
 #include <sstream>
+#include <thread>
+
+#include <csignal>
+#include <unistd.h>
 
 using namespace odds;
 
@@ -1089,6 +1094,47 @@ class TestOdds : public QObject
         QCOMPARE(made, qint64(500));
         QCOMPARE(doc["return"].toObject()["paid"].toInteger(), paid);
         QCOMPARE(doc["return"].toObject()["exact"].toDouble(), 1.0898208284);
+    }
+
+    // Ctrl+C during a run that would take days ends it with the figures of
+    // the whole blocks played, marked as stopped, exit 130; Ctrl+C is the
+    // program's own again afterwards.
+    void simulateStopsOnInterrupt()
+    {
+        const auto handler = [] {
+            struct sigaction now = {};
+            sigaction(SIGINT, nullptr, &now);
+            return now.sa_handler;
+        };
+        const auto before = handler();
+        Run run;
+        std::promise<void> finished;
+        std::thread command([&run, &finished] {
+            run = RunCommand({"simulate", "--hands", "1000000000000", "--seed", "5", "--json"});
+            finished.set_value();
+        });
+        while (handler() == before)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::seconds(2)); // let some hands be played
+        kill(getpid(), SIGINT);
+        if (finished.get_future().wait_for(std::chrono::minutes(2)) != std::future_status::ready)
+            qFatal("simulate did not stop on Ctrl+C"); // the run itself would take days
+        command.join();
+        QVERIFY(handler() == before);
+        QCOMPARE(run.code, 130);
+        if (run.out.isEmpty()) { // stopped while the holds were being solved
+            QCOMPARE(run.err,
+                     QString("quintara-odds: simulate stopped before a hand was played\n"));
+            return;
+        }
+        const QJsonObject doc = JsonOf(run);
+        QVERIFY(doc["stopped"].toBool());
+        const qint64 hands = doc["hands"].toInteger();
+        QVERIFY(hands > 0 && hands < 1000000000000 && hands % 4096 == 0);
+        qint64 made = 0;
+        for (const QJsonValue& row : doc["rows"].toArray())
+            made += row.toObject()["made"].toObject()["count"].toInteger();
+        QCOMPARE(made, hands);
     }
 
     // The bar lives on the error stream and is wiped when the run ends, so
