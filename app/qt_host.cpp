@@ -90,10 +90,17 @@ void QtHost::messageBox(const QString& prompt, BoxStyle style, const QString& ti
                   QMessageBox::Ok, m_owner);
     // The style's icons are bitmaps, enlarged and blurred at 200 %; ours are
     // drawn for the screen's pixel ratio.
-    const QIcon icon(information ? icons::kInformationSvg : icons::kWarningSvg);
+    // One icon object each for the host's life: every new QIcon would put
+    // fresh pixmaps into Qt's pixmap cache, which then grows with each box.
+    if (m_okIcon.isNull()) {
+        m_informationIcon = QIcon(icons::kInformationSvg);
+        m_warningIcon = QIcon(icons::kWarningSvg);
+        m_okIcon = QIcon(icons::kOkSvg);
+    }
+    const QIcon& icon = information ? m_informationIcon : m_warningIcon;
     // 32 pixels, the size the style's own bitmaps have shown at.
     box.setIconPixmap(icon.pixmap(QSize(32, 32), box.devicePixelRatioF()));
-    box.button(QMessageBox::Ok)->setIcon(QIcon(icons::kOkSvg));
+    box.button(QMessageBox::Ok)->setIcon(m_okIcon);
     box.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "ports.h"
 
+#include <QIcon>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -37,4 +38,7 @@ class QtHost final : public Host
 
     QPointer<QWidget> m_owner;
     bool m_hasOwner = false;
+    QIcon m_informationIcon;
+    QIcon m_warningIcon;
+    QIcon m_okIcon;
 };

@@ -4,10 +4,13 @@
 
 #include "main_window.h"
 #include "qt_host.h"
+#include "random.h"
+#include "sound.h"
 #include "table_doubles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <ctime>
@@ -157,6 +160,84 @@ void BM_CloseDuringADeal(benchmark::State& state)
     }
 }
 BENCHMARK(BM_CloseDuringADeal)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Resident memory of this process in kB, as the kernel counts it.
+qint64 ResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// The real boxes and beep, without the 0.3 s waits, so that many hands fit in
+// a minute.
+class NoPauseHost final : public Host
+{
+  public:
+    void setOwner(QWidget* owner) { m_real.setOwner(owner); }
+    void messageBox(const QString& prompt, BoxStyle style, const QString& title) override
+    {
+        m_real.messageBox(prompt, style, title);
+    }
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override
+    {
+        return m_real.inputBox(prompt, title, defaultText);
+    }
+    void beep() override { m_real.beep(); }
+    void pause() override { QCoreApplication::processEvents(); }
+
+  private:
+    QtHost m_real;
+};
+
+// A long session on the real window, boxes and sound player, each result box
+// closed by a timer as a player would: after the warm-up hands the resident
+// memory grows by under 1 MB over 10,000 hands.
+void BM_LongSessionMemory(benchmark::State& state)
+{
+    const int hands = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        cards::SeededRandom random(20261209);
+        QtSoundPlayer sound;
+        NoPauseHost host;
+        frmQuintara window({host, sound, random});
+        host.setOwner(&window);
+        window.state().Account = 1000000000;
+        window.state().Bet = 10;
+        window.selectBack(cards::kDefaultBack);
+        window.showAccount();
+        window.beginSession();
+        window.show();
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+        closer.start(0);
+        const int warmUp = 1000;
+        qint64 warmKb = 0;
+        for (int hand = 0; hand < warmUp + hands; ++hand) {
+            if (hand == warmUp)
+                warmKb = ResidentKb();
+            window.cmdDeal_Click(); // deal
+            window.cmdDeal_Click(); // draw, every card kept
+        }
+        const qint64 growth = ResidentKb() - warmKb;
+        state.counters["account"] = window.state().Account;
+        state.counters["warm_kB"] = static_cast<double>(warmKb);
+        state.counters["growth_kB"] = static_cast<double>(growth);
+        if (growth >= 1024)
+            return Miss(state, QStringLiteral("resident memory grew by %1 kB over %2 hands")
+                                   .arg(growth)
+                                   .arg(hands));
+    }
+}
+BENCHMARK(BM_LongSessionMemory)->Arg(10000)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 

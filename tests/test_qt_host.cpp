@@ -141,6 +141,24 @@ class TestQtHost : public QObject
         QVERIFY(checked);
     }
 
+    // Box after box shows the same pictures: a fresh icon per box would fill
+    // Qt's pixmap cache by a few kB a hand over a long session.
+    void boxesReuseTheirIcons()
+    {
+        QtHost host;
+        QList<qint64> keys;
+        for (int i = 0; i < 3; ++i) {
+            OnNextBox([&](QMessageBox& box) {
+                keys << box.iconPixmap().cacheKey()
+                     << box.button(QMessageBox::Ok)->icon().cacheKey();
+            });
+            host.messageBox(QStringLiteral("Looser !"), BoxStyle::Exclamation,
+                            QStringLiteral("Result"));
+        }
+        QCOMPARE(keys.size(), 6);
+        QCOMPARE(keys.mid(2), (keys.mid(0, 2) + keys.mid(0, 2)));
+    }
+
     // A deal with the real host, played out or closed in the middle of its
     // second pause.
     void realDeal_data()
