@@ -417,11 +417,6 @@ double StrategyGrade::returnValue() const
     return static_cast<double>(paid) / static_cast<double>(ReturnTotals::Denominator());
 }
 
-double StrategyGrade::optimalReturn() const
-{
-    return static_cast<double>(optimalPaid) / static_cast<double>(ReturnTotals::Denominator());
-}
-
 double StrategyGrade::gap() const
 {
     return static_cast<double>(optimalPaid - paid) /

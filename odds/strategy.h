@@ -109,7 +109,6 @@ struct StrategyGrade
     std::vector<Deviation> costliest;  // at most five, costliest first
 
     double returnValue() const;
-    double optimalReturn() const;
     double gap() const;
 };
 

@@ -21,28 +21,19 @@ PhaseRule RuleOf(Phase phase)
 {
     switch (phase) {
     case Phase::Betting:
-        return {true, false, {true, true, false}, false};
+        return {true, false, {true, true, false}};
     case Phase::Dealing:
-        return {false, false, {false, false, false}, false};
+        return {false, false, {false, false, false}};
     case Phase::Holding:
-        return {true, true, {true, false, true}, false};
+        return {true, true, {true, false, true}};
     case Phase::Drawing:
-        return {false, true, {true, false, false}, false};
+        return {false, true, {true, false, false}};
     case Phase::Settling:
-        return {false, false, {true, false, false}, true};
+        return {false, false, {true, false, false}};
     case Phase::GameOver:
-        return {false, false, {true, true, false}, false};
+        return {false, false, {true, true, false}};
     }
     return {};
-}
-
-bool Matches(Phase phase, const GameState& state, const ControlStates& controls)
-{
-    const PhaseRule rule = RuleOf(phase);
-    const bool betOk = controls.bet == rule.controls.bet || (rule.betMayBeEnabled && controls.bet);
-    return !controls.mixed && state.phase == phase && state.Ready == rule.ready &&
-           state.HandDealt == rule.handDealt && controls.deal == rule.controls.deal &&
-           controls.hold == rule.controls.hold && betOk;
 }
 
 void ClampDealBet(GameState& state)

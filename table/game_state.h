@@ -60,22 +60,17 @@ struct ControlStates
     bool deal = false;
     bool bet = false; // cmdBet, cmdBetUp and cmdBetDown alike
     bool hold = false;
-    bool mixed = false; // buttons of one group disagree: no phase allows that
 };
 
-// The flags and buttons of each phase; in Settling the bet buttons come back
-// before the phase ends, so both states are correct there.
+// The flags and buttons a phase starts with. Settling starts with the bet
+// buttons off; the hand cycle turns them on before the phase ends.
 struct PhaseRule
 {
     bool ready;
     bool handDealt;
     ControlStates controls;
-    bool betMayBeEnabled;
 };
 PhaseRule RuleOf(Phase phase);
-
-// True when the flags and the buttons agree with the phase's rule.
-bool Matches(Phase phase, const GameState& state, const ControlStates& controls);
 
 // The deal's two cuts: at most kMaxBet, at most the account.
 void ClampDealBet(GameState& state);

@@ -220,18 +220,6 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
 
 frmQuintara::~frmQuintara() = default;
 
-table::ControlStates frmQuintara::controlStates() const
-{
-    table::ControlStates states;
-    states.deal = cmdDeal->isEnabled();
-    states.bet = cmdBet->isEnabled();
-    states.hold = cmdHold[0]->isEnabled();
-    states.mixed = cmdBetUp->isEnabled() != states.bet || cmdBetDown->isEnabled() != states.bet;
-    for (const QPushButton* hold : cmdHold)
-        states.mixed = states.mixed || hold->isEnabled() != states.hold;
-    return states;
-}
-
 void frmQuintara::applyPhase(Phase phase)
 {
     const table::PhaseRule rule = table::RuleOf(phase);

@@ -43,8 +43,6 @@ class frmQuintara : public QMainWindow
     cards::Random& random() { return m_ports.random; }
 
     Phase phase() const { return m_state.phase; }
-    // The enabled states the phase rules speak of, as the buttons show them now.
-    table::ControlStates controlStates() const;
 
     // For start-up and tests; the controls themselves are found by object name.
     // The account label shows state().Account.

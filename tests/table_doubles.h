@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <functional>
 #include <map>
@@ -269,6 +270,60 @@ struct Table
     {
     }
 };
+
+// The phases of a hand as the game's rules define them, typed out from there:
+// Ready, HandDealt, and which buttons each phase leaves usable. In Settling
+// the bet buttons come back before the phase ends, so either state is right.
+enum class Usable
+{
+    No,
+    Yes,
+    Either
+};
+struct PhaseRow
+{
+    Phase phase;
+    bool ready;
+    bool handDealt;
+    bool deal;
+    Usable bet; // cmdBet, cmdBetUp, cmdBetDown
+    bool hold;  // all five
+};
+inline constexpr std::array<PhaseRow, 6> kPhaseTable{{
+    {Phase::Betting, true, false, true, Usable::Yes, false},
+    {Phase::Dealing, false, false, false, Usable::No, false},
+    {Phase::Holding, true, true, true, Usable::No, true},
+    {Phase::Drawing, false, true, true, Usable::No, false},
+    {Phase::Settling, false, false, true, Usable::Either, false},
+    {Phase::GameOver, false, false, true, Usable::Yes, false},
+}};
+
+// What of the window disagrees with phase's row: empty when nothing does.
+inline QString PhaseMismatch(const frmQuintara& w, Phase phase)
+{
+    const TableControls ui(w);
+    const PhaseRow& row = *std::find_if(kPhaseTable.begin(), kPhaseTable.end(),
+                                        [phase](const PhaseRow& r) { return r.phase == phase; });
+    QStringList wrong;
+    const auto check = [&wrong](const QString& what, bool is, bool should) {
+        if (is != should)
+            wrong << QStringLiteral("%1 %2").arg(what, is ? QStringLiteral("on") : "off");
+    };
+    check(QStringLiteral("phase"), w.phase() == phase, true);
+    check(QStringLiteral("Ready"), w.state().Ready, row.ready);
+    check(QStringLiteral("HandDealt"), w.state().HandDealt, row.handDealt);
+    check(QStringLiteral("cmdDeal"), ui.cmdDeal->isEnabled(), row.deal);
+    const bool betOn = row.bet == Usable::Either ? ui.cmdBet->isEnabled() : row.bet == Usable::Yes;
+    for (const QPushButton* button : {ui.cmdBet, ui.cmdBetUp, ui.cmdBetDown})
+        check(button->objectName(), button->isEnabled(), betOn);
+    for (const QPushButton* button : ui.cmdHold)
+        check(button->objectName(), button->isEnabled(), row.hold);
+    return wrong.join(QStringLiteral(", "));
+}
+inline bool InPhase(const frmQuintara& w, Phase phase)
+{
+    return PhaseMismatch(w, phase).isEmpty();
+}
 
 // Runs a test class whose cases read the per-user settings: XDG_CONFIG_HOME points at a
 // fresh folder before anything can ask QSettings where those files live.

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <limits>
+#include <optional>
 
 using cards::CardString;
 
@@ -43,11 +44,6 @@ void DealHand(Table& t, qint32 bet, const CardString& top)
     t.window.state().Bet = bet;
     t.random.stackDeck(top);
     t.ui.cmdDeal->click();
-}
-
-bool InPhase(const frmQuintara& w, Phase phase)
-{
-    return table::Matches(phase, w.state(), w.controlStates());
 }
 
 } // namespace
@@ -114,6 +110,66 @@ class TestPlay : public QObject
         QCOMPARE(t.ui.lblAccount->text(), frmQuintara::AmountText(account - stake));
         QVERIFY(InPhase(t.window, Phase::Holding));
         QCOMPARE(t.window.focusWidget(), t.ui.cmdHold[0]);
+    }
+
+    // Each phase of a hand, reached by playing the window: its flags and
+    // buttons are those of the phase table; in Holding a click on Up leaves
+    // the stake as it was.
+    void phaseTable_data()
+    {
+        QTest::addColumn<int>("phase");
+        QTest::newRow("Betting: at the start") << int(Phase::Betting);
+        QTest::newRow("Dealing: the first pause") << int(Phase::Dealing);
+        QTest::newRow("Holding: dealt") << int(Phase::Holding);
+        QTest::newRow("Drawing: the draw's pause") << int(Phase::Drawing);
+        QTest::newRow("Settling: the result box") << int(Phase::Settling);
+        QTest::newRow("GameOver: everything lost") << int(Phase::GameOver);
+    }
+    void phaseTable()
+    {
+        QFETCH(int, phase);
+        Table t(10);
+        t.window.state().ShowMessages = true;
+        t.window.show();
+        std::optional<QString> wrong;
+        const auto look = [&] {
+            if (!wrong)
+                wrong = PhaseMismatch(t.window, Phase(phase));
+        };
+        switch (Phase(phase)) {
+        case Phase::Betting:
+            look();
+            break;
+        case Phase::Dealing:
+            t.host.onPause = look;
+            DealHand(t, 10, {});
+            break;
+        case Phase::Holding:
+            DealHand(t, 10, {});
+            look();
+            t.ui.cmdBetUp->click();
+            QCOMPARE(t.window.state().Bet, 10);
+            QCOMPARE(t.ui.lblBet->text(), QString("$ 10"));
+            break;
+        case Phase::Drawing:
+            DealHand(t, 10, {});
+            t.ui.cmdHold[2]->click();
+            t.host.onPause = look;
+            t.ui.cmdDeal->click();
+            break;
+        case Phase::Settling:
+            DealHand(t, 10, Cards("Jc Jd 9h 4s 2c"));
+            t.host.onBox = look;
+            t.ui.cmdDeal->click();
+            break;
+        case Phase::GameOver:
+            DealHand(t, 10, Cards("2c 5d 9h Js Kc"));
+            t.ui.cmdDeal->click();
+            look();
+            break;
+        }
+        QVERIFY(wrong.has_value());
+        QVERIFY2(wrong->isEmpty(), qPrintable(*wrong));
     }
 
     void dealShowsFiveCardsOneByOne()

@@ -114,7 +114,7 @@ class Player
         Session& s = *m_session;
         GameState& state = s.window.state();
         s.forget();
-        if (!table::Matches(Phase::Betting, state, s.window.controlStates()))
+        if (!InPhase(s.window, Phase::Betting))
             return QStringLiteral("not in Betting before the hand");
 
         if (QString failure = placeBet(); !failure.isEmpty())
@@ -126,7 +126,7 @@ class Player
         const qint32 stake = std::min({state.Bet, qint32(100000), accountBefore});
         s.host.onPause = [this] { duringPause(false); };
         s.window.cmdDeal_Click();
-        if (!table::Matches(Phase::Holding, state, s.window.controlStates()))
+        if (!InPhase(s.window, Phase::Holding))
             return QStringLiteral("not in Holding after the deal");
         if (state.Bet != stake || stake < 1 || stake > std::min(100000, accountBefore))
             return QStringLiteral("stake %1 from bet and account %2")
@@ -251,7 +251,7 @@ class Player
             return QStringLiteral("sounds %1, %2 boxes")
                 .arg(s.sound.played.join(QLatin1Char(',')))
                 .arg(s.host.boxes.size());
-        if (!table::Matches(Phase::Betting, state, s.window.controlStates()))
+        if (!InPhase(s.window, Phase::Betting))
             return QStringLiteral("not in Betting after the hand");
         if (s.ui.lblAccount->text() != frmQuintara::AmountText(state.Account))
             return QStringLiteral("lblAccount %1").arg(s.ui.lblAccount->text());
@@ -320,7 +320,7 @@ class Player
             ++m_tally.refusals;
             if (s.host.boxes.size() != 1 || s.host.boxes[0].title != QStringLiteral("NO'p") ||
                 state.Account != account || s.host.pauses != 0 ||
-                !table::Matches(Phase::Betting, state, s.window.controlStates()))
+                !InPhase(s.window, Phase::Betting))
                 return QStringLiteral("a zero stake was not refused cleanly");
             s.window.cmdBetUp_Click();
         }
