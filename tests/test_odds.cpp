@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
+#include <bit>
 #include <future>
 #include <map>
 #include <random>
@@ -276,7 +277,29 @@ class TestOdds : public QObject
             QCOMPARE(play.hold, best);
             QCOMPARE(play.counts, counts[best]);
             QCOMPARE(play.scaledReturn, ScaledReturn(counts[best], best, table));
+            std::uint32_t ties = 0; // as good as the best, of as many cards
+            for (unsigned h = 0; h < kHoldCount; ++h)
+                if (ScaledReturn(counts[h], h, table) == play.scaledReturn &&
+                    std::popcount(h) == std::popcount(best))
+                    ties |= 1u << h;
+            QCOMPARE(play.ties, ties);
         }
+    }
+
+    // 9c Tc Jc ties in return with 8d 9c Tc Jc: the three cards are played,
+    // and the four-card hold is no tie of the mask, which holds only holds
+    // of as many cards.
+    void tieMaskOfAThreeAndFourCardTie()
+    {
+        const std::array<int, 5> dealt = Deal("9c Tc Jc 8d Ah");
+        const PayVector table = GamePays();
+        HoldTable counts;
+        CountDraws(Tables(), dealt, counts);
+        QCOMPARE(ScaledReturn(counts[0b00111], 0b00111, table),
+                 ScaledReturn(counts[0b01111], 0b01111, table));
+        const BestPlay play = PlayBest(Tables(), PaidTables(Tables(), table), dealt);
+        QCOMPARE(play.hold, 0b00111u);
+        QCOMPARE(play.ties, 1u << 0b00111);
     }
 
     void holdCountsMatchLiteralBruteForce_data()
