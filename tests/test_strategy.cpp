@@ -94,6 +94,8 @@ class TestStrategy : public QObject
   private slots:
     void patternNames_data();
     void patternNames();
+    void exceptionCondition_data();
+    void exceptionCondition();
     void gradeMatchesEveryDeal_data();
     void gradeMatchesEveryDeal();
     void trainerReportsMistakes_data();
@@ -149,6 +151,41 @@ void TestStrategy::patternNames()
     QCOMPARE(pattern == PatternBook::kNoPattern ? QString()
                                                 : QString::fromStdString(book.name(pattern)),
              name);
+}
+
+// When an exception's condition holds: a thrown-away card of a named value,
+// or of the held cards' suit, which needs held cards of one suit.
+void TestStrategy::exceptionCondition_data()
+{
+    QTest::addColumn<QString>("dealt");
+    QTest::addColumn<int>("hold");
+    QTest::addColumn<bool>("heldSuit");
+    QTest::addColumn<int>("values");
+    QTest::addColumn<bool>("applies");
+    QTest::newRow("a heart thrown from held hearts")
+        << "Kh Qh Jh 2h 5c" << 0b00111 << true << 0 << true;
+    QTest::newRow("no heart thrown") << "Kh Qh Jh 2c 5d" << 0b00111 << true << 0 << false;
+    QTest::newRow("held cards of two suits") << "Kh Qs 2h 2s 5c" << 0b00011 << true << 0 << false;
+    QTest::newRow("nothing held: no suit") << "Kh Qh Jh 2h 5h" << 0 << true << 0 << false;
+    QTest::newRow("a held heart is not thrown")
+        << "Kh Qh 2c 3d 4s" << 0b00011 << true << 0 << false;
+    QTest::newRow("a ten thrown") << "Kh Qh Tc 3d 4s" << 0b00011 << false << (1 << 10) << true;
+    QTest::newRow("a ten held") << "Kh Th 9c 3d 4s" << 0b00011 << false << (1 << 10) << false;
+    QTest::newRow("an ace thrown, values 9 or ace")
+        << "Kh Qh Ac 3d 4s" << 0b00011 << false << ((1 << 9) | (1 << 14)) << true;
+}
+
+void TestStrategy::exceptionCondition()
+{
+    QFETCH(QString, dealt);
+    QFETCH(int, hold);
+    QFETCH(bool, heldSuit);
+    QFETCH(int, values);
+    QFETCH(bool, applies);
+    StrategyException exception;
+    exception.heldSuit = heldSuit;
+    exception.values = static_cast<unsigned>(values);
+    QCOMPARE(exception.applies(Deal(dealt), static_cast<unsigned>(hold)), applies);
 }
 
 void TestStrategy::gradeMatchesEveryDeal_data()
