@@ -235,6 +235,7 @@ void TestStartup::unloadSavesOnce_data()
     QTest::newRow("Reset Score then close") << "reset close" << 0 << "Score=100";
     QTest::newRow("end of session") << "session" << 1 << "Score=250";
     QTest::newRow("end of session after Quit") << "quit session" << 1 << "Score=250";
+    QTest::newRow("event loop ended, window open") << "loop-ends" << 0 << "Score=250";
     QTest::newRow("signal during the welcome box") << "welcome-signal" << 1 << "Score=100";
     // Two pairs on a bet of 10: 250 - 10 + 20.
     QTest::newRow("signal during a winning result box") << "win-signal" << 1 << "Score=260";
@@ -271,7 +272,13 @@ void TestStartup::unloadSavesOnce()
             table.ui.mnuReset->trigger();
         else if (step == QLatin1String("session"))
             shutdown.requestUnload();
-        else if (step == QLatin1String("win-signal")) {
+        else if (step == QLatin1String("loop-ends")) {
+            // Something other than the window ends the loop: the window still unloads.
+            shutdown.watchSession(*qApp);
+            table.window.show();
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            QCoreApplication::exec();
+        } else if (step == QLatin1String("win-signal")) {
             // J J 2 2 5, kept whole: the result box opens, and the signal comes.
             table.window.state().Bet = 10;
             table.random.stackDeck({11, 24, 2, 15, 5});
