@@ -39,10 +39,10 @@ void CloseModalWindows()
 
 void InitGame(frmQuintara& window, SettingsStore& store)
 {
-    GameState& state = window.state();
+    rules::GameState& state = window.state();
     // A store that cannot be read, or holds no number, reads as no score.
     const auto score =
-        table::ConvertWhole(store.read(kKeyScore, QStringLiteral("0")), QLocale(),
+        rules::ConvertWhole(store.read(kKeyScore, QStringLiteral("0")), QLocale(),
                             std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
     if (score)
         state.Account = static_cast<qint32>(*score);
@@ -51,7 +51,7 @@ void InitGame(frmQuintara& window, SettingsStore& store)
         PlayResourceSound(window.sound(), QString::fromUtf8(hands::kWelcomeSound));
         window.host().messageBox(WelcomeText(), BoxStyle::Exclamation, QStringLiteral("Welcome !"));
     }
-    const auto back = table::ConvertWhole(
+    const auto back = rules::ConvertWhole(
         store.read(kKeyCardDeck, QString::number(cards::kDefaultBack)), QLocale(),
         std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
     // A code outside the menu keeps the default design.
@@ -68,7 +68,7 @@ void Form_Load(frmQuintara& window, SettingsStore& store)
     InitGame(window, store);
 }
 
-void Form_QueryUnload(const GameState& state, SettingsStore& store)
+void Form_QueryUnload(const rules::GameState& state, SettingsStore& store)
 {
     store.write(kKeyCardDeck, QString::number(state.CardBack));
     store.write(kKeyScore, QString::number(state.Account));

@@ -17,7 +17,7 @@ void InitGame(frmQuintara& window, SettingsStore& store);
 void Form_Load(frmQuintara& window, SettingsStore& store);
 
 // Writes "CardDeck" then "Score".
-void Form_QueryUnload(const GameState& state, SettingsStore& store);
+void Form_QueryUnload(const rules::GameState& state, SettingsStore& store);
 
 // Every way the main window can go away ends in one save: the window's own
 // unload (Quit, the close box, the end of the game), the end of the desktop

@@ -129,7 +129,7 @@ void BM_DealCpuShare(benchmark::State& state)
         const double seconds = static_cast<double>(wall.nsecsElapsed()) * 1e-9;
         const double share = (CpuSeconds() - cpuBefore) / seconds;
         state.counters["cpu_percent"] = 100.0 * share;
-        if (t.window.phase() != Phase::Holding || seconds < 1.19 || share >= 0.05)
+        if (t.window.phase() != rules::Phase::Holding || seconds < 1.19 || share >= 0.05)
             return Miss(state, QStringLiteral("deal: %1 s wall, %2 %% of one core")
                                    .arg(seconds)
                                    .arg(100.0 * share));

@@ -7,23 +7,23 @@ void frmQuintara::cmdBet_Click()
 {
     if (!m_state.Ready)
         return;
-    const qint32 maximum = table::BetBoxMaximum(m_state);
+    const qint32 maximum = rules::BetBoxMaximum(m_state);
     const QString prompt = QStringLiteral("Enter an amount of money to bet (0 - %1)").arg(maximum);
-    const QString defaultText = QString::number(table::BetBoxDefault(m_state));
+    const QString defaultText = QString::number(rules::BetBoxDefault(m_state));
 
     QPointer<frmQuintara> self(this);
     const QString reply = host().inputBox(prompt, QStringLiteral("Bet ?"), defaultText);
     if (!self || m_unloaded)
         return;
-    const std::optional<qint32> amount = table::ParseBetReply(reply, QLocale::system());
+    const std::optional<qint32> amount = rules::ParseBetReply(reply, QLocale::system());
     if (!amount)
         return;
     m_state.Bet = *amount;
-    table::ClampEnteredBet(m_state);
+    rules::ClampEnteredBet(m_state);
     showBet();
 }
 
-void frmQuintara::stepBet(int (*step)(GameState&))
+void frmQuintara::stepBet(int (*step)(rules::GameState&))
 {
     if (!m_state.Ready)
         return;
@@ -34,10 +34,10 @@ void frmQuintara::stepBet(int (*step)(GameState&))
 
 void frmQuintara::cmdBetDown_Click()
 {
-    stepBet(table::StepBetDown);
+    stepBet(rules::StepBetDown);
 }
 
 void frmQuintara::cmdBetUp_Click()
 {
-    stepBet(table::StepBetUp);
+    stepBet(rules::StepBetUp);
 }

@@ -6,7 +6,7 @@
 
 void frmQuintara::DrawCard(bool ShowCard, bool Change)
 {
-    const table::DrawnCard drawn = table::DrawCard(m_state, random(), ShowCard, Change);
+    const rules::DrawnCard drawn = rules::DrawCard(m_state, random(), ShowCard, Change);
     if (drawn.place < 0 || drawn.place >= static_cast<int>(Card.size()))
         return;
     showCards();
@@ -20,7 +20,7 @@ void frmQuintara::mnuCD_Click(int Index)
 
 bool frmQuintara::selectBack(int code)
 {
-    if (!table::ChangeBack(m_state, code))
+    if (!rules::ChangeBack(m_state, code))
         return false;
     for (const auto& [back, item] : mnuCD)
         item->setChecked(back == code);

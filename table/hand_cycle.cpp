@@ -34,29 +34,29 @@ void frmQuintara::cmdDeal_Click()
 
     if (!m_state.HandDealt) {
         // The refusal box holds the table with the buttons as they are.
-        m_state.phase = Phase::Dealing;
+        m_state.phase = rules::Phase::Dealing;
         if (m_state.Bet == 0) {
             if (!ShowBox(QStringLiteral("Play for nothing ?! Never !"), BoxStyle::Exclamation,
                          QStringLiteral("NO'p")))
                 return;
-            applyPhase(Phase::Betting);
+            applyPhase(rules::Phase::Betting);
             return;
         }
-        table::ClampDealBet(m_state);
+        rules::ClampDealBet(m_state);
         showBet();
         cards::NewDeck(m_state.Deck, random());
         cards::ShuffleDeck(m_state.Deck, random());
-        table::DebitBet(m_state);
+        rules::DebitBet(m_state);
         showAccount();
         m_state.Shown.fill(m_state.CardBack);
         showCards();
         for (CardView* place : Card)
             place->show();
-        applyPhase(Phase::Dealing);
+        applyPhase(rules::Phase::Dealing);
         Deal();
         if (!self || m_unloaded)
             return;
-        applyPhase(Phase::Holding);
+        applyPhase(rules::Phase::Holding);
         cmdHold[0]->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -64,12 +64,12 @@ void frmQuintara::cmdDeal_Click()
     DealNext();
     if (!self || m_unloaded)
         return;
-    applyPhase(Phase::Settling);
-    const table::Settlement result = table::EvaluateSettlement(m_state);
+    applyPhase(rules::Phase::Settling);
+    const rules::Settlement result = rules::EvaluateSettlement(m_state);
     // The win is the player's once the hand is evaluated: it is credited before
     // the result box, so an unload while the box is open saves it. The label
     // still changes only after the box, as the player reads the result first.
-    table::CreditWin(m_state, result.win);
+    rules::CreditWin(m_state, result.win);
     if (m_state.ShowMessages) {
         SoundPlayer& player = sound();
         player.play(QString::fromUtf8(result.sound));
@@ -86,7 +86,7 @@ void frmQuintara::cmdDeal_Click()
         EndGame();
         return;
     }
-    applyPhase(Phase::Betting);
+    applyPhase(rules::Phase::Betting);
 }
 
 void frmQuintara::Deal()
@@ -103,8 +103,8 @@ void frmQuintara::Deal()
 
 void frmQuintara::DealNext()
 {
-    applyPhase(Phase::Drawing);
-    table::DealNext(m_state, random(), [this] {
+    applyPhase(rules::Phase::Drawing);
+    rules::DealNext(m_state, random(), [this] {
         showCards();
         return Pause();
     });
@@ -112,7 +112,7 @@ void frmQuintara::DealNext()
 
 void frmQuintara::EndGame()
 {
-    applyPhase(Phase::GameOver);
+    applyPhase(rules::Phase::GameOver);
     sound().play(QString::fromUtf8(hands::kFarewellSound));
     if (!ShowBox(QStringLiteral("You have lost everything, Sorry"), BoxStyle::Information,
                  QStringLiteral("Bye-bye !")))

@@ -8,7 +8,7 @@
 
 void frmQuintara::cmdHold_Click(int Index)
 {
-    table::ToggleHold(m_state, Index);
+    rules::ToggleHold(m_state, Index);
     showCards();
 }
 

@@ -220,9 +220,9 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
 
 frmQuintara::~frmQuintara() = default;
 
-void frmQuintara::applyPhase(Phase phase)
+void frmQuintara::applyPhase(rules::Phase phase)
 {
-    const table::PhaseRule rule = table::RuleOf(phase);
+    const rules::PhaseRule rule = rules::RuleOf(phase);
     m_state.phase = phase;
     m_state.Ready = rule.ready;
     m_state.HandDealt = rule.handDealt;
@@ -259,7 +259,7 @@ void frmQuintara::showBet()
 void frmQuintara::beginSession()
 {
     m_state.ShowMessages = true;
-    applyPhase(Phase::Betting);
+    applyPhase(rules::Phase::Betting);
     // Deal is first in the tab order: Space at the start deals.
     FocusDeal();
 }

@@ -36,13 +36,13 @@ class frmQuintara : public QMainWindow
     explicit frmQuintara(Ports ports, QWidget* parent = nullptr);
     ~frmQuintara() override;
 
-    GameState& state() { return m_state; }
-    const GameState& state() const { return m_state; }
+    rules::GameState& state() { return m_state; }
+    const rules::GameState& state() const { return m_state; }
     Host& host() { return m_ports.host; }
     SoundPlayer& sound() { return m_ports.sound; }
     cards::Random& random() { return m_ports.random; }
 
-    Phase phase() const { return m_state.phase; }
+    rules::Phase phase() const { return m_state.phase; }
 
     // For start-up and tests; the controls themselves are found by object name.
     // The account label shows state().Account.
@@ -90,12 +90,12 @@ class frmQuintara : public QMainWindow
     void EndGame();
 
     // Sets the phase, the flags and every button from the phase's rule.
-    void applyPhase(Phase phase);
+    void applyPhase(rules::Phase phase);
     // The card places show state().Shown.
     void showCards();
     void showBet();
     // Up and Down: one step of the bet, a beep for each cut.
-    void stepBet(int (*step)(GameState&));
+    void stepBet(int (*step)(rules::GameState&));
 
     // Host calls that run the event loop. False when the window was closed or
     // destroyed meanwhile: the caller must then return without touching it.
@@ -128,7 +128,7 @@ class frmQuintara : public QMainWindow
     QAction* mnuAbout = nullptr;
 
     Ports m_ports;
-    GameState m_state;
+    rules::GameState m_state;
     bool m_unloaded = false;
     int m_keyPressedOn = -1; // the hold button a key went down on, until it comes up
 };

@@ -282,7 +282,7 @@ enum class Usable
 };
 struct PhaseRow
 {
-    Phase phase;
+    rules::Phase phase;
     bool ready;
     bool handDealt;
     bool deal;
@@ -290,16 +290,16 @@ struct PhaseRow
     bool hold;  // all five
 };
 inline constexpr std::array<PhaseRow, 6> kPhaseTable{{
-    {Phase::Betting, true, false, true, Usable::Yes, false},
-    {Phase::Dealing, false, false, false, Usable::No, false},
-    {Phase::Holding, true, true, true, Usable::No, true},
-    {Phase::Drawing, false, true, true, Usable::No, false},
-    {Phase::Settling, false, false, true, Usable::Either, false},
-    {Phase::GameOver, false, false, true, Usable::Yes, false},
+    {rules::Phase::Betting, true, false, true, Usable::Yes, false},
+    {rules::Phase::Dealing, false, false, false, Usable::No, false},
+    {rules::Phase::Holding, true, true, true, Usable::No, true},
+    {rules::Phase::Drawing, false, true, true, Usable::No, false},
+    {rules::Phase::Settling, false, false, true, Usable::Either, false},
+    {rules::Phase::GameOver, false, false, true, Usable::Yes, false},
 }};
 
 // What of the window disagrees with phase's row: empty when nothing does.
-inline QString PhaseMismatch(const frmQuintara& w, Phase phase)
+inline QString PhaseMismatch(const frmQuintara& w, rules::Phase phase)
 {
     const TableControls ui(w);
     const PhaseRow& row = *std::find_if(kPhaseTable.begin(), kPhaseTable.end(),
@@ -320,7 +320,7 @@ inline QString PhaseMismatch(const frmQuintara& w, Phase phase)
         check(button->objectName(), button->isEnabled(), row.hold);
     return wrong.join(QStringLiteral(", "));
 }
-inline bool InPhase(const frmQuintara& w, Phase phase)
+inline bool InPhase(const frmQuintara& w, rules::Phase phase)
 {
     return PhaseMismatch(w, phase).isEmpty();
 }

@@ -46,7 +46,7 @@ struct Promise
 // An empty text when the table is as promised, else the first difference.
 QString Broken(const Table& table, const Promise& promise)
 {
-    const GameState& s = table.window.state();
+    const rules::GameState& s = table.window.state();
     const TableControls& window = table.ui;
     const FakeHost& host = table.host;
     if (s.Account != promise.account)

@@ -61,7 +61,7 @@ class TestMenuCommands : public QObject
 void TestMenuCommands::about()
 {
     StartedTable table;
-    const GameState before = table.window.state();
+    const rules::GameState before = table.window.state();
     table.ui.mnuAbout->trigger();
     QCOMPARE(table.host.boxes.size(), size_t(1));
     const Box& box = table.host.boxes[0];
@@ -109,7 +109,7 @@ void TestMenuCommands::messagesTwice()
 void TestMenuCommands::resetScore()
 {
     StartedTable table;
-    GameState& state = table.window.state();
+    rules::GameState& state = table.window.state();
     QCOMPARE(state.Account, 3500);
     state.Bet = 50;
     table.ui.lblBet->setText(frmQuintara::AmountText(50));
@@ -144,7 +144,7 @@ void TestMenuCommands::payTableWindow()
     table.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&table.window));
     table.window.state().Bet = bet;
-    const GameState before = table.window.state();
+    const rules::GameState before = table.window.state();
     const QString combs = QStringLiteral(
         "2 of a kind (Jacks or better)\r\nTwo Pairs\r\n3 of a kind\r\nStraight\r\nSuit\r\n"
         "Full House\r\nCaret\r\nFlush\r\nRoyal Flush");
@@ -195,7 +195,7 @@ void TestMenuCommands::payTableWindow()
         // Destroyed, not hidden: nothing of it is left for the next opening.
         QCOMPARE(table.window.findChildren<frmInfo*>().size(), 0);
     }
-    const GameState& after = table.window.state();
+    const rules::GameState& after = table.window.state();
     QCOMPARE(after.Account, before.Account);
     QCOMPARE(after.Bet, before.Bet);
     QVERIFY(after.Deck == before.Deck);

@@ -66,14 +66,14 @@ class TestPlay : public QObject
         QVERIFY(t.window.state().Deck.empty());
         for (CardView* card : t.ui.Card)
             QVERIFY(card->isHidden());
-        QVERIFY(InPhase(t.window, Phase::Betting));
+        QVERIFY(InPhase(t.window, rules::Phase::Betting));
     }
 
     void refusalBoxHoldsTheTable()
     {
         Table t;
         t.host.onBox = [&] {
-            QCOMPARE(t.window.phase(), Phase::Dealing);
+            QCOMPARE(t.window.phase(), rules::Phase::Dealing);
             QVERIFY(!t.window.state().Ready);
             QVERIFY(t.ui.cmdBetUp->isEnabled()); // nothing but Ready guards it now
             t.ui.cmdBetUp->click();
@@ -82,7 +82,7 @@ class TestPlay : public QObject
         t.ui.cmdDeal->click();
         QCOMPARE(t.window.state().Bet, 0);
         QCOMPARE(t.host.boxes.size(), size_t(1));
-        QVERIFY(InPhase(t.window, Phase::Betting));
+        QVERIFY(InPhase(t.window, rules::Phase::Betting));
     }
 
     void dealClampsTheBet_data()
@@ -108,7 +108,7 @@ class TestPlay : public QObject
         QCOMPARE(t.ui.lblBet->text(), frmQuintara::AmountText(stake));
         QCOMPARE(t.window.state().Account, account - stake);
         QCOMPARE(t.ui.lblAccount->text(), frmQuintara::AmountText(account - stake));
-        QVERIFY(InPhase(t.window, Phase::Holding));
+        QVERIFY(InPhase(t.window, rules::Phase::Holding));
         QCOMPARE(t.window.focusWidget(), t.ui.cmdHold[0]);
     }
 
@@ -118,12 +118,12 @@ class TestPlay : public QObject
     void phaseTable_data()
     {
         QTest::addColumn<int>("phase");
-        QTest::newRow("Betting: at the start") << int(Phase::Betting);
-        QTest::newRow("Dealing: the first pause") << int(Phase::Dealing);
-        QTest::newRow("Holding: dealt") << int(Phase::Holding);
-        QTest::newRow("Drawing: the draw's pause") << int(Phase::Drawing);
-        QTest::newRow("Settling: the result box") << int(Phase::Settling);
-        QTest::newRow("GameOver: everything lost") << int(Phase::GameOver);
+        QTest::newRow("Betting: at the start") << int(rules::Phase::Betting);
+        QTest::newRow("Dealing: the first pause") << int(rules::Phase::Dealing);
+        QTest::newRow("Holding: dealt") << int(rules::Phase::Holding);
+        QTest::newRow("Drawing: the draw's pause") << int(rules::Phase::Drawing);
+        QTest::newRow("Settling: the result box") << int(rules::Phase::Settling);
+        QTest::newRow("GameOver: everything lost") << int(rules::Phase::GameOver);
     }
     void phaseTable()
     {
@@ -134,35 +134,35 @@ class TestPlay : public QObject
         std::optional<QString> wrong;
         const auto look = [&] {
             if (!wrong)
-                wrong = PhaseMismatch(t.window, Phase(phase));
+                wrong = PhaseMismatch(t.window, rules::Phase(phase));
         };
-        switch (Phase(phase)) {
-        case Phase::Betting:
+        switch (rules::Phase(phase)) {
+        case rules::Phase::Betting:
             look();
             break;
-        case Phase::Dealing:
+        case rules::Phase::Dealing:
             t.host.onPause = look;
             DealHand(t, 10, {});
             break;
-        case Phase::Holding:
+        case rules::Phase::Holding:
             DealHand(t, 10, {});
             look();
             t.ui.cmdBetUp->click();
             QCOMPARE(t.window.state().Bet, 10);
             QCOMPARE(t.ui.lblBet->text(), QString("$ 10"));
             break;
-        case Phase::Drawing:
+        case rules::Phase::Drawing:
             DealHand(t, 10, {});
             t.ui.cmdHold[2]->click();
             t.host.onPause = look;
             t.ui.cmdDeal->click();
             break;
-        case Phase::Settling:
+        case rules::Phase::Settling:
             DealHand(t, 10, Cards("Jc Jd 9h 4s 2c"));
             t.host.onBox = look;
             t.ui.cmdDeal->click();
             break;
-        case Phase::GameOver:
+        case rules::Phase::GameOver:
             DealHand(t, 10, Cards("2c 5d 9h Js Kc"));
             t.ui.cmdDeal->click();
             look();
@@ -179,7 +179,7 @@ class TestPlay : public QObject
         int pause = 0;
         t.host.onPause = [&] {
             ++pause;
-            QVERIFY(InPhase(t.window, Phase::Dealing));
+            QVERIFY(InPhase(t.window, rules::Phase::Dealing));
             for (int i = 0; i < 5; ++i) {
                 QVERIFY(t.ui.Card[i]->isVisibleTo(&t.window));
                 QCOMPARE(t.ui.Card[i]->value(), i < pause ? top[i] : 63);
@@ -192,7 +192,7 @@ class TestPlay : public QObject
         QVERIFY(t.window.state().Hand == top);
         QCOMPARE(t.window.state().NextCard, 5);
         QCOMPARE(static_cast<int>(t.window.state().Deck.size()), 47);
-        QVERIFY(InPhase(t.window, Phase::Holding));
+        QVERIFY(InPhase(t.window, rules::Phase::Holding));
     }
 
     void draw_data()
@@ -213,12 +213,12 @@ class TestPlay : public QObject
         for (int i : faceDown)
             t.ui.cmdHold[i]->click();
         const int pausesBefore = t.host.pauses;
-        t.host.onPause = [&] { QVERIFY(InPhase(t.window, Phase::Drawing)); };
+        t.host.onPause = [&] { QVERIFY(InPhase(t.window, rules::Phase::Drawing)); };
         t.ui.cmdDeal->click();
         QCOMPARE(t.host.pauses - pausesBefore, int(faceDown.size()));
         QCOMPARE(Text(Shown(t)), final);
         QCOMPARE(Text(t.window.state().Hand), final);
-        QVERIFY(InPhase(t.window, Phase::Betting));
+        QVERIFY(InPhase(t.window, rules::Phase::Betting));
     }
 
     void settlement_data()
@@ -259,7 +259,7 @@ class TestPlay : public QObject
         t.window.state().ShowMessages = messages;
         DealHand(t, bet, Cards(hand.toLatin1()));
         t.events.clear();
-        t.host.onBox = [&] { QVERIFY(InPhase(t.window, Phase::Settling)); };
+        t.host.onBox = [&] { QVERIFY(InPhase(t.window, rules::Phase::Settling)); };
         t.ui.cmdDeal->click();
         QCOMPARE(t.events, events);
         if (!prompt.isEmpty()) {
@@ -269,7 +269,7 @@ class TestPlay : public QObject
         QCOMPARE(t.window.state().Account, after);
         QCOMPARE(t.ui.lblAccount->text(), frmQuintara::AmountText(after));
         QCOMPARE(t.window.state().Bet, bet); // the next hand plays for the same stake
-        QVERIFY(InPhase(t.window, Phase::Betting));
+        QVERIFY(InPhase(t.window, rules::Phase::Betting));
     }
 
     void endOfGame_data()
@@ -300,7 +300,7 @@ class TestPlay : public QObject
         QVERIFY(!t.window.isVisible());
         QCOMPARE(t.window.state().Account, 0);
         QCOMPARE(t.ui.lblAccount->text(), QString("$ 0"));
-        QVERIFY(InPhase(t.window, Phase::GameOver));
+        QVERIFY(InPhase(t.window, rules::Phase::GameOver));
     }
 
     void betButtons_data()
@@ -594,7 +594,7 @@ class TestPlay : public QObject
         if (!dealt)
             t.ui.cmdDeal->click();
         const CardString before = Shown(t);
-        const GameState state = t.window.state();
+        const rules::GameState state = t.window.state();
         const Qt::KeyboardModifiers mods = keypad ? Qt::KeypadModifier : Qt::NoModifier;
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(&t.window, Qt::Key(Qt::Key_1 + i), mods);

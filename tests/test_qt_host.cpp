@@ -186,7 +186,7 @@ class TestQtHost : public QObject
         t.window.cmdDeal_Click();
         QCOMPARE(t.window.state().Account, 90);
         if (!closeIt) {
-            QVERIFY(t.window.phase() == Phase::Holding);
+            QVERIFY(t.window.phase() == rules::Phase::Holding);
             return;
         }
         QVERIFY(closed);

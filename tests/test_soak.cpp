@@ -112,9 +112,9 @@ class Player
     QString playHand()
     {
         Session& s = *m_session;
-        GameState& state = s.window.state();
+        rules::GameState& state = s.window.state();
         s.forget();
-        if (!InPhase(s.window, Phase::Betting))
+        if (!InPhase(s.window, rules::Phase::Betting))
             return QStringLiteral("not in Betting before the hand");
 
         if (QString failure = placeBet(); !failure.isEmpty())
@@ -126,7 +126,7 @@ class Player
         const qint32 stake = std::min({state.Bet, qint32(100000), accountBefore});
         s.host.onPause = [this] { duringPause(false); };
         s.window.cmdDeal_Click();
-        if (!InPhase(s.window, Phase::Holding))
+        if (!InPhase(s.window, rules::Phase::Holding))
             return QStringLiteral("not in Holding after the deal");
         if (state.Bet != stake || stake < 1 || stake > std::min(100000, accountBefore))
             return QStringLiteral("stake %1 from bet and account %2")
@@ -251,7 +251,7 @@ class Player
             return QStringLiteral("sounds %1, %2 boxes")
                 .arg(s.sound.played.join(QLatin1Char(',')))
                 .arg(s.host.boxes.size());
-        if (!InPhase(s.window, Phase::Betting))
+        if (!InPhase(s.window, rules::Phase::Betting))
             return QStringLiteral("not in Betting after the hand");
         if (s.ui.lblAccount->text() != frmQuintara::AmountText(state.Account))
             return QStringLiteral("lblAccount %1").arg(s.ui.lblAccount->text());
@@ -269,7 +269,7 @@ class Player
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_session = std::make_unique<Session>(m_store, m_dice.engine()());
         ++m_tally.games;
-        const GameState& state = m_session->window.state();
+        const rules::GameState& state = m_session->window.state();
         if (state.Account <= 0 || !cards::IsBackCode(state.CardBack))
             qFatal("start-up left Account %d, CardBack %d", state.Account, state.CardBack);
     }
@@ -280,7 +280,7 @@ class Player
     QString placeBet()
     {
         Session& s = *m_session;
-        GameState& state = s.window.state();
+        rules::GameState& state = s.window.state();
         if (m_dice.chance(0.05))
             s.window.mnuMessages_Click();
         if (m_dice.chance(0.01))
@@ -320,7 +320,7 @@ class Player
             ++m_tally.refusals;
             if (s.host.boxes.size() != 1 || s.host.boxes[0].title != QStringLiteral("NO'p") ||
                 state.Account != account || s.host.pauses != 0 ||
-                !InPhase(s.window, Phase::Betting))
+                !InPhase(s.window, rules::Phase::Betting))
                 return QStringLiteral("a zero stake was not refused cleanly");
             s.window.cmdBetUp_Click();
         }
@@ -331,7 +331,7 @@ class Player
     void duringPause(bool drawing)
     {
         Session& s = *m_session;
-        GameState& state = s.window.state();
+        rules::GameState& state = s.window.state();
         if (m_dice.chance(0.05)) {
             // Nothing a player presses now may change the hand or the stake.
             const qint32 bet = state.Bet;
@@ -357,7 +357,7 @@ class Player
     QString faceDownAre(const std::array<bool, 5>& down, const char* when)
     {
         const Session& s = *m_session;
-        const GameState& state = s.window.state();
+        const rules::GameState& state = s.window.state();
         for (std::size_t i = 0; i < 5; ++i) {
             const int shown = s.ui.Card[i]->value();
             if (down[i] != (shown == state.CardBack) || (!down[i] && shown != state.Hand[i]))

@@ -113,7 +113,7 @@ void TestStartup::convertWhole()
     QFETCH(qint64, max);
     QFETCH(bool, converts);
     QFETCH(qint64, value);
-    const auto result = table::ConvertWhole(text, QLocale::c(), min, max);
+    const auto result = rules::ConvertWhole(text, QLocale::c(), min, max);
     QCOMPARE(result.has_value(), converts);
     if (converts)
         QCOMPARE(*result, value);
@@ -167,7 +167,7 @@ void TestStartup::initGame()
     Table table(Table::Unstarted{7});
     Form_Load(table.window, store);
 
-    const GameState& state = table.window.state();
+    const rules::GameState& state = table.window.state();
     QCOMPARE(state.Account, account);
     QCOMPARE(table.ui.lblAccount->text(), QStringLiteral("$ %1").arg(account));
     QCOMPARE(state.CardBack, back);

@@ -16,7 +16,7 @@
 #include <QtTest>
 #include <limits>
 
-using table::ParseBetReply;
+using rules::ParseBetReply;
 
 namespace {
 
@@ -318,10 +318,10 @@ class TestTable : public QObject
         QFETCH(int, account);
         QFETCH(int, maximum);
         QFETCH(int, suggested);
-        GameState s;
+        rules::GameState s;
         s.Account = account;
-        QCOMPARE(table::BetBoxMaximum(s), maximum);
-        QCOMPARE(table::BetBoxDefault(s), suggested);
+        QCOMPARE(rules::BetBoxMaximum(s), maximum);
+        QCOMPARE(rules::BetBoxDefault(s), suggested);
     }
 
     void credit_data()
@@ -351,15 +351,15 @@ class TestTable : public QObject
         QFETCH(int, multiplier);
         QFETCH(int, win);
         QFETCH(int, after);
-        GameState s;
+        rules::GameState s;
         s.Account = account;
         s.Bet = bet;
         s.Hand = *cards::ParseCards(hand.toStdString());
-        const table::Settlement result = table::EvaluateSettlement(s);
+        const rules::Settlement result = rules::EvaluateSettlement(s);
         QCOMPARE(result.multiplier, multiplier);
         QVERIFY(!result.comment.empty());
         QCOMPARE(result.win, win);
-        table::CreditWin(s, result.win);
+        rules::CreditWin(s, result.win);
         QCOMPARE(s.Account, after);
     }
 
@@ -379,12 +379,12 @@ class TestTable : public QObject
         QFETCH(bool, change);
         QFETCH(bool, renewed);
         ScriptedRandom random; // zeros: a fresh deck stays 1..52
-        GameState s;
+        rules::GameState s;
         for (int i = 0; i < deckSize; ++i)
             s.Deck.push_back(52 - i); // 52, 51, ... so a renewal shows
         s.Hand = change ? cards::CardString{20, 21, 22, 23, 24} : cards::CardString{20, 21};
         s.NextCard = 2;
-        const table::DrawnCard drawn = table::DrawIntoHand(s, random, change);
+        const rules::DrawnCard drawn = rules::DrawIntoHand(s, random, change);
         const int expected = renewed ? 1 : 52;
         QCOMPARE(drawn.card, expected);
         QCOMPARE(drawn.place, 2);
@@ -411,24 +411,24 @@ class TestTable : public QObject
         QFETCH(int, faceDown);
         QFETCH(int, back);
         ScriptedRandom random;
-        GameState s;
+        rules::GameState s;
         s.CardBack = 63;
         s.Hand = {40, 41, 42, 43, 44};
         std::copy(s.Hand.begin(), s.Hand.end(), s.Shown.begin());
         for (int card = 1; card <= 20; ++card)
             s.Deck.push_back(card);
         for (int i = 0; i < 5; ++i) {
-            table::ToggleHold(s, i);
+            rules::ToggleHold(s, i);
             if (!(faceDown & (1 << i)))
-                table::ToggleHold(s, i); // and face up again
+                rules::ToggleHold(s, i); // and face up again
         }
         const int inUse = cards::IsBackCode(back) ? back : 63;
-        QCOMPARE(back == 0 || table::ChangeBack(s, back), back != 53);
+        QCOMPARE(back == 0 || rules::ChangeBack(s, back), back != 53);
         QCOMPARE(s.CardBack, inUse);
         for (int i = 0; i < 5; ++i)
             QCOMPARE(s.Shown[i], faceDown & (1 << i) ? inUse : 40 + i);
         int pauses = 0;
-        table::DealNext(s, random, [&] { return ++pauses > 0; });
+        rules::DealNext(s, random, [&] { return ++pauses > 0; });
         int next = 1;
         for (int i = 0; i < 5; ++i) {
             const int expected = faceDown & (1 << i) ? next++ : 40 + i;

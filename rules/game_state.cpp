@@ -8,7 +8,7 @@
 #include <cmath>
 #include <limits>
 
-namespace table {
+namespace rules {
 
 namespace {
 
@@ -204,4 +204,4 @@ bool ChangeBack(GameState& state, int code)
     return true;
 }
 
-} // namespace table
+} // namespace rules

@@ -15,6 +15,8 @@ namespace cards {
 class Random;
 }
 
+namespace rules {
+
 // Where a hand stands. The window applies a phase's rule to the flags and the
 // buttons in one step; only the refusal box of a deal is Dealing with the
 // buttons still as they were.
@@ -48,8 +50,6 @@ struct GameState
                              cards::kDefaultBack, cards::kDefaultBack};
     Phase phase = Phase::Betting;
 };
-
-namespace table {
 
 constexpr qint32 kMaxBet = 100000;
 constexpr qint32 kBetStep = 10;
@@ -136,4 +136,4 @@ void ToggleHold(GameState& state, int place);
 // them. False, and nothing changed, for a code outside the menu.
 bool ChangeBack(GameState& state, int code);
 
-} // namespace table
+} // namespace rules
