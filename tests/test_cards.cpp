@@ -1,7 +1,7 @@
 #include "card_code.h"
 #include "deck.h"
 #include "random.h"
-#include "table_doubles.h"
+#include "scripted_random.h"
 
 #include <QtTest>
 #include <algorithm>
