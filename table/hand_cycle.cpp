@@ -30,12 +30,11 @@ void frmQuintara::cmdDeal_Click()
     if (!m_state.Ready)
         return;
     QPointer<frmQuintara> self(this);
-    m_state.Ready = false;
 
     if (!m_state.HandDealt) {
-        // The refusal box holds the table with the buttons as they are.
-        m_state.phase = rules::Phase::Dealing;
         if (m_state.Bet == 0) {
+            // The refusal box holds the table with the buttons as they are.
+            applyPhase(rules::Phase::Dealing, Buttons::Stay);
             if (!ShowBox(QStringLiteral("Play for nothing ?! Never !"), BoxStyle::Exclamation,
                          QStringLiteral("NO'p")))
                 return;

@@ -220,12 +220,14 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
 
 frmQuintara::~frmQuintara() = default;
 
-void frmQuintara::applyPhase(rules::Phase phase)
+void frmQuintara::applyPhase(rules::Phase phase, Buttons buttons)
 {
     const rules::PhaseRule rule = rules::RuleOf(phase);
     m_state.phase = phase;
     m_state.Ready = rule.ready;
     m_state.HandDealt = rule.handDealt;
+    if (buttons == Buttons::Stay)
+        return;
     // The hold buttons first, then Deal, Bet, Up, Down: a focused button that
     // goes off hands the focus on along the tab chain, and when a deal starts
     // it passes over the bet buttons still on to rest on the field.

@@ -89,8 +89,14 @@ class frmQuintara : public QMainWindow
     void DealNext();
     void EndGame();
 
-    // Sets the phase, the flags and every button from the phase's rule.
-    void applyPhase(rules::Phase phase);
+    // Sets the phase, the flags and, unless they are to stay as they are,
+    // every button from the phase's rule.
+    enum class Buttons
+    {
+        FollowRule,
+        Stay
+    };
+    void applyPhase(rules::Phase phase, Buttons buttons = Buttons::FollowRule);
     // The card places show state().Shown.
     void showCards();
     void showBet();
