@@ -2,6 +2,7 @@
 #include "hold_analysis.h"
 #include "odds_command.h"
 #include "odds_report.h"
+#include "pay_text.h"
 #include "random.h"
 #include "ruin.h"
 #include "simulation.h"

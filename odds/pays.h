@@ -4,8 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
-#include <string>
 #include <string_view>
 
 namespace odds {
@@ -29,13 +27,6 @@ inline constexpr std::array<hands::HandClass, kClassCount - 1> kPayOrder = {
 constexpr std::int64_t kMaxPay = 1000000;
 
 PayVector GamePays();
-
-// "500,100,50,10,7,5,3,2,1": nine whole numbers 0..kMaxPay in kPayOrder.
-// On failure returns nullopt and says why in error.
-std::optional<PayVector> ParsePays(std::string_view text, std::string& error);
-
-// The inverse of ParsePays.
-std::string FormatPays(const PayVector& pays);
 
 inline std::string_view RowName(hands::HandClass hand)
 {

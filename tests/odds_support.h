@@ -2,6 +2,7 @@
 
 #include "card_code.h"
 #include "draw_tables.h"
+#include "pay_text.h"
 #include "pays.h"
 
 #include <QString>

@@ -7,6 +7,7 @@
 #include "odds_command.h"
 #include "odds_report.h"
 #include "odds_support.h"
+#include "pay_text.h"
 #include "random.h"
 #include "ruin.h"
 #include "simulation.h"

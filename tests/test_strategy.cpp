@@ -6,6 +6,7 @@
 #include "random.h"
 #include "strategy.h"
 #include "strategy_command.h"
+#include "trainer.h"
 
 #include <QRegularExpression>
 #include <QtTest>

@@ -1,4 +1,5 @@
 #include "strategy_command.h"
+#include "pay_text.h"
 
 #include "card_code.h"
 #include "command_line.h"

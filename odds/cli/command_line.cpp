@@ -2,6 +2,7 @@
 
 #include "exact_return.h"
 #include "odds_command.h"
+#include "pay_text.h"
 
 #include <algorithm>
 #include <charconv>

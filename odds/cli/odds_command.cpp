@@ -4,6 +4,7 @@
 #include "command_line.h"
 #include "odds_report.h"
 #include "strategy_command.h"
+#include "trainer.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,3 +1,6 @@
+#include "trainer.h"
+#include "pay_text.h"
+
 #include "strategy_command.h"
 
 #include "card_code.h"

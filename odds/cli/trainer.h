@@ -6,29 +6,14 @@
 #include <cstdint>
 #include <istream>
 #include <ostream>
-#include <string>
+#include <vector>
 
 namespace odds {
 
 class CommandSet;
 
-// The two teaching commands of quintara-odds.
-void AddStrategyCommand(CommandSet& commands);
+// The train command of quintara-odds.
 void AddTrainCommand(CommandSet& commands);
-
-struct StrategyOptions
-{
-    PayVector pays{};
-    int maxLines = 40;
-    bool json = false;
-    int threads = 0; // one per core
-};
-
-constexpr int kMaxStrategyLines = 100;
-
-std::string StrategyReport(const Strategy& strategy, const PayVector& pays, int maxLines,
-                           bool json);
-int RunStrategy(const StrategyOptions& options, std::ostream& out);
 
 enum class TrainerDeal
 {

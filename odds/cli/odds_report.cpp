@@ -1,4 +1,5 @@
 #include "odds_report.h"
+#include "pay_text.h"
 
 #include "card_code.h"
 #include "json_writer.h"
