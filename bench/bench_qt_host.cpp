@@ -5,12 +5,12 @@
 #include "main_window.h"
 #include "qt_host.h"
 #include "random.h"
+#include "resident_memory.h"
 #include "sound.h"
 #include "table_doubles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <ctime>
@@ -160,18 +160,6 @@ void BM_CloseDuringADeal(benchmark::State& state)
     }
 }
 BENCHMARK(BM_CloseDuringADeal)->Unit(benchmark::kMillisecond)->Iterations(2);
-
-// Resident memory of this process in kB, as the kernel counts it.
-qint64 ResidentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
 
 // The real boxes and beep, without the 0.3 s waits, so that many hands fit in
 // a minute.

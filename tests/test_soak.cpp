@@ -10,12 +10,12 @@
 #include "evaluator.h"
 #include "fuzz_support.h"
 #include "main_window.h"
+#include "resident_memory.h"
 #include "startup.h"
 #include "table_doubles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QtTest>
 #include <algorithm>
 #include <limits>
@@ -24,19 +24,6 @@
 namespace {
 
 constexpr qint32 kMax32 = std::numeric_limits<qint32>::max();
-
-// Resident memory of this process in kB, as the kernel counts it.
-qint64 ResidentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // One run of the game: a window started from the store, as main() wires it.
 struct Session
