@@ -1,6 +1,5 @@
 #include "startup.h"
 
-#include "deck.h"
 #include "main_window.h"
 #include "pay_table.h"
 #include "sound.h"
@@ -10,7 +9,6 @@
 #include <QLocale>
 #include <QSessionManager>
 #include <QWidget>
-#include <limits>
 
 namespace {
 
@@ -39,27 +37,16 @@ void CloseModalWindows()
 
 void InitGame(frmQuintara& window, SettingsStore& store)
 {
-    rules::GameState& state = window.state();
     // A store that cannot be read, or holds no number, reads as no score.
-    const auto score =
-        rules::ConvertWhole(store.read(kKeyScore, QStringLiteral("0")), QLocale(),
-                            std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
-    if (score)
-        state.Account = static_cast<qint32>(*score);
-    if (state.Account <= 0) {
-        state.Account = 100;
+    const rules::Opening opening = rules::ReadOpening(
+        store.read(kKeyScore, QStringLiteral("0")),
+        store.read(kKeyCardDeck, QString::number(cards::kDefaultBack)), QLocale());
+    window.openGame(opening);
+    if (opening.newPlayer) {
         PlayResourceSound(window.sound(), QString::fromUtf8(hands::kWelcomeSound));
         window.host().messageBox(WelcomeText(), BoxStyle::Exclamation, QStringLiteral("Welcome !"));
     }
-    const auto back = rules::ConvertWhole(
-        store.read(kKeyCardDeck, QString::number(cards::kDefaultBack)), QLocale(),
-        std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
-    // A code outside the menu keeps the default design.
-    if (!back || !window.selectBack(static_cast<int>(*back)))
-        window.selectBack(cards::kDefaultBack);
     window.showAccount();
-    cards::NewDeck(state.Deck, window.random());
-    cards::ShuffleDeck(state.Deck, window.random());
     window.beginSession();
 }
 

@@ -32,7 +32,7 @@ struct RealTable
     RealTable()
     {
         host.setOwner(&t.window);
-        t.window.state().Bet = 10;
+        WritableState(t.window).Bet = 10;
         t.window.show();
     }
     QtHost host;
@@ -195,8 +195,8 @@ void BM_LongSessionMemory(benchmark::State& state)
         NoPauseHost host;
         frmQuintara window({host, sound, random});
         host.setOwner(&window);
-        window.state().Account = 1000000000;
-        window.state().Bet = 10;
+        WritableState(window).Account = 1000000000;
+        WritableState(window).Bet = 10;
         window.selectBack(cards::kDefaultBack);
         window.showAccount();
         window.beginSession();

@@ -204,4 +204,29 @@ bool ChangeBack(GameState& state, int code)
     return true;
 }
 
+Opening ReadOpening(const QString& score, const QString& cardDeck, const QLocale& locale)
+{
+    Opening opening;
+    // The store's texts are read as the bet box reads amounts; the back is a
+    // 16-bit number, as it always was stored.
+    const auto account = ConvertWhole(score, locale, kMinAmount, kMaxAmount);
+    if (account && *account > 0) {
+        opening.account = static_cast<qint32>(*account);
+        opening.newPlayer = false;
+    }
+    const auto back = ConvertWhole(cardDeck, locale, std::numeric_limits<qint16>::min(),
+                                   std::numeric_limits<qint16>::max());
+    if (back && cards::IsBackCode(static_cast<int>(*back)))
+        opening.back = static_cast<int>(*back);
+    return opening;
+}
+
+void OpenGame(GameState& state, const Opening& opening, cards::Random& random)
+{
+    state.Account = opening.account;
+    ChangeBack(state, opening.back);
+    cards::NewDeck(state.Deck, random);
+    cards::ShuffleDeck(state.Deck, random);
+}
+
 } // namespace rules

@@ -136,4 +136,19 @@ void ToggleHold(GameState& state, int place);
 // them. False, and nothing changed, for a code outside the menu.
 bool ChangeBack(GameState& state, int code);
 
+// What start-up makes of the stored "Score" and "CardDeck" texts. A score
+// that is unreadable or not above 0 gives a new player's $100 and a welcome;
+// a back outside the menu gives the default design.
+struct Opening
+{
+    qint32 account = 100;
+    int back = cards::kDefaultBack;
+    bool newPlayer = true;
+};
+Opening ReadOpening(const QString& score, const QString& cardDeck, const QLocale& locale);
+
+// The table as a session starts it: the opening's account and back, and a
+// new deck, shuffled.
+void OpenGame(GameState& state, const Opening& opening, cards::Random& random);
+
 } // namespace rules

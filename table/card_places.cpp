@@ -22,8 +22,13 @@ bool frmQuintara::selectBack(int code)
 {
     if (!rules::ChangeBack(m_state, code))
         return false;
-    for (const auto& [back, item] : mnuCD)
-        item->setChecked(back == code);
-    showCards();
+    checkBack();
     return true;
+}
+
+void frmQuintara::checkBack()
+{
+    for (const auto& [back, item] : mnuCD)
+        item->setChecked(back == m_state.CardBack);
+    showCards();
 }

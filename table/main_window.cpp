@@ -248,6 +248,12 @@ void frmQuintara::showCards()
         Card[i]->setValue(m_state.Shown[i]);
 }
 
+void frmQuintara::openGame(const rules::Opening& opening)
+{
+    rules::OpenGame(m_state, opening, m_ports.random);
+    checkBack();
+}
+
 void frmQuintara::showAccount()
 {
     lblAccount->setText(AmountText(m_state.Account));

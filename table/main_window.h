@@ -36,7 +36,7 @@ class frmQuintara : public QMainWindow
     explicit frmQuintara(Ports ports, QWidget* parent = nullptr);
     ~frmQuintara() override;
 
-    rules::GameState& state() { return m_state; }
+    // Read-only: the handlers below are the state's only writers.
     const rules::GameState& state() const { return m_state; }
     Host& host() { return m_ports.host; }
     SoundPlayer& sound() { return m_ports.sound; }
@@ -45,6 +45,8 @@ class frmQuintara : public QMainWindow
     rules::Phase phase() const { return m_state.phase; }
 
     // For start-up and tests; the controls themselves are found by object name.
+    // Start-up's account, back and shuffled deck; the labels wait for showAccount.
+    void openGame(const rules::Opening& opening);
     // The account label shows state().Account.
     void showAccount();
     // The check mark goes to back `code`, face-down places take it; false, and
@@ -99,6 +101,8 @@ class frmQuintara : public QMainWindow
     void applyPhase(rules::Phase phase, Buttons buttons = Buttons::FollowRule);
     // The card places show state().Shown.
     void showCards();
+    // The check mark goes to state().CardBack.
+    void checkBack();
     void showBet();
     // Up and Down: one step of the bet, a beep for each cut.
     void stepBet(int (*step)(rules::GameState&));
@@ -132,6 +136,9 @@ class frmQuintara : public QMainWindow
     QMenu* mnuHelp = nullptr;
     QAction* mnuInfo = nullptr;
     QAction* mnuAbout = nullptr;
+
+    // Tests set up positions that play would take many hands to reach.
+    friend struct StateForTests;
 
     Ports m_ports;
     rules::GameState m_state;

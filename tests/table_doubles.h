@@ -169,6 +169,17 @@ struct TableControls
     QAction* mnuAbout = find<QAction>(QStringLiteral("mnuAbout"));
 };
 
+// The window hands its state out read-only; a test that must start from a
+// position play would take many hands to reach writes it here.
+struct StateForTests
+{
+    static rules::GameState& of(frmQuintara& window) { return window.m_state; }
+};
+inline rules::GameState& WritableState(frmQuintara& window)
+{
+    return StateForTests::of(window);
+}
+
 // One table window over the fakes, wired as main() wires it.
 struct Table
 {
@@ -182,8 +193,7 @@ struct Table
     // `port` rather than the fake host when one is given.
     explicit Table(qint32 account = 100, Host* port = nullptr) : Table(std::in_place, port)
     {
-        window.state().Account = account;
-        window.selectBack(cards::kDefaultBack);
+        window.openGame({account, cards::kDefaultBack, false});
         window.showAccount();
         window.beginSession();
     }

@@ -29,7 +29,7 @@ qint32 Stake(qint64 amount, qint32 account)
 // One press of the Bet button with `reply` typed; the first broken promise.
 QString Press(Table& t, const QString& reply, std::optional<qint64> amount, bool ready)
 {
-    rules::GameState& s = t.window.state();
+    rules::GameState& s = WritableState(t.window);
     const qint32 account = s.Account;
     const qint32 before = s.Bet;
     const QString label = frmQuintara::AmountText(before);
@@ -111,7 +111,7 @@ void TestFuzzBet::randomReplies()
     fuzz::NumberTexts texts(dice, locale);
     Table t;
     for (int i = 0; i < m_cases; ++i) {
-        rules::GameState& s = t.window.state();
+        rules::GameState& s = WritableState(t.window);
         s.Account = RandomAccount(dice);
         s.Bet = dice.chance(0.8) ? static_cast<qint32>(dice.range(0, 200000))
                                  : static_cast<qint32>(dice.range(-kMax32, kMax32));
@@ -178,7 +178,7 @@ void TestFuzzBet::replies()
     QFETCH(int, stake);
 
     Table t(account);
-    t.window.state().Bet = 30;
+    WritableState(t.window).Bet = 30;
     const QString failure =
         Press(t, reply, accepted ? std::optional<qint64>(stake) : std::nullopt, true);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));

@@ -109,7 +109,7 @@ void TestMenuCommands::messagesTwice()
 void TestMenuCommands::resetScore()
 {
     StartedTable table;
-    rules::GameState& state = table.window.state();
+    rules::GameState& state = WritableState(table.window);
     QCOMPARE(state.Account, 3500);
     state.Bet = 50;
     table.ui.lblBet->setText(frmQuintara::AmountText(50));
@@ -143,7 +143,7 @@ void TestMenuCommands::payTableWindow()
     table.window.move(200, 150);
     table.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&table.window));
-    table.window.state().Bet = bet;
+    WritableState(table.window).Bet = bet;
     const rules::GameState before = table.window.state();
     const QString combs = QStringLiteral(
         "2 of a kind (Jacks or better)\r\nTwo Pairs\r\n3 of a kind\r\nStraight\r\nSuit\r\n"

@@ -41,7 +41,7 @@ QString Text(const CardString& cardsShown)
 // Deals the stacked cards; returns with the table in Holding.
 void DealHand(Table& t, qint32 bet, const CardString& top)
 {
-    t.window.state().Bet = bet;
+    WritableState(t.window).Bet = bet;
     t.random.stackDeck(top);
     t.ui.cmdDeal->click();
 }
@@ -56,6 +56,9 @@ class TestPlay : public QObject
     void zeroBetIsRefused()
     {
         Table t;
+        const cards::CardString deckBefore = t.window.state().Deck;
+        QCOMPARE(static_cast<int>(deckBefore.size()), cards::kCardCount);
+        const int drawsBefore = t.random.draws;
         t.ui.cmdDeal->click();
         QCOMPARE(t.host.boxes.size(), size_t(1));
         QCOMPARE(t.host.boxes[0].prompt, QString("Play for nothing ?! Never !"));
@@ -63,7 +66,9 @@ class TestPlay : public QObject
         QCOMPARE(t.host.boxes[0].style, BoxStyle::Exclamation);
         QCOMPARE(t.window.state().Account, 100);
         QCOMPARE(t.host.pauses, 0);
-        QVERIFY(t.window.state().Deck.empty());
+        // Nothing shuffled, nothing dealt.
+        QCOMPARE(t.random.draws, drawsBefore);
+        QVERIFY(t.window.state().Deck == deckBefore);
         for (CardView* card : t.ui.Card)
             QVERIFY(card->isHidden());
         QVERIFY(InPhase(t.window, rules::Phase::Betting));
@@ -129,7 +134,7 @@ class TestPlay : public QObject
     {
         QFETCH(int, phase);
         Table t(10);
-        t.window.state().ShowMessages = true;
+        WritableState(t.window).ShowMessages = true;
         t.window.show();
         std::optional<QString> wrong;
         const auto look = [&] {
@@ -256,7 +261,7 @@ class TestPlay : public QObject
         QFETCH(QString, prompt);
         QFETCH(int, after);
         Table t(account);
-        t.window.state().ShowMessages = messages;
+        WritableState(t.window).ShowMessages = messages;
         DealHand(t, bet, Cards(hand.toLatin1()));
         t.events.clear();
         t.host.onBox = [&] { QVERIFY(InPhase(t.window, rules::Phase::Settling)); };
@@ -286,7 +291,7 @@ class TestPlay : public QObject
         QFETCH(bool, messages);
         QFETCH(QStringList, events);
         Table t(10);
-        t.window.state().ShowMessages = messages;
+        WritableState(t.window).ShowMessages = messages;
         t.window.show();
         QSignalSpy unloads(&t.window, &frmQuintara::queryUnload);
         DealHand(t, 10, Cards("2c 5d 9h Js Kc"));
@@ -339,7 +344,7 @@ class TestPlay : public QObject
         QFETCH(int, after);
         QFETCH(int, beeps);
         Table t(account);
-        t.window.state().Bet = bet;
+        WritableState(t.window).Bet = bet;
         t.ui.lblBet->setText("untouched");
         t.host.replies.push_back(reply);
         QPushButton* target = button == "bet"  ? t.ui.cmdBet
@@ -463,7 +468,7 @@ class TestPlay : public QObject
             for (QPushButton* hold : t->ui.cmdHold)
                 hold->click();
         } else {
-            t->window.state().Bet = 10;
+            WritableState(t->window).Bet = 10;
             t->random.stackDeck(top);
         }
         (when == "result box" ? t->host.onBox : t->host.onPause) = shut;
@@ -694,7 +699,7 @@ class TestPlay : public QObject
         Table t;
         DealHand(t, 10, Cards("Kh 2c 9d Js 5h Kd"));
         const CardString before = Shown(t);
-        t.window.state().NextCard = 2;
+        WritableState(t.window).NextCard = 2;
         t.window.DrawCard(true, true);
         QCOMPARE(Text(Shown(t)), QString("Kh 2c Kd Js 5h"));
         QCOMPARE(Text(t.window.state().Hand), QString("Kh 2c Kd Js 5h"));

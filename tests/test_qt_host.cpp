@@ -173,7 +173,7 @@ class TestQtHost : public QObject
         QtHost realHost;
         Table t(100, &realHost);
         realHost.setOwner(&t.window);
-        t.window.state().Bet = 10;
+        WritableState(t.window).Bet = 10;
         t.window.show();
         QSignalSpy unloads(&t.window, &frmQuintara::queryUnload);
         bool closed = false;

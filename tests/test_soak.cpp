@@ -99,7 +99,7 @@ class Player
     QString playHand()
     {
         Session& s = *m_session;
-        rules::GameState& state = s.window.state();
+        const rules::GameState& state = s.window.state();
         s.forget();
         if (!InPhase(s.window, rules::Phase::Betting))
             return QStringLiteral("not in Betting before the hand");
@@ -267,7 +267,7 @@ class Player
     QString placeBet()
     {
         Session& s = *m_session;
-        rules::GameState& state = s.window.state();
+        const rules::GameState& state = s.window.state();
         if (m_dice.chance(0.05))
             s.window.mnuMessages_Click();
         if (m_dice.chance(0.01))
@@ -318,7 +318,7 @@ class Player
     void duringPause(bool drawing)
     {
         Session& s = *m_session;
-        rules::GameState& state = s.window.state();
+        const rules::GameState& state = s.window.state();
         if (m_dice.chance(0.05)) {
             // Nothing a player presses now may change the hand or the stake.
             const qint32 bet = state.Bet;

@@ -267,7 +267,7 @@ void TestStartup::unloadSavesOnce()
         else if (step == QLatin1String("close"))
             table.window.close();
         else if (step == QLatin1String("lose"))
-            table.window.state().Account = 0;
+            WritableState(table.window).Account = 0;
         else if (step == QLatin1String("reset"))
             table.ui.mnuReset->trigger();
         else if (step == QLatin1String("session"))
@@ -280,7 +280,7 @@ void TestStartup::unloadSavesOnce()
             QCoreApplication::exec();
         } else if (step == QLatin1String("win-signal")) {
             // J J 2 2 5, kept whole: the result box opens, and the signal comes.
-            table.window.state().Bet = 10;
+            WritableState(table.window).Bet = 10;
             table.random.stackDeck({11, 24, 2, 15, 5});
             table.host.onBox = [&] { shutdown.requestUnload(); };
             table.ui.cmdDeal->click();
@@ -398,7 +398,7 @@ void TestStartup::brokenStoreNeverStopsTheGame()
     shutdown.startupFinished();
     QCOMPARE(table.window.state().Account, account);
     QCOMPARE(table.window.state().CardBack, 63);
-    table.window.state().Account = 420;
+    WritableState(table.window).Account = 420;
     table.window.close();
     QVERIFY(shutdown.unloaded());
     QCOMPARE(synced, writable);
