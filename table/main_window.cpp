@@ -52,6 +52,27 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
+    buildField();
+    buildCardPlaces();
+    buildButtons();
+    buildLabels();
+    buildMenus();
+    buildTabOrder();
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Starts centred on the screen; the frame is not known yet, so the client
+    // size stands in for it.
+    adjustSize();
+    if (const QScreen* display = screen())
+        move(display->availableGeometry().center() - rect().center());
+}
+
+frmQuintara::~frmQuintara() = default;
+
+// The green field over the whole client area.
+void frmQuintara::buildField()
+{
     // The client area is a little larger than the field it holds.
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
@@ -67,7 +88,11 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     QPalette fieldPalette = picField->palette();
     fieldPalette.setColor(QPalette::Window, kFieldGreen);
     picField->setPalette(fieldPalette);
+}
 
+// The five card places, their hold buttons and keys 1 to 5.
+void frmQuintara::buildCardPlaces()
+{
     // One pair of icons for every press: a new QIcon each time would be a new
     // entry in Qt's pixmap cache at every press of a hold button.
     const QIcon holdIcon = icons::HoldIcon();
@@ -116,7 +141,11 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
             });
         }
     }
+}
 
+// Deal and the three bet buttons.
+void frmQuintara::buildButtons()
+{
     auto makeButton = [this](const char* name, const QString& caption, QRect geometry) {
         auto* button = new QPushButton(caption, picField);
         button->setObjectName(QString::fromLatin1(name));
@@ -132,7 +161,11 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     connect(cmdBetUp, &QPushButton::clicked, this, &frmQuintara::cmdBetUp_Click);
     connect(cmdBetDown, &QPushButton::clicked, this, &frmQuintara::cmdBetDown_Click);
     connect(cmdBet, &QPushButton::clicked, this, &frmQuintara::cmdBet_Click);
+}
 
+// The account caption and the two amount labels.
+void frmQuintara::buildLabels()
+{
     Label2 = new QLabel(QStringLiteral("Account:"), picField);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(TwipRect(2880, 2640, 1335, 375));
@@ -154,8 +187,11 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
         AmountLabel(picField, "lblBet", QStringLiteral("$ 0"), TwipRect(4320, 2160, 1815, 375));
     lblBet->setBackgroundRole(QPalette::Base);
     lblBet->setForegroundRole(QPalette::Text);
+}
 
-    // Menus.
+// Options (the card backs, Reset Score, Messages, Quit) and Help.
+void frmQuintara::buildMenus()
+{
     mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     mnuCardDeck = mnuOptions->addMenu(QStringLiteral("&Card Deck"));
@@ -196,8 +232,11 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
                          QKeySequence(Qt::CTRL | Qt::Key_I), &frmQuintara::mnuInfo_Click);
     mnuAbout = addCommand(mnuHelp, "mnuAbout", QStringLiteral("&About"), QKeySequence(Qt::Key_F1),
                           &frmQuintara::mnuAbout_Click);
+}
 
-    // Tab order: Deal, the five hold buttons, Up, Down, Bet, then the field.
+// Deal, the five hold buttons, Up, Down, Bet, then the field.
+void frmQuintara::buildTabOrder()
+{
     QWidget* previous = cmdDeal;
     for (QWidget* next :
          {static_cast<QWidget*>(cmdHold[0]), static_cast<QWidget*>(cmdHold[1]),
@@ -208,17 +247,7 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
         previous = next;
     }
     picField->setFocusPolicy(Qt::TabFocus);
-
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-
-    // Starts centred on the screen; the frame is not known yet, so the client
-    // size stands in for it.
-    adjustSize();
-    if (const QScreen* display = screen())
-        move(display->availableGeometry().center() - rect().center());
 }
-
-frmQuintara::~frmQuintara() = default;
 
 void frmQuintara::applyPhase(rules::Phase phase, Buttons buttons)
 {

@@ -87,6 +87,14 @@ class frmQuintara : public QMainWindow
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The constructor's steps, top to bottom of the window.
+    void buildField();
+    void buildCardPlaces();
+    void buildButtons();
+    void buildLabels();
+    void buildMenus();
+    void buildTabOrder();
+
     void Deal();
     void DealNext();
     void EndGame();
