@@ -14,11 +14,6 @@ class frmInfo : public QDialog
   public:
     explicit frmInfo(QWidget* owner);
 
-    QLabel* Image1 = nullptr;
-    QLabel* lblCombs = nullptr;
-    QLabel* lblPrice = nullptr;
-    QPushButton* cmdOK = nullptr;
-
     void cmdOK_Click();
 
   protected:
@@ -26,4 +21,10 @@ class frmInfo : public QDialog
 
   private:
     void FillPayTable();
+
+    // Controls, found by these object names from outside.
+    QLabel* Image1 = nullptr;
+    QLabel* lblCombs = nullptr;
+    QLabel* lblPrice = nullptr;
+    QPushButton* cmdOK = nullptr;
 };

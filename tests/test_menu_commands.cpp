@@ -156,13 +156,18 @@ void TestMenuCommands::payTableWindow()
         QTimer::singleShot(0, [&] {
             auto* info = qobject_cast<frmInfo*>(QApplication::activeModalWidget());
             QVERIFY(info);
+            const auto* lblCombs = info->findChild<QLabel*>(QStringLiteral("lblCombs"));
+            const auto* lblPrice = info->findChild<QLabel*>(QStringLiteral("lblPrice"));
+            const auto* image = info->findChild<QLabel*>(QStringLiteral("Image1"));
+            auto* cmdOK = info->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+            QVERIFY(lblCombs && lblPrice && image && cmdOK);
             seen = {info->windowTitle(),
-                    info->lblCombs->text(),
-                    info->lblPrice->text(),
+                    lblCombs->text(),
+                    lblPrice->text(),
                     info->size(),
-                    info->cmdOK->x(),
-                    info->cmdOK->width(),
-                    info->Image1->pixmap().size(),
+                    cmdOK->x(),
+                    cmdOK->width(),
+                    image->pixmap().size(),
                     !info->windowIcon().isNull(),
                     info->isModal(),
                     info->parentWidget(),
@@ -170,7 +175,7 @@ void TestMenuCommands::payTableWindow()
             // While it is open the table's windows are blocked.
             QVERIFY(QApplication::activeModalWidget() == info);
             if (closeBy == QLatin1String("ok"))
-                QTest::mouseClick(info->cmdOK, Qt::LeftButton);
+                QTest::mouseClick(cmdOK, Qt::LeftButton);
             else if (closeBy == QLatin1String("escape"))
                 QTest::keyClick(info, Qt::Key_Escape);
             else
