@@ -100,16 +100,6 @@ void QuietMissingSoundServer()
         g_nextHandler = qInstallMessageHandler(DropSoundServerMessages);
 }
 
-void PlayResourceSound(SoundPlayer& player, const QString& Name)
-{
-    player.play(Name);
-}
-
-void StopSound(SoundPlayer& player)
-{
-    player.stop();
-}
-
 QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {}
 
 QtSoundPlayer::~QtSoundPlayer()

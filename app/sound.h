@@ -39,10 +39,6 @@ bool WaveDevicePresent();
 // the application object exists.
 void QuietMissingSoundServer();
 
-// The two calls the game makes, on whatever player it was given.
-void PlayResourceSound(SoundPlayer& player, const QString& Name);
-void StopSound(SoundPlayer& player);
-
 // Plays the recordings through QtMultimedia, one at a time, without waiting.
 // Each request loads its image again and the player keeps its own copy while
 // it plays.

@@ -70,12 +70,13 @@ void frmQuintara::cmdDeal_Click()
     // still changes only after the box, as the player reads the result first.
     rules::CreditWin(m_state, result.win);
     if (m_state.ShowMessages) {
+        // The player outlives the window, which the box may see destroyed.
         SoundPlayer& player = sound();
-        player.play(QString::fromUtf8(result.sound));
+        PlayResourceSound(player, QString::fromUtf8(result.sound));
         const bool open = ShowBox(QString::fromStdString(result.comment) +
                                       QStringLiteral("\r\nYou get $%1").arg(result.win),
                                   BoxStyle::Exclamation, QStringLiteral("+$%1").arg(result.win));
-        player.stop();
+        StopSound(player);
         if (!open)
             return;
     }
@@ -112,7 +113,7 @@ void frmQuintara::DealNext()
 void frmQuintara::EndGame()
 {
     applyPhase(rules::Phase::GameOver);
-    sound().play(QString::fromUtf8(hands::kFarewellSound));
+    PlayResourceSound(sound(), QString::fromUtf8(hands::kFarewellSound));
     if (!ShowBox(QStringLiteral("You have lost everything, Sorry"), BoxStyle::Information,
                  QStringLiteral("Bye-bye !")))
         return;

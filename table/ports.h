@@ -36,6 +36,16 @@ class SoundPlayer
     virtual bool devicePresent() const = 0;
 };
 
+// The two calls the game makes, on whatever player it was given.
+inline void PlayResourceSound(SoundPlayer& player, const QString& Name)
+{
+    player.play(Name);
+}
+inline void StopSound(SoundPlayer& player)
+{
+    player.stop();
+}
+
 class SettingsStore
 {
   public:
