@@ -1,12 +1,12 @@
 #include "sound.h"
 
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QBuffer>
+#include <QAudioDevice>
 #include <QFile>
 #include <QMediaDevices>
 #include <QRegularExpression>
+#include <QSoundEffect>
 #include <QTimer>
+#include <QUrl>
 #include <QtEndian>
 
 namespace {
@@ -105,7 +105,7 @@ QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {}
 QtSoundPlayer::~QtSoundPlayer()
 {
     // Released here, not left to the member destructors: Qt 6.4's PulseAudio
-    // sink crashed when deleted that late in the middle of a sound.
+    // output crashed when deleted that late in the middle of a sound.
     QtSoundPlayer::stopOutput();
 }
 
@@ -120,7 +120,7 @@ void QtSoundPlayer::play(const QString& name)
     const WaveImage wave = ParseWave(image);
     if (!wave.isPlayablePcm())
         return; // an unknown name silences the table
-    if (startOutput(wave))
+    if (startOutput(name, wave))
         m_playing = name;
 }
 
@@ -136,41 +136,37 @@ bool QtSoundPlayer::devicePresent() const
     return WaveDevicePresent();
 }
 
-bool QtSoundPlayer::startOutput(const WaveImage& wave)
+bool QtSoundPlayer::startOutput(const QString& name, const WaveImage&)
 {
-    QAudioFormat format;
-    format.setSampleRate(wave.sampleRate);
-    format.setChannelCount(wave.channels);
-    format.setSampleFormat(wave.bitsPerSample == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
-
-    auto buffer = std::make_unique<QBuffer>();
-    buffer->setData(wave.samples);
-    buffer->open(QIODevice::ReadOnly);
-    auto sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
+    auto effect = std::make_unique<QSoundEffect>();
+    QSoundEffect* started = effect.get();
     const quint64 generation = m_generation;
-    connect(sink.get(), &QAudioSink::stateChanged, this, [this, generation](QAudio::State state) {
-        // Released later: a sink must not be deleted inside its own signal.
-        if (state == QAudio::IdleState || state == QAudio::StoppedState)
+    // The end of the sound, or a recording the output could not take, frees
+    // the player; later, as an effect must not be deleted inside its signal.
+    const auto finishLater = [this, started, generation] {
+        if (!started->isPlaying() || started->status() == QSoundEffect::Error)
             QTimer::singleShot(0, this, [this, generation] { finished(generation); });
-    });
-    sink->start(buffer.get());
-    if (sink->error() != QAudio::NoError)
+    };
+    started->setSource(QUrl(QStringLiteral("qrc:/sounds/%1.wav").arg(name)));
+    started->play();
+    if (started->status() == QSoundEffect::Error)
         return false;
-    m_buffer = std::move(buffer);
-    m_sink = std::move(sink);
+    // Watched from here on, so that loading's own first steps end nothing.
+    connect(started, &QSoundEffect::playingChanged, this, finishLater);
+    connect(started, &QSoundEffect::statusChanged, this, finishLater);
+    m_effect = std::move(effect);
     return true;
 }
 
 void QtSoundPlayer::stopOutput()
 {
-    if (m_sink)
-        m_sink->stop();
-    m_sink.reset();
-    m_buffer.reset();
+    if (m_effect)
+        m_effect->stop();
+    m_effect.reset();
 }
 
 void QtSoundPlayer::finished(quint64 generation)
 {
-    if (generation == m_generation && m_sink)
+    if (generation == m_generation && m_effect)
         stop();
 }

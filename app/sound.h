@@ -7,8 +7,7 @@
 #include <QString>
 #include <memory>
 
-class QAudioSink;
-class QBuffer;
+class QSoundEffect;
 
 // A RIFF WAVE image taken apart: its PCM format and the samples.
 struct WaveImage
@@ -39,9 +38,9 @@ bool WaveDevicePresent();
 // the application object exists.
 void QuietMissingSoundServer();
 
-// Plays the recordings through QtMultimedia, one at a time, without waiting.
-// Each request loads its image again and the player keeps its own copy while
-// it plays.
+// Plays the recordings through QtMultimedia's QSoundEffect, one at a time,
+// without waiting. A recording is handed on only once its image reads as PCM
+// the output takes.
 class QtSoundPlayer : public QObject, public SoundPlayer
 {
     Q_OBJECT
@@ -60,7 +59,7 @@ class QtSoundPlayer : public QObject, public SoundPlayer
   protected:
     // The output itself, replaceable so the choice of what to play can be
     // tested on machines without sound.
-    virtual bool startOutput(const WaveImage& wave);
+    virtual bool startOutput(const QString& name, const WaveImage& wave);
     virtual void stopOutput();
 
   private:
@@ -68,6 +67,5 @@ class QtSoundPlayer : public QObject, public SoundPlayer
 
     QString m_playing;
     quint64 m_generation = 0;
-    std::unique_ptr<QBuffer> m_buffer;
-    std::unique_ptr<QAudioSink> m_sink;
+    std::unique_ptr<QSoundEffect> m_effect;
 };

@@ -42,7 +42,7 @@ class ScriptedOutputPlayer final : public QtSoundPlayer
     bool devicePresent() const override { return device; }
 
   protected:
-    bool startOutput(const WaveImage& wave) override
+    bool startOutput(const QString&, const WaveImage& wave) override
     {
         events << QStringLiteral("start %1 Hz").arg(wave.sampleRate);
         return true;
@@ -250,6 +250,8 @@ void TestSound::realOutputPlaysAndStops()
     QFETCH(int, milliseconds);
     QtSoundPlayer player;
     if (!WaveDevicePresent()) {
+        if (qEnvironmentVariableIsSet("QUINTARA_REQUIRE_AUDIO"))
+            QFAIL("no audio output, though a sound server was started for this run");
         player.play(name);
         QCOMPARE(player.playing(), QString());
         QSKIP("no audio output on this machine");
