@@ -68,8 +68,7 @@ void BM_HandReport(benchmark::State& state)
     for (auto _ : state) {
         const auto& deal = deals[i++ & 1023];
         odds::CountDraws(Tables(), deal, table);
-        benchmark::DoNotOptimize(
-            odds::RenderHandReport(odds::BuildHandReport(deal, table, pays), false));
+        benchmark::DoNotOptimize(odds::RenderText(odds::BuildHandReport(deal, table, pays)));
     }
 }
 BENCHMARK(BM_HandReport)->Unit(benchmark::kMicrosecond);
@@ -113,8 +112,8 @@ void BM_ReturnReport(benchmark::State& state)
     for (auto _ : state) {
         const odds::ReturnTotals totals = odds::ComputeReturn(Tables(), pays, 2);
         const odds::ReturnReportData report = odds::BuildReturnReport(totals, plays, 2, 0);
-        benchmark::DoNotOptimize(odds::RenderReturnReport(report, false));
-        benchmark::DoNotOptimize(odds::RenderReturnReport(report, true));
+        benchmark::DoNotOptimize(odds::RenderText(report));
+        benchmark::DoNotOptimize(odds::RenderJson(report));
     }
 }
 BENCHMARK(BM_ReturnReport)->Unit(benchmark::kMillisecond)->UseRealTime();

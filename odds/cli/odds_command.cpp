@@ -21,6 +21,12 @@
 namespace odds {
 namespace {
 
+// A report in the form the command line asked for.
+template <class Report> void Print(const CommandContext& c, const Report& report)
+{
+    c.out << (c.json ? RenderJson(report) : RenderText(report));
+}
+
 constexpr std::uint64_t kMaxHands = 1000000000000ULL;
 constexpr int kMaxPlays = 100;
 
@@ -226,7 +232,7 @@ void AddHandCommand(CommandSet& commands)
                          const DrawTables tables;
                          HoldTable table;
                          CountDraws(tables, dealt, table);
-                         c.out << RenderHandReport(BuildHandReport(dealt, table, c.pays), c.json);
+                         Print(c, BuildHandReport(dealt, table, c.pays));
                          return kExitOk;
                      });
     hand.add_option("CARDS", *words, "the five dealt cards")->type_name("");
@@ -284,8 +290,7 @@ void AddReturnCommand(CommandSet& commands)
                          const auto start = std::chrono::steady_clock::now();
                          const DrawTables tables;
                          const ReturnTotals totals = ComputeReturn(tables, c.pays, count);
-                         c.out << RenderReturnReport(
-                             BuildReturnReport(totals, plays, count, SecondsSince(start)), c.json);
+                         Print(c, BuildReturnReport(totals, plays, count, SecondsSince(start)));
                          return kExitOk;
                      });
     AddThreadsOption(ret, options->threads);
@@ -333,7 +338,7 @@ int RunSimulate(const SimulateOptions& options, const CommandContext& c)
         c.err << "quintara-odds: simulate stopped before a hand was played\n";
         return kExitInterrupted;
     }
-    c.out << RenderSimulationReport(BuildSimulationReport(seen, exact, run), c.json);
+    Print(c, BuildSimulationReport(seen, exact, run));
     return seen.hands < run.options.hands ? kExitInterrupted : kExitOk;
 }
 
@@ -421,7 +426,7 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
     RuinReportData report =
         BuildRuinReport(c.pays, bankroll, bet, hands, result, SecondsSince(start));
     report.plays = plays;
-    c.out << RenderRuinReport(report, c.json);
+    Print(c, report);
     return kExitOk;
 }
 

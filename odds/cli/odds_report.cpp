@@ -34,11 +34,6 @@ std::string RowText(hands::HandClass row)
     return std::string(RowName(row));
 }
 
-std::string FormatPaysLine(const PayVector& pays)
-{
-    return FormatPays(pays) + (pays == GamePays() ? " (the game's table)" : "");
-}
-
 // value to the given decimals, with thousands separators in the whole part.
 std::string GroupedDecimal(double value, int decimals)
 {
@@ -105,14 +100,6 @@ void CardArray(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold, bo
     w.endArray();
 }
 
-void PaysArray(JsonWriter& w, const PayVector& pays)
-{
-    w.beginArray();
-    for (const hands::HandClass row : kPayOrder)
-        w.value(pays[static_cast<int>(row)]);
-    w.endArray();
-}
-
 // Every row object of every report starts alike.
 JsonWriter& BeginRow(JsonWriter& w, hands::HandClass row, std::int64_t pays)
 {
@@ -165,63 +152,66 @@ HandReportData BuildHandReport(const std::array<int, 5>& dealt, const HoldTable&
 {
     HandReportData report;
     report.dealt = dealt;
+    report.hand = cards::FormatCards({dealt.begin(), dealt.end()});
     report.pays = pays;
     for (const unsigned h : RankHolds(table, pays)) {
         HandReportData::Hold hold;
         hold.mask = h;
         hold.draws = DrawsFor(h);
         hold.counts = table[h];
-        for (int c = 0; c < kClassCount; ++c)
+        for (int c = 0; c < kClassCount; ++c) {
             hold.paid += table[h][c] * pays[c];
+            hold.probability[c] =
+                static_cast<double>(table[h][c]) / static_cast<double>(hold.draws);
+        }
         report.holds.push_back(hold);
     }
     return report;
 }
 
-std::string RenderHandReport(const HandReportData& report, bool json)
+std::string RenderJson(const HandReportData& report)
 {
-    const std::string hand = cards::FormatCards({report.dealt.begin(), report.dealt.end()});
-    if (json) {
-        JsonWriter w;
+    JsonWriter w;
+    w.beginObject();
+    w.key("hand").value(report.hand);
+    w.key("pays");
+    WritePays(w, report.pays);
+    w.key("holds").beginArray();
+    for (const HandReportData::Hold& hold : report.holds) {
         w.beginObject();
-        w.key("hand").value(hand);
-        w.key("pays");
-        PaysArray(w, report.pays);
-        w.key("holds").beginArray();
-        for (const HandReportData::Hold& hold : report.holds) {
-            w.beginObject();
-            w.key("mask").value(static_cast<int>(hold.mask));
-            w.key("held");
-            CardArray(w, report.dealt, hold.mask, true);
-            w.key("discarded");
-            CardArray(w, report.dealt, hold.mask, false);
-            w.key("face_down").beginArray();
-            for (const int place : FaceDownPlaces(hold.mask))
-                w.value(place);
-            w.endArray();
-            w.key("return").raw(FormatFraction(hold.paid, hold.draws, 12));
-            w.key("paid").value(hold.paid);
-            w.key("draws").value(hold.draws);
-            w.key("rows").beginArray();
-            for (const hands::HandClass row : kRowsTopDown) {
-                const int c = static_cast<int>(row);
-                BeginRow(w, row, report.pays[c]);
-                w.key("count").value(static_cast<std::int64_t>(hold.counts[c]));
-                w.key("probability")
-                    .value(static_cast<double>(hold.counts[c]) / static_cast<double>(hold.draws));
-                w.endObject();
-            }
-            w.endArray();
+        w.key("mask").value(static_cast<int>(hold.mask));
+        w.key("held");
+        CardArray(w, report.dealt, hold.mask, true);
+        w.key("discarded");
+        CardArray(w, report.dealt, hold.mask, false);
+        w.key("face_down").beginArray();
+        for (const int place : FaceDownPlaces(hold.mask))
+            w.value(place);
+        w.endArray();
+        w.key("return").raw(FormatFraction(hold.paid, hold.draws, 12));
+        w.key("paid").value(hold.paid);
+        w.key("draws").value(hold.draws);
+        w.key("rows").beginArray();
+        for (const hands::HandClass row : kRowsTopDown) {
+            const int c = static_cast<int>(row);
+            BeginRow(w, row, report.pays[c]);
+            w.key("count").value(static_cast<std::int64_t>(hold.counts[c]));
+            w.key("probability").value(hold.probability[c]);
             w.endObject();
         }
         w.endArray();
         w.endObject();
-        return w.text() + '\n';
     }
+    w.endArray();
+    w.endObject();
+    return w.text() + '\n';
+}
 
+std::string RenderText(const HandReportData& report)
+{
     const HandReportData::Hold& best = report.holds.front();
     std::string out;
-    out += "Hand   " + hand + "\n";
+    out += "Hand   " + report.hand + "\n";
     out += "Pays   " + FormatPaysLine(report.pays) + "\n";
     out += "Best   hold " + HeldText(report.dealt, best.mask) + ", return " +
            FormatFraction(best.paid, best.draws, 10) + " per unit bet\n";
@@ -241,8 +231,7 @@ std::string RenderHandReport(const HandReportData& report, bool json)
                       FaceDownText(hold.mask).c_str(),
                       FormatFraction(hold.paid, hold.draws, 6).c_str());
         for (const hands::HandClass row : kPayOrder)
-            out += Format("%9.6f", static_cast<double>(hold.counts[static_cast<int>(row)]) /
-                                       static_cast<double>(hold.draws));
+            out += Format("%9.6f", hold.probability[static_cast<int>(row)]);
         out += "\n";
     }
     out += "\nReturn per unit bet, exact; then the chance of each row after the draw.\n"
@@ -296,53 +285,54 @@ ReturnReportData BuildReturnReport(const ReturnTotals& totals, const std::vector
     return report;
 }
 
-std::string RenderReturnReport(const ReturnReportData& report, bool json)
+std::string RenderJson(const ReturnReportData& report)
 {
-    if (json) {
-        JsonWriter w;
-        w.beginObject();
-        w.key("pays");
-        PaysArray(w, report.pays);
-        w.key("return").raw(report.returnText);
-        w.key("return_fraction").beginObject();
-        w.key("numerator").raw(WholeText(report.numerator));
-        w.key("denominator").raw(WholeText(report.denominator));
+    JsonWriter w;
+    w.beginObject();
+    w.key("pays");
+    WritePays(w, report.pays);
+    w.key("return").raw(report.returnText);
+    w.key("return_fraction").beginObject();
+    w.key("numerator").raw(WholeText(report.numerator));
+    w.key("denominator").raw(WholeText(report.denominator));
+    w.endObject();
+    w.key("combinations").value(report.combinations);
+    w.key("paid").raw(WholeText(report.paid));
+    w.key("variance").value(static_cast<double>(report.variance));
+    w.key("standard_deviation").value(static_cast<double>(report.deviation));
+    w.key("hit_frequency").value(report.hitFrequency);
+    w.key("deals").value(kDealCount);
+    w.key("threads").value(report.threads);
+    w.key("seconds").value(report.seconds);
+    w.key("rows").beginArray();
+    for (const ReturnReportData::Row& row : report.rows) {
+        BeginRow(w, row.row, row.pays);
+        w.key("combinations").value(row.combinations);
+        w.key("dealt").value(row.dealt);
+        w.key("probability").value(row.probability);
+        w.key("cycle");
+        if (row.cycle > 0)
+            w.value(row.cycle);
+        else
+            w.raw("null");
+        w.key("contribution").value(row.share);
         w.endObject();
-        w.key("combinations").value(report.combinations);
-        w.key("paid").raw(WholeText(report.paid));
-        w.key("variance").value(static_cast<double>(report.variance));
-        w.key("standard_deviation").value(static_cast<double>(report.deviation));
-        w.key("hit_frequency").value(report.hitFrequency);
-        w.key("deals").value(kDealCount);
-        w.key("threads").value(report.threads);
-        w.key("seconds").value(report.seconds);
-        w.key("rows").beginArray();
-        for (const ReturnReportData::Row& row : report.rows) {
-            BeginRow(w, row.row, row.pays);
-            w.key("combinations").value(row.combinations);
-            w.key("dealt").value(row.dealt);
-            w.key("probability").value(row.probability);
-            w.key("cycle");
-            if (row.cycle > 0)
-                w.value(row.cycle);
-            else
-                w.raw("null");
-            w.key("contribution").value(row.share);
-            w.endObject();
-        }
-        w.endArray();
-        w.key("plays").beginArray();
-        for (const auto& [n, deviation] : report.plays) {
-            w.beginObject();
-            w.key("plays").value(n);
-            w.key("standard_deviation").value(static_cast<double>(deviation));
-            w.endObject();
-        }
-        w.endArray();
-        w.endObject();
-        return w.text() + '\n';
     }
+    w.endArray();
+    w.key("plays").beginArray();
+    for (const auto& [n, deviation] : report.plays) {
+        w.beginObject();
+        w.key("plays").value(n);
+        w.key("standard_deviation").value(static_cast<double>(deviation));
+        w.endObject();
+    }
+    w.endArray();
+    w.endObject();
+    return w.text() + '\n';
+}
 
+std::string RenderText(const ReturnReportData& report)
+{
     std::string out;
     out += "Pays     " + FormatPaysLine(report.pays) + "\n";
     out += "Return   " + report.returnText + "  per unit bet, best hold on every one of the " +
@@ -399,46 +389,47 @@ SimulationReportData BuildSimulationReport(const SimulationTotals& seen, const R
     return report;
 }
 
-std::string RenderSimulationReport(const SimulationReportData& report, bool json)
+std::string RenderJson(const SimulationReportData& report)
 {
-    if (json) {
-        const auto put = [](JsonWriter& w, const char* key,
-                            const SimulationReportData::Figure& figure) {
-            w.key(key).beginObject();
-            w.key("count").value(figure.count);
-            w.key("observed").value(figure.observed);
-            w.key("exact").value(figure.exact);
-            w.key("z").value(figure.z);
-            w.endObject();
-        };
-        JsonWriter w;
-        w.beginObject();
-        w.key("hands").value(report.hands);
-        w.key("stopped").value(report.hands < report.run.options.hands);
-        w.key("seed").value(report.run.options.seed);
-        w.key("threads").value(report.run.threads);
-        w.key("seconds").value(report.run.seconds);
-        w.key("pays");
-        PaysArray(w, report.pays);
-        w.key("return").beginObject();
-        w.key("observed").value(report.observed);
-        w.key("paid").value(report.paid);
-        w.key("exact").raw(report.exactText);
-        w.key("standard_error").value(report.standardError);
-        w.key("z").value(report.z);
+    const auto put = [](JsonWriter& w, const char* key,
+                        const SimulationReportData::Figure& figure) {
+        w.key(key).beginObject();
+        w.key("count").value(figure.count);
+        w.key("observed").value(figure.observed);
+        w.key("exact").value(figure.exact);
+        w.key("z").value(figure.z);
         w.endObject();
-        w.key("rows").beginArray();
-        for (const SimulationReportData::Row& row : report.rows) {
-            BeginRow(w, row.row, row.pays);
-            put(w, "dealt", row.dealt);
-            put(w, "made", row.made);
-            w.endObject();
-        }
-        w.endArray();
+    };
+    JsonWriter w;
+    w.beginObject();
+    w.key("hands").value(report.hands);
+    w.key("stopped").value(report.hands < report.run.options.hands);
+    w.key("seed").value(report.run.options.seed);
+    w.key("threads").value(report.run.threads);
+    w.key("seconds").value(report.run.seconds);
+    w.key("pays");
+    WritePays(w, report.pays);
+    w.key("return").beginObject();
+    w.key("observed").value(report.observed);
+    w.key("paid").value(report.paid);
+    w.key("exact").raw(report.exactText);
+    w.key("standard_error").value(report.standardError);
+    w.key("z").value(report.z);
+    w.endObject();
+    w.key("rows").beginArray();
+    for (const SimulationReportData::Row& row : report.rows) {
+        BeginRow(w, row.row, row.pays);
+        put(w, "dealt", row.dealt);
+        put(w, "made", row.made);
         w.endObject();
-        return w.text() + '\n';
     }
+    w.endArray();
+    w.endObject();
+    return w.text() + '\n';
+}
 
+std::string RenderText(const SimulationReportData& report)
+{
     std::string out;
     out += Format("Hands    %llu through the game's shuffle and the top of the deck, best "
                   "hold each time\n",
@@ -480,28 +471,30 @@ RuinReportData BuildRuinReport(const PayVector& pays, std::int64_t bankroll, std
     return report;
 }
 
-std::string RenderRuinReport(const RuinReportData& report, bool json)
+std::string RenderJson(const RuinReportData& report)
 {
-    if (json) {
-        JsonWriter w;
-        w.beginObject();
-        w.key("pays");
-        PaysArray(w, report.pays);
-        w.key("bankroll").value(report.bankroll);
-        w.key("bet").value(report.bet);
-        w.key("hands").value(report.hands);
-        w.key("plays").value(report.plays);
-        w.key("ruin").value(report.result.ruin);
-        w.key("error_bound").value(report.result.errorBound);
-        w.key("bankroll_after").beginObject();
-        w.key("p05").value(report.low);
-        w.key("median").value(report.median);
-        w.key("p95").value(report.high);
-        w.endObject();
-        w.key("seconds").value(report.seconds);
-        w.endObject();
-        return w.text() + '\n';
-    }
+    JsonWriter w;
+    w.beginObject();
+    w.key("pays");
+    WritePays(w, report.pays);
+    w.key("bankroll").value(report.bankroll);
+    w.key("bet").value(report.bet);
+    w.key("hands").value(report.hands);
+    w.key("plays").value(report.plays);
+    w.key("ruin").value(report.result.ruin);
+    w.key("error_bound").value(report.result.errorBound);
+    w.key("bankroll_after").beginObject();
+    w.key("p05").value(report.low);
+    w.key("median").value(report.median);
+    w.key("p95").value(report.high);
+    w.endObject();
+    w.key("seconds").value(report.seconds);
+    w.endObject();
+    return w.text() + '\n';
+}
+
+std::string RenderText(const RuinReportData& report)
+{
     std::string out;
     out += "Pays     " + FormatPaysLine(report.pays) + "\n";
     out += Format("Start    $%lld bankroll, $%lld a hand, %lld hands%s, best hold each time\n",

@@ -12,7 +12,7 @@
 namespace odds {
 
 // Each command builds one report: every figure is worked out here, once, and
-// the text and JSON renderings only lay the figures out.
+// RenderText and RenderJson only lay the figures out, each in its own way.
 
 // The rows of the pay table from the top down, Nothing last.
 inline constexpr std::array<hands::HandClass, kClassCount> kRowsTopDown = {
@@ -27,18 +27,21 @@ struct HandReportData
 {
     struct Hold
     {
-        unsigned mask = 0;      // bit i keeps card place i
-        std::int64_t paid = 0;  // multipliers summed over the draws
-        std::int64_t draws = 0; // the draws this hold can get
-        ClassCounts counts{};   // of those draws, by row
+        unsigned mask = 0;                             // bit i keeps card place i
+        std::int64_t paid = 0;                         // multipliers summed over the draws
+        std::int64_t draws = 0;                        // the draws this hold can get
+        ClassCounts counts{};                          // of those draws, by row
+        std::array<double, kClassCount> probability{}; // counts over draws
     };
     std::array<int, 5> dealt{};
+    std::string hand; // the dealt cards written out
     PayVector pays{};
     std::vector<Hold> holds; // best first
 };
 HandReportData BuildHandReport(const std::array<int, 5>& dealt, const HoldTable& table,
                                const PayVector& pays);
-std::string RenderHandReport(const HandReportData& report, bool json);
+std::string RenderText(const HandReportData& report);
+std::string RenderJson(const HandReportData& report);
 
 struct ReturnReportData
 {
@@ -68,7 +71,8 @@ struct ReturnReportData
 };
 ReturnReportData BuildReturnReport(const ReturnTotals& totals, const std::vector<int>& plays,
                                    int threads, double seconds);
-std::string RenderReturnReport(const ReturnReportData& report, bool json);
+std::string RenderText(const ReturnReportData& report);
+std::string RenderJson(const ReturnReportData& report);
 
 struct SimulationRun
 {
@@ -105,7 +109,8 @@ struct SimulationReportData
 };
 SimulationReportData BuildSimulationReport(const SimulationTotals& seen, const ReturnTotals& exact,
                                            const SimulationRun& run);
-std::string RenderSimulationReport(const SimulationReportData& report, bool json);
+std::string RenderText(const SimulationReportData& report);
+std::string RenderJson(const SimulationReportData& report);
 
 struct RuinReportData
 {
@@ -123,7 +128,8 @@ struct RuinReportData
 };
 RuinReportData BuildRuinReport(const PayVector& pays, std::int64_t bankroll, std::int64_t bet,
                                std::int64_t hands, const RuinResult& result, double seconds);
-std::string RenderRuinReport(const RuinReportData& report, bool json);
+std::string RenderText(const RuinReportData& report);
+std::string RenderJson(const RuinReportData& report);
 
 // The holds of a hand from best to worst, in BetterHold order.
 std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays);

@@ -1,5 +1,7 @@
 #include "pay_text.h"
 
+#include "json_writer.h"
+
 #include "command_line.h"
 
 #include <charconv>
@@ -52,6 +54,19 @@ std::string FormatPays(const PayVector& pays)
         out += std::to_string(pays[static_cast<int>(hand)]);
     }
     return out;
+}
+
+std::string FormatPaysLine(const PayVector& pays)
+{
+    return FormatPays(pays) + (pays == GamePays() ? " (the game's table)" : "");
+}
+
+void WritePays(JsonWriter& w, const PayVector& pays)
+{
+    w.beginArray();
+    for (const hands::HandClass row : kPayOrder)
+        w.value(pays[static_cast<int>(row)]);
+    w.endArray();
 }
 
 } // namespace odds

@@ -15,4 +15,11 @@ std::optional<PayVector> ParsePays(std::string_view text, std::string& error);
 // The inverse of ParsePays.
 std::string FormatPays(const PayVector& pays);
 
+// FormatPays, marked when it is the game's own table: the reports' "Pays" line.
+std::string FormatPaysLine(const PayVector& pays);
+
+class JsonWriter;
+// The nine pays as a JSON array, in kPayOrder.
+void WritePays(JsonWriter& w, const PayVector& pays);
+
 } // namespace odds

@@ -68,27 +68,22 @@ void Cards(JsonWriter& json, const std::array<int, 5>& dealt, unsigned hold)
     json.endArray();
 }
 
-std::string PaysLine(const PayVector& pays)
-{
-    return FormatPays(pays) + (pays == GamePays() ? " (the game's table)" : "");
-}
-
 std::string BestName(int pattern)
 {
     return pattern == PatternBook::kNoPattern ? "a hold no line names"
                                               : PatternBook::Get().name(pattern);
 }
 
-std::string JsonReport(const Strategy& strategy, const PayVector& pays, int maxLines)
+} // namespace
+
+std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int maxLines)
 {
     const PatternBook& book = PatternBook::Get();
     const StrategyGrade& g = strategy.grade;
     JsonWriter json;
     json.beginObject();
-    json.key("pays").beginArray();
-    for (const hands::HandClass row : kPayOrder)
-        json.value(pays[static_cast<int>(row)]);
-    json.endArray();
+    json.key("pays");
+    WritePays(json, pays);
     json.key("maxLines").value(maxLines);
     json.key("lines").beginArray();
     for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
@@ -140,15 +135,11 @@ std::string JsonReport(const Strategy& strategy, const PayVector& pays, int maxL
     return json.text() + '\n';
 }
 
-} // namespace
-
-std::string StrategyReport(const Strategy& strategy, const PayVector& pays, int maxLines, bool json)
+std::string StrategyText(const Strategy& strategy, const PayVector& pays, int maxLines)
 {
-    if (json)
-        return JsonReport(strategy, pays, maxLines);
     const PatternBook& book = PatternBook::Get();
     const StrategyGrade& g = strategy.grade;
-    std::string out = "Pays     " + PaysLine(pays) + "\n";
+    std::string out = "Pays     " + FormatPaysLine(pays) + "\n";
     const std::size_t exceptions = strategy.exceptions.size();
     out += "Lines    " + std::to_string(strategy.lines.size() + exceptions) + " (at most " +
            std::to_string(maxLines) + ")" +
@@ -197,7 +188,8 @@ int RunStrategy(const StrategyOptions& options, std::ostream& out)
     const DrawTables tables;
     const StrategyData data(tables, options.pays, options.threads);
     const Strategy strategy = data.best(options.maxLines);
-    out << StrategyReport(strategy, options.pays, options.maxLines, options.json);
+    out << (options.json ? StrategyJson(strategy, options.pays, options.maxLines)
+                         : StrategyText(strategy, options.pays, options.maxLines));
     return kExitOk;
 }
 

@@ -23,8 +23,9 @@ struct StrategyOptions
 
 constexpr int kMaxStrategyLines = 100;
 
-std::string StrategyReport(const Strategy& strategy, const PayVector& pays, int maxLines,
-                           bool json);
+// The ranked list as a player reads it, and as tools read it.
+std::string StrategyText(const Strategy& strategy, const PayVector& pays, int maxLines);
+std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int maxLines);
 int RunStrategy(const StrategyOptions& options, std::ostream& out);
 
 } // namespace odds
