@@ -173,119 +173,184 @@ class Dealer
     std::size_t m_next = 0;
 };
 
+// What the player's hold was worth next to the best, and the strategy line
+// that speaks for this hand.
+struct Grade
+{
+    unsigned held = 0;
+    unsigned best = 0;
+    std::int64_t heldReturn = 0; // 1/kReturnDenominator of a unit bet
+    std::int64_t bestReturn = 0;
+    std::string lineText;
+
+    std::int64_t loss() const { return bestReturn - heldReturn; }
+};
+
+// The strategy and the tables every hand is graded by.
+class Grader
+{
+  public:
+    explicit Grader(const TrainerOptions& options)
+        : m_pays(options.pays), m_lines(options.lines), m_exceptions(options.exceptions)
+    {
+        if (m_lines.empty()) {
+            Strategy strategy = StrategyData(m_tables, m_pays, 0).best(40);
+            m_lines = std::move(strategy.lines);
+            m_exceptions = std::move(strategy.exceptions);
+        }
+    }
+
+    Grade grade(const std::array<int, 5>& dealt, unsigned held) const
+    {
+        const PatternBook& book = PatternBook::Get();
+        HoldTable table;
+        CountDraws(m_tables, dealt, table);
+        Grade g;
+        g.held = held;
+        g.best = BestHold(table, m_pays);
+        g.bestReturn = ScaledReturn(table[g.best], g.best, m_pays);
+        g.heldReturn = ScaledReturn(table[held], held, m_pays);
+        const unsigned listed = ListHold(m_lines, m_exceptions, dealt, table, m_pays);
+        const int pattern = book.patternOf(dealt, listed);
+        std::size_t line = 0;
+        while (line < m_lines.size() && std::find(m_lines[line].begin(), m_lines[line].end(),
+                                                  pattern) == m_lines[line].end())
+            ++line;
+        g.lineText = "line " + std::to_string(line + 1) + " of the strategy: " + book.name(pattern);
+        if (ScaledReturn(table[listed], listed, m_pays) < g.bestReturn)
+            g.lineText += ", holds " + HeldText(dealt, listed) + " here";
+        return g;
+    }
+
+  private:
+    DrawTables m_tables;
+    PayVector m_pays;
+    std::vector<StrategyLine> m_lines;
+    std::vector<StrategyException> m_exceptions;
+};
+
+// The count of hands and mistakes and the worst three: only what the summary
+// shows is kept, so endless input runs in flat memory.
+class Tally
+{
+  public:
+    void add(std::uint64_t hand, const std::array<int, 5>& dealt, const Grade& g)
+    {
+        ++m_played;
+        const std::int64_t loss = g.loss();
+        if (loss == 0)
+            return;
+        m_lost += loss;
+        ++m_mistakes;
+        // By loss, most first; the earlier hand first on a tie.
+        const auto at =
+            std::upper_bound(m_worst.begin(), m_worst.end(), loss,
+                             [](std::int64_t l, const Mistake& m) { return l > m.lost; });
+        if (at != m_worst.end() || m_worst.size() < kWorstShown) {
+            m_worst.insert(at, {hand, dealt, g.held, g.best, loss});
+            if (m_worst.size() > kWorstShown)
+                m_worst.pop_back();
+        }
+    }
+
+    std::uint64_t played() const { return m_played; }
+
+    void report(std::ostream& out) const
+    {
+        out << "\nHands     " << m_played << "\nMistakes  " << m_mistakes << "\n";
+        out << "Lost      " << FormatFraction(m_lost, kReturnDenominator, 4) << " in total";
+        if (m_played > 0)
+            out << ", " << FormatFraction(m_lost, Wide(kReturnDenominator) * m_played, 4)
+                << " per hand";
+        out << "\n";
+        if (!m_worst.empty())
+            out << "Worst mistakes\n";
+        for (const Mistake& m : m_worst) {
+            out << "  hand " << m.hand << ": " << HandText(m.dealt, false) << ", held "
+                << HeldText(m.dealt, m.held) << ", best " << HeldText(m.dealt, m.best) << ", lost "
+                << Bet(m.lost) << "\n";
+        }
+    }
+
+  private:
+    static constexpr std::size_t kWorstShown = 3;
+    std::vector<Mistake> m_worst;
+    std::uint64_t m_mistakes = 0;
+    std::uint64_t m_played = 0;
+    Wide m_lost = 0;
+};
+
+// Asks until the answer is a hold; nothing at "q" or the end of input.
+std::optional<unsigned> AskHold(std::istream& in, std::ostream& out)
+{
+    for (;;) {
+        out << "Hold? " << std::flush;
+        std::string line;
+        if (!std::getline(in, line)) {
+            out << "\n";
+            return std::nullopt;
+        }
+        const std::string answer = Trim(line);
+        if (answer == "q" || answer == "quit")
+            return std::nullopt;
+        if (const std::optional<unsigned> hold = ParseHold(answer))
+            return hold;
+        out << "Type the places of the cards to hold (1 to 5), all, none or q.\n";
+    }
+}
+
+void ReportGrade(std::ostream& out, const std::array<int, 5>& dealt, const Grade& g)
+{
+    if (g.loss() == 0) {
+        out << "Best hold (returns " << Bet(g.bestReturn) << "; " << g.lineText << ").\n";
+        return;
+    }
+    out << "Not the best: holding " << HeldText(dealt, g.held) << " returns " << Bet(g.heldReturn)
+        << ", so it loses " << Bet(g.loss()) << " per unit bet.\n"
+        << "Best: hold " << HeldText(dealt, g.best) << ", returns " << Bet(g.bestReturn) << " ("
+        << g.lineText << ").\n";
+}
+
+// Draws for the places given up and shows what the hand made.
+void ReportDraw(std::ostream& out, Dealer& dealer, std::array<int, 5> hand, unsigned held,
+                const TrainerOptions& options)
+{
+    for (int place = 0; place < 5; ++place)
+        if (!(held & (1u << place)))
+            hand[static_cast<std::size_t>(place)] = dealer.draw();
+    const hands::HandClass row = hands::ClassifyHand(hand);
+    out << "Draw     " << HandText(hand, options.colour) << "   "
+        << (row == hands::HandClass::Nothing ? "nothing" : std::string(RowName(row))) << ", wins "
+        << options.pays[static_cast<int>(row)] << "\n";
+}
+
 } // namespace
 
 int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& out)
 {
-    const PatternBook& book = PatternBook::Get();
-    const DrawTables tables;
-    std::vector<StrategyLine> lines = options.lines;
-    std::vector<StrategyException> exceptions = options.exceptions;
-    if (lines.empty()) {
-        Strategy strategy = StrategyData(tables, options.pays, 0).best(40);
-        lines = std::move(strategy.lines);
-        exceptions = std::move(strategy.exceptions);
-    }
+    const Grader grader(options);
     Dealer dealer(options.deal, options.seed);
+    Tally tally;
 
     out << "Pays " << FormatPays(options.pays) << ", "
         << (options.deal == TrainerDeal::Game ? "the game's deal" : "a fair deal") << ", seed "
         << options.seed << ".\n"
         << "Hold by places 1 to 5 (\"1 3 4\"), \"all\" or \"none\"; \"q\" stops.\n";
-
-    // Only what the summary shows is kept, so endless input runs in flat memory.
-    constexpr std::size_t kWorstShown = 3;
-    std::vector<Mistake> worst; // by loss, most first; the earlier hand first on a tie
-    std::uint64_t mistakes = 0;
-    std::uint64_t played = 0;
-    Wide lost = 0;
-    bool stop = false;
-    while (!stop && (options.hands == 0 || played < options.hands)) {
-        std::array<int, 5> dealt = dealer.deal();
-        out << "\nHand " << played + 1;
+    while (options.hands == 0 || tally.played() < options.hands) {
+        const std::array<int, 5> dealt = dealer.deal();
+        out << "\nHand " << tally.played() + 1;
         if (options.hands > 0)
             out << " of " << options.hands;
         out << "   " << HandText(dealt, options.colour) << "\n";
-        std::optional<unsigned> hold;
-        while (!hold) {
-            out << "Hold? " << std::flush;
-            std::string line;
-            if (!std::getline(in, line)) {
-                out << "\n";
-                stop = true;
-                break;
-            }
-            const std::string answer = Trim(line);
-            if (answer == "q" || answer == "quit") {
-                stop = true;
-                break;
-            }
-            hold = ParseHold(answer);
-            if (!hold)
-                out << "Type the places of the cards to hold (1 to 5), all, none or q.\n";
-        }
-        if (stop)
+        const std::optional<unsigned> hold = AskHold(in, out);
+        if (!hold)
             break;
-        ++played;
-
-        HoldTable table;
-        CountDraws(tables, dealt, table);
-        const unsigned best = BestHold(table, options.pays);
-        const std::int64_t bestReturn = ScaledReturn(table[best], best, options.pays);
-        const std::int64_t heldReturn = ScaledReturn(table[*hold], *hold, options.pays);
-        const unsigned listed = ListHold(lines, exceptions, dealt, table, options.pays);
-        std::size_t line = 0;
-        const int pattern = book.patternOf(dealt, listed);
-        while (line < lines.size() &&
-               std::find(lines[line].begin(), lines[line].end(), pattern) == lines[line].end())
-            ++line;
-        std::string lineText =
-            "line " + std::to_string(line + 1) + " of the strategy: " + book.name(pattern);
-        if (ScaledReturn(table[listed], listed, options.pays) < bestReturn)
-            lineText += ", holds " + HeldText(dealt, listed) + " here";
-
-        if (heldReturn == bestReturn) {
-            out << "Best hold (returns " << Bet(bestReturn) << "; " << lineText << ").\n";
-        } else {
-            const std::int64_t loss = bestReturn - heldReturn;
-            lost += loss;
-            ++mistakes;
-            const auto at =
-                std::upper_bound(worst.begin(), worst.end(), loss,
-                                 [](std::int64_t l, const Mistake& m) { return l > m.lost; });
-            if (at != worst.end() || worst.size() < kWorstShown) {
-                worst.insert(at, {played, dealt, *hold, best, loss});
-                if (worst.size() > kWorstShown)
-                    worst.pop_back();
-            }
-            out << "Not the best: holding " << HeldText(dealt, *hold) << " returns "
-                << Bet(heldReturn) << ", so it loses " << Bet(loss) << " per unit bet.\n"
-                << "Best: hold " << HeldText(dealt, best) << ", returns " << Bet(bestReturn) << " ("
-                << lineText << ").\n";
-        }
-
-        std::array<int, 5> final = dealt;
-        for (int place = 0; place < 5; ++place)
-            if (!(*hold & (1u << place)))
-                final[static_cast<std::size_t>(place)] = dealer.draw();
-        const hands::HandClass row = hands::ClassifyHand(final);
-        out << "Draw     " << HandText(final, options.colour) << "   "
-            << (row == hands::HandClass::Nothing ? "nothing" : std::string(RowName(row)))
-            << ", wins " << options.pays[static_cast<int>(row)] << "\n";
+        const Grade g = grader.grade(dealt, *hold);
+        tally.add(tally.played() + 1, dealt, g);
+        ReportGrade(out, dealt, g);
+        ReportDraw(out, dealer, dealt, *hold, options);
     }
-
-    out << "\nHands     " << played << "\nMistakes  " << mistakes << "\n";
-    out << "Lost      " << FormatFraction(lost, kReturnDenominator, 4) << " in total";
-    if (played > 0)
-        out << ", " << FormatFraction(lost, Wide(kReturnDenominator) * played, 4) << " per hand";
-    out << "\n";
-    if (!worst.empty())
-        out << "Worst mistakes\n";
-    for (const Mistake& m : worst) {
-        out << "  hand " << m.hand << ": " << HandText(m.dealt, false) << ", held "
-            << HeldText(m.dealt, m.held) << ", best " << HeldText(m.dealt, m.best) << ", lost "
-            << Bet(m.lost) << "\n";
-    }
+    tally.report(out);
     return 0;
 }
 
