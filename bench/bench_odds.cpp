@@ -6,9 +6,11 @@
 #include "random.h"
 #include "ruin.h"
 #include "simulation.h"
+#include "strategy.h"
 
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <numeric>
 #include <random>
 #include <sstream>
@@ -165,5 +167,39 @@ void BM_RuinBankroll(benchmark::State& state)
         benchmark::DoNotOptimize(odds::ComputeRuin(round, state.range(0), 1000).ruin);
 }
 BENCHMARK(BM_RuinBankroll)->Arg(1000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// The data every list is ranked from: each deal class's best hold of each pattern.
+void BM_StrategyData(benchmark::State& state)
+{
+    std::string error;
+    const odds::PayVector pays = *odds::ParsePays("800,50,25,9,6,4,3,2,1", error);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::StrategyData(Tables(), pays, 2));
+}
+BENCHMARK(BM_StrategyData)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The search and the exact grade of a list of so many entries, on 9/6 (second
+// argument 0) and on the game's table (1); the gap shows that it never grows
+// with the budget.
+void BM_StrategyBest(benchmark::State& state)
+{
+    std::string error;
+    const odds::PayVector pays =
+        state.range(1) == 0 ? *odds::ParsePays("800,50,25,9,6,4,3,2,1", error) : odds::GamePays();
+    static std::map<std::int64_t, odds::StrategyData> data;
+    auto at = data.find(state.range(1));
+    if (at == data.end())
+        at = data.emplace(state.range(1), odds::StrategyData(Tables(), pays, 2)).first;
+    odds::Strategy strategy;
+    for (auto _ : state)
+        strategy = at->second.best(static_cast<int>(state.range(0)));
+    state.counters["gap_e6"] = strategy.grade.gap() * 1e6;
+    state.counters["entries"] =
+        static_cast<double>(strategy.lines.size() + strategy.exceptions.size());
+}
+BENCHMARK(BM_StrategyBest)
+    ->ArgsProduct({benchmark::CreateDenseRange(8, 40, 1), {0, 1}})
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "parallel.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <limits>
 #include <map>
@@ -349,6 +350,12 @@ bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold) co
         if (hold & (1u << i))
             heldSuits |= 1u << cards::CardSuit(dealt[static_cast<std::size_t>(i)]);
     const bool oneSuit = heldSuits != 0 && (heldSuits & (heldSuits - 1)) == 0;
+    unsigned thrown = 0;
+    for (int i = 0; i < 5; ++i)
+        if (!(hold & (1u << i)))
+            thrown |= 1u << Value(cards::CardRank(dealt[static_cast<std::size_t>(i)]) - 1);
+    if (allValues)
+        return values != 0 && (thrown & values) == values;
     for (int i = 0; i < 5; ++i) {
         if (hold & (1u << i))
             continue;
@@ -372,6 +379,8 @@ std::string StrategyException::condition() const
             items.push_back(kNames[v]);
     if (heldSuit)
         items.push_back("a card of the held suit");
+    if (allValues && items.size() == 2)
+        return "it throws away " + items[1] + " and " + items[0];
     return "it throws away " + JoinOr(items);
 }
 
@@ -434,6 +443,7 @@ StrategyData::StrategyData(const DrawTables& tables, const PayVector& pays, int 
     if (threads <= 0)
         threads = DefaultThreadCount();
     threads = std::max(1, std::min(threads, 64));
+    m_threads = threads;
 
     // Each worker takes one contiguous run of classes, so the runs join in order.
     std::vector<std::vector<Entry>> parts(static_cast<std::size_t>(threads));
@@ -620,14 +630,15 @@ class StrategySearch
             locate(c);
     }
 
-    std::vector<StrategyLine> run(int maxLines)
+    // Cuts the list from every line that is best somewhere towards one line,
+    // the cheapest cut first, showing atLength each list on the way until it
+    // returns false. The path does not depend on any budget.
+    template <class F> void descend(F&& atLength)
     {
         settle(64);
         std::vector<double> cost;
         int steps = 0;
-        for (;;) {
-            mergeNeighbours();
-            const bool tooLong = static_cast<int>(m_order.size()) > maxLines;
+        while (atLength(*this) && m_order.size() > 1) {
             removalCosts(cost);
             int cheapest = -1;
             for (const int line : m_order)
@@ -635,12 +646,6 @@ class StrategySearch
                     (cheapest < 0 || cost[static_cast<std::size_t>(line)] <
                                          cost[static_cast<std::size_t>(cheapest)]))
                     cheapest = line;
-            if (!tooLong) {
-                if (cheapest < 0 || cost[static_cast<std::size_t>(cheapest)] > 0.5)
-                    break;
-                remove(cheapest);
-                continue;
-            }
             Join join = bestJoin();
             if (cheapest >= 0 && cost[static_cast<std::size_t>(cheapest)] < join.cost)
                 remove(cheapest);
@@ -648,16 +653,57 @@ class StrategySearch
                 applyJoin(join);
             else
                 break;
+            mergeNeighbours();
             // Re-rank now and then: each pass costs as much as a step.
             if (++steps % kSettleEvery == 0)
                 settle(1);
         }
+    }
+
+    // The list as it stands, settled: every move that gains made.
+    void finish()
+    {
         settle(64);
         mergeNeighbours();
-        std::vector<StrategyLine> lines;
+    }
+
+    int size() const { return static_cast<int>(m_order.size()); }
+    int lineAt(int rank) const { return m_order[static_cast<std::size_t>(rank)]; }
+    int rankOfLine(int line) const { return m_rank[static_cast<std::size_t>(line)]; }
+
+    std::vector<StrategyLine> lines() const
+    {
+        std::vector<StrategyLine> out;
         for (const int line : m_order)
-            lines.push_back(m_lines[static_cast<std::size_t>(line)]);
-        return lines;
+            out.push_back(m_lines[static_cast<std::size_t>(line)]);
+        return out;
+    }
+
+    // Lines of one family anywhere in the list become one wherever that plays
+    // every deal as before: a split that changes no decision is a wasted line.
+    // Lines in keep stay as they are (an exception names them).
+    void mergeSilent(const std::vector<int>& keep = {})
+    {
+        const auto kept = [&](int line) {
+            return std::find(keep.begin(), keep.end(), line) != keep.end();
+        };
+        for (bool merged = true; merged;) {
+            merged = false;
+            for (std::size_t i = 0; i < m_order.size() && !merged; ++i)
+                for (std::size_t j = i + 1; j < m_order.size() && !merged; ++j) {
+                    const int a = m_order[i];
+                    const int b = m_order[j];
+                    if (!sameFamily(a, b) || kept(a) || kept(b))
+                        continue;
+                    if (joinChangesNothing(a, b, static_cast<int>(i))) {
+                        merge(a, b);
+                        merged = true;
+                    } else if (joinChangesNothing(a, b, static_cast<int>(j))) {
+                        merge(b, a);
+                        merged = true;
+                    }
+                }
+        }
     }
 
   private:
@@ -835,6 +881,40 @@ class StrategySearch
         }
     }
 
+    // The hold class c would play if lines a and b were one line at rank r.
+    std::uint32_t deciderIfJoined(std::size_t c, int a, int b, int r) const
+    {
+        std::uint32_t first = kNone;
+        int firstRank = kOff;
+        for (std::uint32_t e = m_data.m_first[c]; e < m_data.m_first[c + 1]; ++e) {
+            const int line = lineOfEntry(e);
+            const int rank = line == a || line == b ? r : rankOf(e);
+            if (rank != kOff && (first == kNone || rank < firstRank ||
+                                 (rank == firstRank && value(e) > value(first)))) {
+                first = e;
+                firstRank = rank;
+            }
+        }
+        return first;
+    }
+
+    // Whether a and b can be one line at rank r with every deal played as now.
+    bool joinChangesNothing(int a, int b, int r)
+    {
+        ++m_tick;
+        for (const int line : {a, b})
+            for (const int p : m_lines[static_cast<std::size_t>(line)])
+                for (const std::uint32_t c : m_byPattern[static_cast<std::size_t>(p)]) {
+                    if (m_stamp[c] == m_tick)
+                        continue;
+                    m_stamp[c] = m_tick;
+                    const std::uint32_t d = deciderIfJoined(c, a, b, r);
+                    if (entry(d).hold != entry(m_decider[c]).hold)
+                        return false;
+                }
+        return true;
+    }
+
     // The cheapest way to save a line by moving it next to one of its family.
     Join bestJoin()
     {
@@ -909,7 +989,6 @@ struct StrategyData::Scan
 {
     std::vector<StrategyException> best; // by line; instead < 0 where none
     std::vector<double> bestGain;
-    std::vector<double> dropCost; // return lost without the line, its deals to the next
 };
 
 // One pass over the classes of the plain list. Every line below the deciding
@@ -929,7 +1008,6 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
             rank[static_cast<std::size_t>(p)] = static_cast<int>(i);
     std::vector<double> sums(n * n * kStride, 0);
     Scan out;
-    out.dropCost.assign(n, 0);
     std::vector<const Entry*> onLine(n, nullptr);
     std::vector<int> fitting;
     for (std::size_t c = 0; c < m_classes.size(); ++c) {
@@ -951,11 +1029,6 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
         const auto u = static_cast<std::size_t>(fitting[0]);
         const Entry& decider = *onLine[u];
         const double w = m_classes[c].weight;
-        out.dropCost[u] +=
-            fitting.size() > 1
-                ? w * static_cast<double>(decider.value -
-                                          onLine[static_cast<std::size_t>(fitting[1])]->value)
-                : 1e300;
         std::array<int, 5> thrown{};
         int count = 0;
         unsigned suits = 0;
@@ -998,19 +1071,22 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
     for (std::size_t u = 0; u < n; ++u)
         for (std::size_t l = u + 1; l < n; ++l) {
             const double* sum = &sums[(u * n + l) * kStride];
-            const auto offer = [&](double g, unsigned values, bool heldSuit) {
+            const auto offer = [&](double g, unsigned values, bool heldSuit, bool all) {
                 if (g > out.bestGain[u]) {
                     out.bestGain[u] = g;
-                    out.best[u] = {static_cast<int>(u), static_cast<int>(l), values, heldSuit};
+                    out.best[u] = {static_cast<int>(u), static_cast<int>(l), values, heldSuit, all};
                 }
             };
             for (std::size_t a = 0; a < kValues; ++a) {
-                offer(sum[a], 1u << (a + 2), false);
-                for (std::size_t b = a + 1; b < kValues; ++b)
-                    offer(sum[a] + sum[b] - sum[kValues + a * kValues + b],
-                          (1u << (a + 2)) | (1u << (b + 2)), false);
+                offer(sum[a], 1u << (a + 2), false, false);
+                for (std::size_t b = a + 1; b < kValues; ++b) {
+                    const unsigned both = (1u << (a + 2)) | (1u << (b + 2));
+                    const double together = sum[kValues + a * kValues + b];
+                    offer(sum[a] + sum[b] - together, both, false, false);
+                    offer(together, both, false, true);
+                }
             }
-            offer(sum[kSuit], 0, true);
+            offer(sum[kSuit], 0, true, false);
         }
     return out;
 }
@@ -1018,66 +1094,108 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
 Strategy StrategyData::best(int maxLines, double minGain) const
 {
     maxLines = std::max(1, maxLines);
-    StrategySearch search(*this);
-    Strategy strategy;
-    strategy.lines = search.run(maxLines);
-    strategy.grade = grade(strategy.lines);
     const double threshold = minGain * static_cast<double>(ReturnTotals::Denominator());
-    const PatternBook& book = PatternBook::Get();
-    // Exceptions fill the room the list leaves; where it has none, a line
-    // whose loss is smaller than the next exception's gain gives way to it.
-    std::vector<StrategyLine> lines = strategy.lines;
-    for (int round = 0; round < 4; ++round) {
-        const Scan s = scan(lines);
+    // A list with the exceptions that pay on it, best first: they amend
+    // distinct lines, so their gains add and any first few form a strategy.
+    struct Candidate
+    {
+        std::vector<StrategyLine> lines;
+        std::vector<StrategyException> exceptions;
+        std::vector<Wide> gained;
+        Wide plainPaid = 0;
+    };
+    const auto consider = [&](StrategySearch& state, std::vector<Candidate>& candidates) {
+        state.finish();
+        Candidate c;
+        c.lines = state.lines();
+        const Scan s = scan(c.lines);
+        std::vector<StrategyException> offered;
+        for (std::size_t u = 0; u < c.lines.size(); ++u)
+            if (s.best[u].instead >= 0 && s.bestGain[u] > 0)
+                offered.push_back(s.best[u]);
+        // The scan sums in doubles: the exact grade says what each one wins.
+        const StrategyGrade g = grade(c.lines, offered);
+        c.plainPaid = g.paid;
         std::vector<std::size_t> order;
-        for (std::size_t u = 0; u < lines.size(); ++u)
-            if (s.best[u].instead >= 0 && s.bestGain[u] >= threshold)
-                order.push_back(u);
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return s.bestGain[a] > s.bestGain[b];
-        });
-        const std::size_t room = static_cast<std::size_t>(maxLines) - lines.size();
-        std::vector<StrategyException> taken;
-        std::vector<bool> used(lines.size(), false);
-        for (std::size_t k = 0; k < order.size() && k < room; ++k) {
-            taken.push_back(s.best[order[k]]);
-            used[static_cast<std::size_t>(taken.back().line)] = true;
-            used[static_cast<std::size_t>(taken.back().instead)] = true;
+        for (std::size_t k = 0; k < offered.size(); ++k) {
+            c.plainPaid -= g.gained[k];
+            if (g.gained[k] > 0 && static_cast<double>(g.gained[k]) >= threshold)
+                order.push_back(k);
         }
-        std::sort(taken.begin(), taken.end(),
-                  [](const auto& a, const auto& b) { return a.line < b.line; });
-        if (!taken.empty()) {
-            StrategyGrade g = grade(lines, taken);
-            // The scan sums in doubles: keep only what the exact grade confirms.
-            std::vector<StrategyException> kept;
-            for (std::size_t k = 0; k < taken.size(); ++k)
-                if (g.gained[k] > 0 && static_cast<double>(g.gained[k]) >= threshold)
-                    kept.push_back(taken[k]);
-            if (kept.size() < taken.size()) {
-                taken = kept;
-                g = grade(lines, taken);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t x, std::size_t y) { return g.gained[x] > g.gained[y]; });
+        // Lines an exception names stay; the others merge where no deal
+        // changes, which keeps every exception's gain. Without exceptions the
+        // same list merges further.
+        std::vector<int> named;
+        for (const std::size_t k : order) {
+            c.exceptions.push_back(offered[k]);
+            c.gained.push_back(g.gained[k]);
+            named.push_back(state.lineAt(offered[k].line));
+            named.push_back(state.lineAt(offered[k].instead));
+        }
+        state.mergeSilent(named);
+        c.lines = state.lines();
+        for (std::size_t k = 0; k < c.exceptions.size(); ++k) {
+            c.exceptions[k].line = state.rankOfLine(named[2 * k]);
+            c.exceptions[k].instead = state.rankOfLine(named[2 * k + 1]);
+        }
+        candidates.push_back(c);
+        if (!named.empty()) {
+            state.mergeSilent();
+            candidates.push_back({state.lines(), {}, {}, c.plainPaid});
+        }
+    };
+    // The lists a little longer than the budget may merge into it; shorter
+    // ones leave room for exceptions. Each is weighed on its own copy.
+    std::vector<StrategySearch> states;
+    StrategySearch search(*this);
+    search.descend([&](const StrategySearch& state) {
+        if (state.size() <= maxLines + kLongerLists)
+            states.push_back(state);
+        return state.size() > maxLines - kShorterLists;
+    });
+    std::vector<std::vector<Candidate>> weighed(states.size());
+    std::atomic<std::size_t> next{0};
+    RunWorkers(m_threads, [&](int) {
+        for (std::size_t i; (i = next++) < states.size();)
+            consider(states[i], weighed[i]);
+    });
+    std::vector<Candidate> candidates;
+    for (std::vector<Candidate>& some : weighed)
+        for (Candidate& c : some)
+            candidates.push_back(std::move(c));
+
+    // The list and the number of its exceptions that pay most within the
+    // budget; of equal returns the one with fewer entries.
+    const Candidate* chosen = nullptr;
+    std::size_t taken = 0;
+    Wide chosenPaid = 0;
+    std::size_t chosenEntries = 0;
+    for (const Candidate& c : candidates) {
+        Wide paid = c.plainPaid;
+        for (std::size_t r = 0; c.lines.size() + r <= static_cast<std::size_t>(maxLines); ++r) {
+            const std::size_t entries = c.lines.size() + r;
+            if (!chosen || paid > chosenPaid || (paid == chosenPaid && entries < chosenEntries)) {
+                chosen = &c;
+                taken = r;
+                chosenPaid = paid;
+                chosenEntries = entries;
             }
-            if (g.paid > strategy.grade.paid)
-                strategy = {lines, taken, std::move(g)};
+            if (r == c.exceptions.size())
+                break;
+            paid += c.gained[r];
         }
-        if (order.size() <= room)
-            break;
-        const StrategyException& next = s.best[order[room]];
-        used[static_cast<std::size_t>(next.line)] = true;
-        used[static_cast<std::size_t>(next.instead)] = true;
-        int drop = -1;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const bool drawFive =
-                std::find(lines[i].begin(), lines[i].end(), book.drawFive()) != lines[i].end();
-            if (!drawFive && !used[i] &&
-                (drop < 0 || s.dropCost[i] < s.dropCost[static_cast<std::size_t>(drop)]))
-                drop = static_cast<int>(i);
-        }
-        if (drop < 0 ||
-            s.dropCost[static_cast<std::size_t>(drop)] + threshold > s.bestGain[order[room]])
-            break;
-        lines.erase(lines.begin() + drop);
     }
+    Strategy strategy;
+    if (!chosen)
+        return strategy;
+    strategy.lines = chosen->lines;
+    strategy.exceptions.assign(chosen->exceptions.begin(),
+                               chosen->exceptions.begin() + static_cast<std::ptrdiff_t>(taken));
+    std::sort(strategy.exceptions.begin(), strategy.exceptions.end(),
+              [](const auto& a, const auto& b) { return a.line < b.line; });
+    strategy.grade = grade(strategy.lines, strategy.exceptions);
     return strategy;
 }
 

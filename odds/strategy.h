@@ -70,9 +70,10 @@ struct StrategyException
     int instead = 0;
     unsigned values = 0;   // a thrown-away card of one of these values (bit 2..14)
     bool heldSuit = false; // or: a thrown-away card of the suit of the held cards
+    bool allValues = false; // instead: a thrown-away card of each of the values
 
     bool applies(std::span<const int, 5> dealt, unsigned hold) const;
-    // "it throws away a 10 or 9"
+    // "it throws away a 10 or a 9", "it throws away a King and an Ace"
     std::string condition() const;
 };
 
@@ -129,7 +130,8 @@ class StrategyData
     // The best list of at most maxLines lines the search finds (maxLines >= 1;
     // "Draw five" is always a line, so every deal has one that decides).
     // Exceptions count as lines; one is kept only where it wins at least
-    // minGain per unit bet.
+    // minGain per unit bet. The lists weighed come from one search path that
+    // no budget changes, so a larger budget never returns less.
     Strategy best(int maxLines, double minGain = kExceptionGain) const;
     StrategyGrade grade(const std::vector<StrategyLine>& lines,
                         const std::vector<StrategyException>& exceptions = {}) const;
@@ -149,9 +151,14 @@ class StrategyData
     std::vector<Entry> m_entries;
     std::vector<std::int64_t> m_bestValue;
     std::vector<std::uint8_t> m_bestHold;
+    int m_threads = 1;
+
+    // How far the lists weighed for a budget reach either side of it.
+    static constexpr int kLongerLists = 8;
+    static constexpr int kShorterLists = 4;
 
     struct Scan;
-    // For every line, the best exception and what dropping the line costs.
+    // For every line, the exception that would gain most on it.
     Scan scan(const std::vector<StrategyLine>& lines) const;
 
     friend class StrategySearch;

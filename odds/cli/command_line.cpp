@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <random>
 
 namespace odds {
 namespace {
@@ -130,6 +131,13 @@ void AddThreadsOption(CLI::App& app, ValueOption& into)
 {
     AddValueOption(app, "--threads", into, "T",
                    "1 to " + std::to_string(kMaxThreads) + " threads (default: one per core)");
+}
+
+std::uint64_t FreshSeed()
+{
+    std::random_device device;
+    const std::uint64_t bits = (std::uint64_t{device()} << 32) | device();
+    return bits & ((std::uint64_t{1} << 53) - 1);
 }
 
 int ThreadsFrom(const ValueOption& threads)

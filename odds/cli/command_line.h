@@ -88,6 +88,10 @@ void AddValueOption(CLI::App& app, const std::string& name, ValueOption& into,
 std::uint64_t ParseWholeNumber(const std::string& name, const std::string& text, std::uint64_t low,
                                std::uint64_t high);
 
+// A seed for a run whose --seed was not given. It stays below 2^53, so that
+// JSON tools, which read numbers as doubles, can hand it back unchanged.
+std::uint64_t FreshSeed();
+
 // The --threads option's value; not given means one per core.
 void AddThreadsOption(CLI::App& app, ValueOption& into);
 int ThreadsFrom(const ValueOption& threads);

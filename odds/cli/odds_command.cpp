@@ -15,7 +15,6 @@
 #include <mutex>
 #include <new>
 #include <optional>
-#include <random>
 #include <thread>
 
 namespace odds {
@@ -313,7 +312,7 @@ int RunSimulate(const SimulateOptions& options, const CommandContext& c)
     run.options.hands = ParseWholeNumber("--hands", options.hands.text, 1, kMaxHands);
     run.options.seed = options.seed.given()
                            ? ParseWholeNumber("--seed", options.seed.text, 0, UINT64_MAX)
-                           : (std::uint64_t(std::random_device{}()) << 32) | std::random_device{}();
+                           : FreshSeed();
     run.options.threads = ThreadsFrom(options.threads);
     run.options.pays = c.pays;
     run.threads = static_cast<int>(
@@ -351,7 +350,7 @@ void AddSimulateCommand(CommandSet& commands)
     AddValueOption(simulate, "--hands", options->hands, "N",
                    "1 to " + std::to_string(kMaxHands) + " hands");
     AddValueOption(simulate, "--seed", options->seed, "S",
-                   "0 to 18446744073709551615 (default: a fresh seed, printed)");
+                   "0 to 18446744073709551615 (default: a fresh seed below 2^53, printed)");
     AddThreadsOption(simulate, options->threads);
 }
 

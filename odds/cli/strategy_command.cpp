@@ -68,6 +68,33 @@ void Cards(JsonWriter& json, const std::array<int, 5>& dealt, unsigned hold)
     json.endArray();
 }
 
+// head then text, broken between words so that no line runs past 80 columns;
+// the lines after the first start under the text.
+std::string Wrapped(std::string head, const std::string& text)
+{
+    constexpr std::size_t kWidth = 80;
+    const std::string indent(head.size(), ' ');
+    std::string out;
+    std::string line = std::move(head);
+    std::size_t start = 0;
+    bool first = true;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!first && line.size() + 1 + word.size() > kWidth) {
+            out += line + "\n";
+            line = indent + word;
+        } else {
+            line += (first ? "" : " ") + word;
+        }
+        first = false;
+        start = end + 1;
+    }
+    return out + line + "\n";
+}
+
 std::string BestName(int pattern)
 {
     return pattern == PatternBook::kNoPattern ? "a hold no line names"
@@ -151,16 +178,16 @@ std::string StrategyText(const Strategy& strategy, const PayVector& pays, int ma
     out += "Rank  Decides   Hold\n";
     for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
         std::snprintf(buf, sizeof buf, "%4zu  %8s  ", i + 1, Percent(g.decides[i]).c_str());
-        out += buf + book.lineName(strategy.lines[i]) + "\n";
+        out += Wrapped(buf, book.lineName(strategy.lines[i]));
         for (std::size_t k = 0; k < exceptions; ++k) {
             const StrategyException& x = strategy.exceptions[k];
             if (x.line != static_cast<int>(i))
                 continue;
             std::snprintf(buf, sizeof buf, "%3zua  %8s    ", i + 1, Percent(g.moved[k]).c_str());
-            out += buf +
-                   ("except when " + x.condition() + ": " +
-                    book.lineName(strategy.lines[static_cast<std::size_t>(x.instead)]) + " (line " +
-                    std::to_string(x.instead + 1) + "), gains " + Fraction(g.gained[k], 7) + "\n");
+            out += Wrapped(buf, "except when " + x.condition() + ": " +
+                                    book.lineName(strategy.lines[static_cast<std::size_t>(x.instead)]) +
+                                    " (line " + std::to_string(x.instead + 1) + "), gains " +
+                                    Fraction(g.gained[k], 7));
         }
     }
     out += "\nReturn   " + Fraction(g.paid, 10) + "  per unit bet, every deal played by the list\n";
@@ -173,9 +200,10 @@ std::string StrategyText(const Strategy& strategy, const PayVector& pays, int ma
     out += "\nCostliest departures (return lost per unit bet over all deals)\n";
     for (std::size_t i = 0; i < g.costliest.size(); ++i) {
         const Deviation& d = g.costliest[i];
-        out += std::to_string(i + 1) + ". " + Fraction(d.lost, 10) + "  line " +
-               std::to_string(d.listLine + 1) + " (" + book.lineName(strategy.lines[d.listLine]) +
-               ") over " + BestName(d.bestPattern) + "\n";
+        out += Wrapped(std::to_string(i + 1) + ". ",
+                       Fraction(d.lost, 10) + "  line " + std::to_string(d.listLine + 1) + " (" +
+                           book.lineName(strategy.lines[d.listLine]) + ") over " +
+                           BestName(d.bestPattern));
         out += "   e.g. " + cards::FormatCards({d.example.begin(), d.example.end()}) + ": holds " +
                Held(d.example, d.listHold) + ", best " + Held(d.example, d.bestHold) + ", loses " +
                FormatFraction(d.exampleLoss, kReturnDenominator, 4) + "\n";

@@ -376,7 +376,7 @@ void AddTrainCommand(CommandSet& commands)
             options.seed =
                 args->seed.given()
                     ? ParseWholeNumber("--seed", args->seed.text, 0, UINT64_MAX)
-                    : (std::uint64_t(std::random_device{}()) << 32) | std::random_device{}();
+                    : FreshSeed();
             if (args->deal.given() && args->deal.text != "fair" && args->deal.text != "game")
                 throw UsageError{"--deal is fair or game, not " + Quote(args->deal.text)};
             options.deal = args->deal.given() && args->deal.text == "game" ? TrainerDeal::Game
