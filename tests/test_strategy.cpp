@@ -329,8 +329,8 @@ void TestStrategy::trainerReportsMistakes_data()
     QTest::newRow("game's deal") << true;
 }
 
-// Three hands from a known seed: first held by the exact best, then all, then
-// places 2 and 4 after an answer the trainer must refuse. The verdicts and the
+// Three hands from a known seed: first held by the exact best, then all kept,
+// then places 2 and 4 held after an answer the trainer must refuse. The verdicts and the
 // summary must follow from the exact returns of those holds.
 void TestStrategy::trainerReportsMistakes()
 {
@@ -350,7 +350,8 @@ void TestStrategy::trainerReportsMistakes()
         return QString::fromStdString(out.str());
     };
 
-    const QString first = train("none\nnone\nnone\n");
+    const QString first = train("all\nall\nall\n");
+    QCOMPARE(first.contains("graded by their values for a fair deck"), gameDeal);
     const QRegularExpression handLine("Hand (\\d) of 3   ([^\\n]+)\\n");
     std::vector<std::array<int, 5>> dealt;
     for (auto it = handLine.globalMatch(first); it.hasNext();)
@@ -376,14 +377,22 @@ void TestStrategy::trainerReportsMistakes()
         CountDraws(Tables(), dealt[i], tables[i]);
         best[i] = BestHold(tables[i], pays);
     }
-    QString places;
+    // Answers name the places to turn face down, as the game asks for them.
+    QString faceDown;
     for (int i = 0; i < 5; ++i)
-        if (best[0] & (1u << i))
-            places += QString::number(i + 1) + ' ';
+        if (!(best[0] & (1u << i)))
+            faceDown += QString::number(i + 1) + ' ';
     const std::array<unsigned, 3> held = {best[0], kAllHeld, 0b01010};
-    const QString second =
-        train((places.isEmpty() ? QString("none") : places).toStdString() + "\nall\nsix\n2 4\n");
+    const QString firstAnswer = faceDown.isEmpty() ? QString("none") : faceDown;
+    options.echo = true;
+    const QString second = train(firstAnswer.toStdString() + "\nnone\nsix\n1 3 5\n");
+    options.echo = false;
     QCOMPARE(second.count("Type the places"), 1);
+    // Piped answers show after their prompt, so the transcript reads as typed.
+    const QString prompt = "Turn face down (places 1 to 5, none or all)? ";
+    for (const QString& answer : {firstAnswer, QString("none"), QString("six"), QString("1 3 5")})
+        QVERIFY2(second.contains(prompt + answer + "\n"), qPrintable(answer));
+    QVERIFY(!first.contains(prompt + "all"));
 
     std::vector<std::pair<std::int64_t, int>> losses; // loss, hand
     Wide total = 0;
@@ -433,7 +442,7 @@ void TestStrategy::trainerListsTheWorstThree()
     options.lines = lines;
     std::string input;
     for (int i = 0; i < 20; ++i)
-        input += "none\n";
+        input += "all\n"; // every card face down
     std::istringstream in(input);
     std::ostringstream out;
     RunTrainer(options, in, out);

@@ -18,8 +18,7 @@ const char* const kPaysHelp = "nine multipliers, top row first; default 500,100,
 const char* const kPaysFooter =
     "\n\n--pays lists from the top of the table down: Royal Flush, Flush (straight\n"
     "flush), Caret (four of a kind), Full House, Suit (five of one suit), Straight,\n"
-    "3 of a kind, Two Pairs, 2 of a kind (Jacks or better). --pays and --json may\n"
-    "also come before the command's name.";
+    "3 of a kind, Two Pairs, 2 of a kind (Jacks or better).";
 
 } // namespace
 
@@ -65,21 +64,24 @@ std::string Quote(std::string_view text)
 
 CommandSet::CommandSet(CLI::App& root) : m_root(root)
 {
-    addCommon(m_root, m_rootCommon);
+    addCommon(m_root, m_rootCommon, true);
 }
 
-void CommandSet::addCommon(CLI::App& app, Common& into)
+void CommandSet::addCommon(CLI::App& app, Common& into, bool json)
 {
     AddValueOption(app, "--pays", into.pays, "R,SF,FK,FH,FL,ST,TK,TP,JB", kPaysHelp);
-    app.add_flag("--json", into.json, "machine-readable output")->disable_flag_override();
+    if (json)
+        app.add_flag("--json", into.json, "machine-readable output")->disable_flag_override();
 }
 
 CLI::App& CommandSet::add(const std::string& name, const std::string& summary,
-                          const std::string& footer, CommandRun run)
+                          const std::string& footer, CommandRun run, bool json)
 {
     CLI::App* command = m_root.add_subcommand(name, summary);
-    command->footer(footer + kPaysFooter);
-    addCommon(*command, m_common[name]);
+    command->footer(footer + kPaysFooter +
+                    (json ? "\n--pays and --json may also come before the command's name."
+                          : "\n--pays may also come before the command's name."));
+    addCommon(*command, m_common[name], json);
     m_runs[name] = std::move(run);
     return *command;
 }

@@ -61,8 +61,9 @@ class CommandSet
   public:
     explicit CommandSet(CLI::App& root);
 
+    // A command that only talks to a person takes no --json (json false).
     CLI::App& add(const std::string& name, const std::string& summary, const std::string& footer,
-                  CommandRun run);
+                  CommandRun run, bool json = true);
 
     // The command chosen by the last parse, and the shared options merged.
     int run(std::ostream& out, std::ostream& err, bool progress) const;
@@ -73,7 +74,7 @@ class CommandSet
         ValueOption pays;
         bool json = false;
     };
-    void addCommon(CLI::App& app, Common& into);
+    void addCommon(CLI::App& app, Common& into, bool json);
 
     CLI::App& m_root;
     Common m_rootCommon;

@@ -21,17 +21,20 @@ namespace odds {
 namespace {
 
 const char* const kTrainHelp =
-    "Deals a hand and reads which cards to hold: the places 1 to 5 (\"1 3 4\" or\n"
-    "\"134\"), \"all\" or \"none\"; \"q\" stops. Says at once whether that was the best\n"
-    "hold and what a mistake costs, with the best hold and the strategy line that\n"
+    "Deals a hand and reads the cards to turn face down and exchange, as the game\n"
+    "does: their places 1 to 5 (\"2 3 4\" or \"234\"), \"none\" to keep all five or\n"
+    "\"all\" to draw five; \"q\" stops. Says at once whether that was the best hold\n"
+    "and what a mistake costs, with the best hold and the strategy line that\n"
     "applies, then draws and shows the result and the win. At the end (N hands, \"q\"\n"
     "or the end of input) a summary: hands, mistakes, the return lost in total and\n"
-    "per hand, and the three worst mistakes. Input may be piped.\n"
+    "per hand, and the three worst mistakes. Input may be piped; each answer read\n"
+    "from a pipe is echoed after its prompt, so the transcript shows it.\n"
     "\n"
     "--deal fair deals from a uniformly shuffled deck; --deal game as the game does,\n"
-    "its own shuffle, the draw refilling from the top, left to right. Results use the\n"
+    "its own shuffle, the draw refilling from the top, left to right. Holds are\n"
+    "graded by their exact values for a fair deck, with either deal. Results use the\n"
     "names of the game's table; strategy lines the standard poker words (see\n"
-    "quintara-odds strategy --help).";
+    "quintara-odds strategy --help). train has no --json output.";
 
 constexpr std::uint64_t kMaxTrainHands = 1000000;
 
@@ -86,26 +89,39 @@ std::string Bet(std::int64_t scaled)
     return FormatFraction(scaled, kReturnDenominator, 4);
 }
 
-// "1 3 4", "134", "all", "none"; nullopt for anything else.
-std::optional<unsigned> ParseHold(const std::string& text)
+// The places to turn face down, as the game asks for them: "2 3 4", "234",
+// "none" (keep all five), "all" (draw five). The hold kept; nullopt for
+// anything else.
+std::optional<unsigned> ParseFaceDown(const std::string& text)
 {
-    if (text == "all")
-        return kAllHeld;
     if (text == "none")
+        return kAllHeld;
+    if (text == "all")
         return 0u;
-    unsigned hold = 0;
-    bool any = false;
+    unsigned faceDown = 0;
     for (const char c : text) {
-        if (c >= '1' && c <= '5') {
-            hold |= 1u << (c - '1');
-            any = true;
-        } else if (c != ' ' && c != ',' && c != '\t') {
+        if (c >= '1' && c <= '5')
+            faceDown |= 1u << (c - '1');
+        else if (c != ' ' && c != ',' && c != '\t')
             return std::nullopt;
-        }
     }
-    if (!any)
+    if (faceDown == 0)
         return std::nullopt;
-    return hold;
+    return kAllHeld & ~faceDown;
+}
+
+// "turn face down 3 4 5", "keep all five", "draw five".
+std::string FaceDownText(unsigned hold)
+{
+    if (hold == kAllHeld)
+        return "keep all five";
+    if (hold == 0)
+        return "draw five";
+    std::string out = "turn face down";
+    for (int i = 0; i < 5; ++i)
+        if (!(hold & (1u << i)))
+            out += " " + std::to_string(i + 1);
+    return out;
 }
 
 std::string Trim(const std::string& text)
@@ -280,22 +296,26 @@ class Tally
     Wide m_lost = 0;
 };
 
-// Asks until the answer is a hold; nothing at "q" or the end of input.
-std::optional<unsigned> AskHold(std::istream& in, std::ostream& out)
+// Asks until the answer is a hold; nothing at "q" or the end of input. An
+// answer from a pipe is echoed, as a terminal would have shown it.
+std::optional<unsigned> AskHold(std::istream& in, std::ostream& out, bool echo)
 {
     for (;;) {
-        out << "Hold? " << std::flush;
+        out << "Turn face down (places 1 to 5, none or all)? " << std::flush;
         std::string line;
         if (!std::getline(in, line)) {
             out << "\n";
             return std::nullopt;
         }
+        if (echo)
+            out << line << "\n";
         const std::string answer = Trim(line);
         if (answer == "q" || answer == "quit")
             return std::nullopt;
-        if (const std::optional<unsigned> hold = ParseHold(answer))
+        if (const std::optional<unsigned> hold = ParseFaceDown(answer))
             return hold;
-        out << "Type the places of the cards to hold (1 to 5), all, none or q.\n";
+        out << "Type the places to turn face down (1 to 5), none to keep all five, all to\n"
+               "draw five, or q.\n";
     }
 }
 
@@ -307,8 +327,8 @@ void ReportGrade(std::ostream& out, const std::array<int, 5>& dealt, const Grade
     }
     out << "Not the best: holding " << HeldText(dealt, g.held) << " returns " << Bet(g.heldReturn)
         << ", so it loses " << Bet(g.loss()) << " per unit bet.\n"
-        << "Best: hold " << HeldText(dealt, g.best) << ", returns " << Bet(g.bestReturn) << " ("
-        << g.lineText << ").\n";
+        << "Best: hold " << HeldText(dealt, g.best) << " (" << FaceDownText(g.best) << "), returns "
+        << Bet(g.bestReturn) << " (" << g.lineText << ").\n";
 }
 
 // Draws for the places given up and shows what the hand made.
@@ -334,15 +354,19 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
 
     out << "Pays " << FormatPays(options.pays) << ", "
         << (options.deal == TrainerDeal::Game ? "the game's deal" : "a fair deal") << ", seed "
-        << options.seed << ".\n"
-        << "Hold by places 1 to 5 (\"1 3 4\"), \"all\" or \"none\"; \"q\" stops.\n";
+        << options.seed << ".\n";
+    if (options.deal == TrainerDeal::Game)
+        out << "Holds are graded by their values for a fair deck, not yet for the game's own "
+               "deal.\n";
+    out << "Answer with the places of the cards to turn face down and exchange, as in the\n"
+           "game (\"2 3 4\"); \"none\" keeps all five, \"all\" draws five; \"q\" stops.\n";
     while (options.hands == 0 || tally.played() < options.hands) {
         const std::array<int, 5> dealt = dealer.deal();
         out << "\nHand " << tally.played() + 1;
         if (options.hands > 0)
             out << " of " << options.hands;
         out << "   " << HandText(dealt, options.colour) << "\n";
-        const std::optional<unsigned> hold = AskHold(in, out);
+        const std::optional<unsigned> hold = AskHold(in, out, options.echo);
         if (!hold)
             break;
         const Grade g = grader.grade(dealt, *hold);
@@ -367,7 +391,7 @@ void AddTrainCommand(CommandSet& commands)
     CLI::App& train = commands.add(
         "train", "a trainer: you hold, it says what the choice cost", kTrainHelp,
         [args](const CommandContext& c) {
-            if (c.json)
+            if (c.json) // given before the command's name
                 throw UsageError{"train talks to a person; it has no --json output"};
             TrainerOptions options;
             options.pays = c.pays;
@@ -382,8 +406,10 @@ void AddTrainCommand(CommandSet& commands)
             options.deal = args->deal.given() && args->deal.text == "game" ? TrainerDeal::Game
                                                                            : TrainerDeal::Fair;
             options.colour = &c.out == &std::cout && isatty(STDOUT_FILENO) == 1;
+            options.echo = isatty(STDIN_FILENO) != 1;
             return RunTrainer(options, std::cin, c.out);
-        });
+        },
+        false);
     AddValueOption(train, "--hands", args->hands, "N",
                    "stop after N hands, 1 to " + std::to_string(kMaxTrainHands) +
                        " (default: until q)");

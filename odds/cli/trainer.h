@@ -28,6 +28,7 @@ struct TrainerOptions
     std::uint64_t seed = 0;
     TrainerDeal deal = TrainerDeal::Fair;
     bool colour = false; // suit colours, for a terminal
+    bool echo = false;   // show each answer read: input that is not a terminal
     // The list whose lines the advice quotes; empty: the best 40-line list.
     std::vector<StrategyLine> lines;
     std::vector<StrategyException> exceptions; // of lines
