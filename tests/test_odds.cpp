@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QtTest>
 #include <bit>
 #include <future>
@@ -789,6 +790,32 @@ class TestOdds : public QObject
         QCOMPARE(run.code, kExitOk);
         QVERIFY(run.err.isEmpty());
         QVERIFY2(run.out.contains(mentions), qPrintable(run.out));
+    }
+
+    // The game's row names and the poker words side by side, in every text
+    // report and every help: FL is the game's Suit, SF its Flush.
+    void everyTextNamesTheRows_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("hand") << QStringList{"hand", "Kh Qh Jh Th 2s"};
+        QTest::newRow("return") << QStringList{"return", "--threads", "1"};
+        QTest::newRow("simulate") << QStringList{"simulate", "--hands", "100", "--seed", "1"};
+        QTest::newRow("strategy") << QStringList{"strategy", "--lines", "8"};
+        QTest::newRow("top help") << QStringList{"--help"};
+        for (const char* command : {"hand", "return", "simulate", "ruin", "strategy", "train"})
+            QTest::newRow(qPrintable(QString(command) + " help"))
+                << QStringList{command, "--help"};
+    }
+    void everyTextNamesTheRows()
+    {
+        QFETCH(QStringList, args);
+        const Run run = RunCommand(args);
+        QCOMPARE(run.code, kExitOk);
+        const QString text = QString(run.out).replace(QRegularExpression("\\s+"), " ");
+        for (const char* words : {"Flush (straight flush)", "Caret (four of a kind)",
+                                  "Suit (flush: five of one suit)", "Two Pairs (two pair)",
+                                  "2 of a kind (a pair of Jacks or better)"})
+            QVERIFY2(text.contains(words), words);
     }
 
     // Random argument lists never crash the parser: either a clean run or

@@ -352,6 +352,7 @@ void TestStrategy::trainerReportsMistakes()
 
     const QString first = train("all\nall\nall\n");
     QCOMPARE(first.contains("graded by their values for a fair deck"), gameDeal);
+    QVERIFY(first.contains("Suit (flush: five of one suit)")); // the rows the draw line names
     const QRegularExpression handLine("Hand (\\d) of 3   ([^\\n]+)\\n");
     std::vector<std::array<int, 5>> dealt;
     for (auto it = handLine.globalMatch(first); it.hasNext();)

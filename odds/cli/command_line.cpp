@@ -15,11 +15,6 @@ constexpr int kMaxThreads = 1024;
 
 const char* const kPaysHelp = "nine multipliers, top row first; default 500,100,50,10,7,5,3,2,1";
 
-const char* const kPaysFooter =
-    "\n\n--pays lists from the top of the table down: Royal Flush, Flush (straight\n"
-    "flush), Caret (four of a kind), Full House, Suit (five of one suit), Straight,\n"
-    "3 of a kind, Two Pairs, 2 of a kind (Jacks or better).";
-
 } // namespace
 
 namespace {
@@ -78,9 +73,12 @@ CLI::App& CommandSet::add(const std::string& name, const std::string& summary,
                           const std::string& footer, CommandRun run, bool json)
 {
     CLI::App* command = m_root.add_subcommand(name, summary);
-    command->footer(footer + kPaysFooter +
-                    (json ? "\n--pays and --json may also come before the command's name."
-                          : "\n--pays may also come before the command's name."));
+    std::string text = footer;
+    text += "\n\n";
+    text += PaysOrderHelp();
+    text += json ? "--pays and --json may also come before the command's name."
+                 : "--pays may also come before the command's name.";
+    command->footer(text);
     addCommon(*command, m_common[name], json);
     m_runs[name] = std::move(run);
     return *command;

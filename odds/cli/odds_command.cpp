@@ -1,4 +1,5 @@
 #include "odds_command.h"
+#include "pay_text.h"
 
 #include "card_code.h"
 #include "command_line.h"
@@ -503,7 +504,7 @@ int RunOddsCommand(const std::vector<std::string>& args, std::ostream& out, std:
         auto formatter = std::make_shared<UsageFormatter>();
         formatter->column_width(34);
         root.formatter(formatter);
-        root.footer(kFooter);
+        root.footer(std::string(kFooter) + "\n\n" + PaysOrderHelp());
         CommandSet commands(root);
         for (const auto add : kCommands)
             add(commands);

@@ -236,7 +236,8 @@ std::string RenderText(const HandReportData& report)
     }
     out += "\nReturn per unit bet, exact; then the chance of each row after the draw.\n"
            "Face down: the card places, 1 to 5 from the left, to turn face down for the "
-           "draw.\n";
+           "draw.\n" +
+           RowLegend("Rows: ");
     return out;
 }
 
@@ -357,6 +358,8 @@ std::string RenderText(const ReturnReportData& report)
         for (const auto& [n, deviation] : report.plays)
             out += Format("  %3d-play  %.2Lf\n", n, deviation);
     }
+    out += "\n";
+    out += RowLegend("Rows: ");
     out += Format("\nComputed in %.3f s on %d thread%s.\n", report.seconds, report.threads,
                   report.threads == 1 ? "" : "s");
     return out;
@@ -451,6 +454,7 @@ std::string RenderText(const SimulationReportData& report)
                       RowText(row.row).c_str(), row.dealt.observed, row.dealt.exact, row.dealt.z,
                       row.made.observed, row.made.exact, row.made.z);
     out += "\nz: how many standard errors the count lies from a fair deck's expectation.\n";
+    out += RowLegend("Rows: ");
     return out;
 }
 

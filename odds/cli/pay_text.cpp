@@ -4,7 +4,9 @@
 
 #include "command_line.h"
 
+#include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace odds {
 
@@ -59,6 +61,56 @@ std::string FormatPays(const PayVector& pays)
 std::string FormatPaysLine(const PayVector& pays)
 {
     return FormatPays(pays) + (pays == GamePays() ? " (the game's table)" : "");
+}
+
+std::string Wrapped(std::string head, const std::string& text)
+{
+    constexpr std::size_t kWidth = 80;
+    const std::string indent(head.size(), ' ');
+    std::string out;
+    std::string line = std::move(head);
+    std::size_t start = 0;
+    bool first = true;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!first && line.size() + 1 + word.size() > kWidth) {
+            out += line + "\n";
+            line = indent + word;
+        } else {
+            line += (first ? "" : " ") + word;
+        }
+        first = false;
+        start = end + 1;
+    }
+    return out + line + "\n";
+}
+
+std::string RowLegend(const std::string& head)
+{
+    // Lines break between rows only: a row's words stay together.
+    constexpr char kJoin = '\x1f';
+    std::string text;
+    for (const char* row :
+         {"Royal Flush", "Flush (straight flush)", "Caret (four of a kind)", "Full House",
+          "Suit (flush: five of one suit)", "Straight", "3 of a kind", "Two Pairs (two pair)",
+          "2 of a kind (a pair of Jacks or better)"}) {
+        if (!text.empty())
+            text += ", ";
+        for (const char* c = row; *c != 0; ++c)
+            text += *c == ' ' ? kJoin : *c;
+    }
+    std::string out = Wrapped(head, text);
+    std::replace(out.begin(), out.end(), kJoin, ' ');
+    return out;
+}
+
+std::string PaysOrderHelp()
+{
+    std::string out = "--pays lists the nine rows from the top of the table down:\n";
+    return out += RowLegend("  ");
 }
 
 void WritePays(JsonWriter& w, const PayVector& pays)

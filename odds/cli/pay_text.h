@@ -18,6 +18,17 @@ std::string FormatPays(const PayVector& pays);
 // FormatPays, marked when it is the game's own table: the reports' "Pays" line.
 std::string FormatPaysLine(const PayVector& pays);
 
+// head then text, broken between words so that no line runs past 80 columns;
+// the lines after the first start under the text.
+std::string Wrapped(std::string head, const std::string& text);
+
+// The nine rows from the top, in the game's names with the usual poker words
+// beside them, after head: the one legend of every report and --help.
+std::string RowLegend(const std::string& head);
+
+// The order --pays takes, with the legend, for --help.
+std::string PaysOrderHelp();
+
 class JsonWriter;
 // The nine pays as a JSON array, in kPayOrder.
 void WritePays(JsonWriter& w, const PayVector& pays);

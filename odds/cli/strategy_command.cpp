@@ -68,33 +68,6 @@ void Cards(JsonWriter& json, const std::array<int, 5>& dealt, unsigned hold)
     json.endArray();
 }
 
-// head then text, broken between words so that no line runs past 80 columns;
-// the lines after the first start under the text.
-std::string Wrapped(std::string head, const std::string& text)
-{
-    constexpr std::size_t kWidth = 80;
-    const std::string indent(head.size(), ' ');
-    std::string out;
-    std::string line = std::move(head);
-    std::size_t start = 0;
-    bool first = true;
-    while (start < text.size()) {
-        std::size_t end = text.find(' ', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string word = text.substr(start, end - start);
-        if (!first && line.size() + 1 + word.size() > kWidth) {
-            out += line + "\n";
-            line = indent + word;
-        } else {
-            line += (first ? "" : " ") + word;
-        }
-        first = false;
-        start = end + 1;
-    }
-    return out + line + "\n";
-}
-
 std::string BestName(int pattern)
 {
     return pattern == PatternBook::kNoPattern ? "a hold no line names"
@@ -195,6 +168,8 @@ std::string StrategyText(const Strategy& strategy, const PayVector& pays, int ma
     out += "Gap      " + Fraction(g.optimalPaid - g.paid, 10) + "\n";
     out += "Differs  " + Percent(g.dealsDiffering) + " of deals (" +
            std::to_string(g.dealsDiffering) + "), where the list's hold returns less\n";
+    out += "\nLines use the poker words; the game's rows, from the top:\n";
+    out += RowLegend("  ");
     if (g.costliest.empty())
         return out;
     out += "\nCostliest departures (return lost per unit bet over all deals)\n";

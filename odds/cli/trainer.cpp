@@ -355,6 +355,7 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
     out << "Pays " << FormatPays(options.pays) << ", "
         << (options.deal == TrainerDeal::Game ? "the game's deal" : "a fair deal") << ", seed "
         << options.seed << ".\n";
+    out << RowLegend("Rows: ");
     if (options.deal == TrainerDeal::Game)
         out << "Holds are graded by their values for a fair deck, not yet for the game's own "
                "deal.\n";
