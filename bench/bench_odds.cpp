@@ -157,6 +157,29 @@ void BM_Ruin(benchmark::State& state)
 }
 BENCHMARK(BM_Ruin)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// 10-play on 9/6 from 160 units over 1,600 rounds: each round's step is a
+// convolution by FFT with some 2,000 outcomes, on two threads.
+void BM_RuinPlays(benchmark::State& state)
+{
+    std::string error;
+    const odds::PayVector pays = *odds::ParsePays("800,50,25,9,6,4,3,2,1", error);
+    const odds::RoundOutcomes round = odds::PlaysOutcomes(Tables(), pays, 10, 2);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::ComputeRuin(round, 160, 1600, 2).ruin);
+}
+BENCHMARK(BM_RuinPlays)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The N-play round itself: the best hold of every deal, then N plays each.
+void BM_PlaysOutcomes(benchmark::State& state)
+{
+    std::string error;
+    const odds::PayVector pays = *odds::ParsePays("800,50,25,9,6,4,3,2,1", error);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            odds::PlaysOutcomes(Tables(), pays, static_cast<int>(state.range(0)), 2).net.size());
+}
+BENCHMARK(BM_PlaysOutcomes)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // 1,000 hands of the game's table from a bankroll of 1,000 to 10,000,000
 // units: the time should not follow the bankroll.
 void BM_RuinBankroll(benchmark::State& state)

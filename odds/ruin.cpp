@@ -1,9 +1,17 @@
 #include "ruin.h"
 
+#include "parallel.h"
+
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <complex>
+#include <future>
+#include <kissfft/kissfft.hh>
 #include <map>
+#include <memory>
+#include <system_error>
 
 namespace odds {
 namespace {
@@ -74,6 +82,196 @@ StepTile(double* __restrict out, std::size_t begin, std::size_t end, const doubl
 }
 constexpr std::size_t kTile = 256;
 
+// A round of many outcomes (N-play) is one hand's step as a convolution by
+// FFT: the time follows the band's width times its logarithm, not times the
+// outcomes. Round-off is bounded from the FFT's own error bound and added to
+// the error; levels the round-off could account for are set to zero.
+class FftStep
+{
+  public:
+    FftStep(const RoundOutcomes& round, int minNet, std::size_t spread, int threads)
+        : m_kernel(spread + 1, 0.0), m_threads(threads)
+    {
+        for (std::size_t k = 0; k < round.net.size(); ++k)
+            m_kernel[static_cast<std::size_t>(round.net[k] - minNet)] = round.chance[k];
+        // The highest nets of N-play (many royals at once) are too rare to
+        // count: they are left out, and their chance counts as error.
+        while (m_kernel.size() > 1 && m_tail + m_kernel.back() < kTailChance) {
+            m_tail += m_kernel.back();
+            m_kernel.pop_back();
+        }
+    }
+
+    // Whether the FFT is the cheaper way for live levels and the round's outcomes.
+    bool pays(std::size_t live, std::size_t outcomes) const
+    {
+        const auto size = static_cast<double>(GoodSize(live + m_kernel.size()));
+        return static_cast<double>(live * outcomes) > 6 * size * std::log2(size);
+    }
+
+    // out = live convolved with the round; returns how far the sum of out
+    // may lie from the exact one. A wide band goes as two halves on two
+    // threads, whose results overlap by the round's spread.
+    double operator()(const std::vector<double>& live, std::vector<double>& out)
+    {
+        const std::size_t n = live.size();
+        const std::size_t k = m_kernel.size();
+        const std::size_t split = m_threads > 1 && n >= k ? n / 2 : n;
+        const Plan& firstPlan = plan(GoodSize(split + k - 1));
+        const Plan* secondPlan = split < n ? &plan(GoodSize(n - split + k - 1)) : nullptr;
+        Part second;
+        std::future<void> helper;
+        if (secondPlan) {
+            const auto work = [&] {
+                second = convolve(live.data() + split, n - split, *secondPlan, m_scratch[1]);
+            };
+            try {
+                helper = std::async(std::launch::async, work);
+            } catch (const std::system_error&) {
+                work(); // no thread to be had: the same work here
+            }
+        }
+        const Part first = convolve(live.data(), split, firstPlan, m_scratch[0]);
+        if (helper.valid())
+            helper.get();
+
+        const double level = first.level + second.level;
+        double error = first.error + second.error + m_tail;
+        const std::size_t width = n + k - 1;
+        out.resize(width);
+        for (std::size_t i = 0; i < width; ++i) {
+            double v = i < split + k - 1 ? Level(m_scratch[0], i) : 0;
+            if (secondPlan && i >= split)
+                v += Level(m_scratch[1], i - split);
+            if (v <= level) {
+                error += std::abs(v);
+                out[i] = 0;
+            } else {
+                out[i] = v;
+            }
+        }
+        return error;
+    }
+
+  private:
+    using Complex = std::complex<double>;
+    struct Plan
+    {
+        std::size_t size;
+        kissfft<double> forward; // half the size: real levels in pairs
+        kissfft<double> inverse;
+        std::vector<Complex> kernel;  // the round's spectrum, 0 .. size / 2
+        std::vector<Complex> twiddle; // exp(-2 pi i k / size), k < size / 2
+    };
+
+    struct Scratch
+    {
+        std::vector<double> real;
+        std::vector<Complex> spectrum;
+        std::vector<Complex> packed;
+        std::vector<Complex> levels; // even levels real, odd ones imaginary
+        double scale = 1;
+    };
+    // A convolution's error: at most level at any one level, error in all.
+    struct Part
+    {
+        double level = 0;
+        double error = 0;
+    };
+
+    static double Level(const Scratch& s, std::size_t i)
+    {
+        const Complex& pair = s.levels[i / 2];
+        return (i % 2 == 0 ? pair.real() : pair.imag()) * s.scale;
+    }
+
+    // x (n levels) convolved with the round into s.levels, through a real
+    // transform of half the length.
+    static Part convolve(const double* x, std::size_t n, const Plan& p, Scratch& s)
+    {
+        const std::size_t half = p.size / 2;
+        s.real.assign(p.size, 0.0);
+        std::copy(x, x + n, s.real.begin());
+        double norm = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            norm += x[i] * x[i];
+        s.spectrum.resize(half);
+        p.forward.transform_real(s.real.data(), s.spectrum.data());
+        // transform_real packs the spectrum's two real ends into element 0.
+        const Complex ends(s.spectrum[0].real() * p.kernel[0].real(),
+                           s.spectrum[0].imag() * p.kernel[half].real());
+        for (std::size_t k = 1; k < half; ++k)
+            s.spectrum[k] *= p.kernel[k];
+        // Back to even and odd levels: E = (Z[k] + conj Z[M-k]) / 2 and
+        // O = (Z[k] - conj Z[M-k]) / (2 w^k) with w = exp(-2 pi i / L), then
+        // one inverse transform of E + iO gives the even levels in the real
+        // parts and the odd ones in the imaginary parts.
+        s.packed.resize(half);
+        for (std::size_t k = 0; k < half; ++k) {
+            const Complex z = k == 0 ? Complex(ends.real(), 0) : s.spectrum[k];
+            const Complex mirror =
+                k == 0 ? Complex(ends.imag(), 0) : std::conj(s.spectrum[half - k]);
+            const Complex even = (z + mirror) * 0.5;
+            const Complex odd = (z - mirror) * 0.5 * std::conj(p.twiddle[k]);
+            s.packed[k] = even + Complex(0, 1) * odd;
+        }
+        s.levels.resize(half);
+        p.inverse.transform(s.packed.data(), s.levels.data());
+        s.scale = 1.0 / static_cast<double>(half);
+        // Each level's error is at most the 2-norm of the error, which the
+        // forward and inverse transforms bound by about 6.7 u log2(L) times the
+        // 2-norm of the levels each (u = 2^-53); the products and the packing
+        // add a few u more. The sum over L levels is at most sqrt(L) times that.
+        const auto size = static_cast<double>(p.size);
+        const double level = (16 * std::log2(size) + 16) * 0x1p-53 * std::sqrt(norm);
+        return {level, std::sqrt(size) * level};
+    }
+
+    // Lengths of 2^k times 1, 5/8 or 3/4: fast to transform, little padding,
+    // and few plans for a growing band.
+    static std::size_t GoodSize(std::size_t n)
+    {
+        std::size_t size = 16;
+        while (size < n)
+            size *= 2;
+        for (const std::size_t smaller : {size / 8 * 5, size / 4 * 3})
+            if (smaller >= n)
+                return smaller;
+        return size;
+    }
+
+    const Plan& plan(std::size_t size)
+    {
+        for (const std::unique_ptr<Plan>& p : m_plans)
+            if (p->size == size)
+                return *p;
+        // The round's spectrum and the twiddles are taken in long double, so
+        // that their own rounding is one unit of double.
+        std::vector<std::complex<long double>> in(size, 0.0L);
+        std::vector<std::complex<long double>> spectrum(size);
+        for (std::size_t i = 0; i < m_kernel.size(); ++i)
+            in[i] = m_kernel[i];
+        kissfft<long double>(size, false).transform(in.data(), spectrum.data());
+        const std::size_t half = size / 2;
+        auto p = std::make_unique<Plan>(
+            Plan{size, kissfft<double>(half, false), kissfft<double>(half, true), {}, {}});
+        p->kernel.assign(spectrum.begin(), spectrum.begin() + static_cast<std::ptrdiff_t>(half) + 1);
+        const long double pi = std::acos(-1.0L);
+        for (std::size_t k = 0; k < half; ++k)
+            p->twiddle.emplace_back(std::polar(1.0L, -2 * pi * static_cast<long double>(k) /
+                                                         static_cast<long double>(size)));
+        m_plans.push_back(std::move(p));
+        return *m_plans.back();
+    }
+
+    static constexpr double kTailChance = 1e-17;
+    std::vector<double> m_kernel; // chance by net - minNet
+    double m_tail = 0;            // chance of the nets left out
+    std::vector<std::unique_ptr<Plan>> m_plans;
+    int m_threads;
+    std::array<Scratch, 2> m_scratch;
+};
+
 } // namespace
 
 RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
@@ -92,15 +290,30 @@ RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
     return round;
 }
 
-RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays)
+RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays,
+                            int threads)
 {
-    // Deals grouped by the draws of their best hold.
-    std::map<std::pair<ClassCounts, std::int64_t>, std::int64_t> groups;
+    // Deals grouped by the draws of their best hold, a share of the classes
+    // on each thread.
+    using Groups = std::map<std::pair<ClassCounts, std::int64_t>, std::int64_t>;
     const PaidTables paid(tables, pays);
-    for (const DealClass& deal : SuitClasses()) {
-        const BestPlay play = PlayBest(tables, paid, deal.cards);
-        groups[{play.counts, DrawsFor(play.hold)}] += deal.weight;
-    }
+    const std::vector<DealClass> classes = SuitClasses();
+    threads = std::max(1, threads);
+    std::vector<Groups> parts(static_cast<std::size_t>(threads));
+    std::atomic<std::size_t> next{0};
+    RunWorkers(threads, [&](int worker) {
+        constexpr std::size_t kChunk = 1024;
+        Groups& groups = parts[static_cast<std::size_t>(worker)];
+        for (std::size_t begin; (begin = next.fetch_add(kChunk)) < classes.size();)
+            for (std::size_t c = begin; c < std::min(classes.size(), begin + kChunk); ++c) {
+                const BestPlay play = PlayBest(tables, paid, classes[c].cards);
+                groups[{play.counts, DrawsFor(play.hold)}] += classes[c].weight;
+            }
+    });
+    Groups groups;
+    for (const Groups& part : parts)
+        for (const auto& [draws, weight] : part)
+            groups[draws] += weight;
     const std::int64_t maxPay = *std::max_element(pays.begin(), pays.end());
     std::vector<double> total(static_cast<std::size_t>(maxPay * plays) + 1, 0.0);
     std::vector<double> sum;
@@ -135,7 +348,8 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
     return round;
 }
 
-RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands)
+RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands,
+                       int threads)
 {
     const int plays = round.plays;
     const int minNet = *std::min_element(round.net.begin(), round.net.end());
@@ -156,18 +370,23 @@ RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int6
     const auto spread = static_cast<std::size_t>(maxNet - minNet);
     for (const int net : round.net)
         shift.push_back(static_cast<std::size_t>(net - minNet));
+    FftStep fft(round, minNet, spread, threads);
     for (std::int64_t hand = 1; hand <= hands && low <= top; ++hand) {
         const auto live = static_cast<std::size_t>(top - low + 1);
         const std::size_t width = live + spread;
         if (width > kMaxLevels)
             throw RuinTooWide{};
-        next.assign(width, 0.0);
-        for (std::size_t begin = 0; begin < width; begin += kTile)
-            StepTile(next.data() + begin, begin, std::min(width, begin + kTile), mass.data(), live,
-                     shift.data(), round.chance.data(), shift.size());
+        if (fft.pays(live, shift.size())) {
+            result.errorBound += fft(mass, next);
+        } else {
+            next.assign(width, 0.0);
+            for (std::size_t begin = 0; begin < width; begin += kTile)
+                StepTile(next.data() + begin, begin, std::min(width, begin + kTile), mass.data(),
+                         live, shift.data(), round.chance.data(), shift.size());
+        }
         std::swap(mass, next);
         low += minNet;
-        top += maxNet;
+        top = low + static_cast<std::int64_t>(mass.size()) - 1;
         // Levels that cannot bet any more leave the band for good.
         std::size_t first = 0;
         for (; low < plays && first < mass.size(); ++first, ++low)

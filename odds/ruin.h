@@ -23,7 +23,8 @@ RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals);
 // The outcomes of one round of N-play: the N hands share the deal and the
 // best hold, and each draws from its own copy of the rest of the deck. Deals
 // of the same draw chances are worked out once; the time grows with N^2.
-RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays);
+RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays,
+                            int threads = 1);
 
 struct RuinResult
 {
@@ -48,7 +49,9 @@ struct RuinTooWide
 // band (at the bottom as maybe broke); at the top, levels holding below 1e-15
 // from which ruin in the hands left has a chance below 1e-12 (a Chernoff bound
 // on the running minimum of the nets) are set aside as never broke.
-// errorBound adds up what that could change.
-RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands);
+// errorBound adds up what that could change. A round of many outcomes
+// (N-play) steps by FFT, on up to two threads, and its round-off is added.
+RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands,
+                       int threads = 1);
 
 } // namespace odds

@@ -1036,6 +1036,67 @@ class TestOdds : public QObject
         QCOMPARE((QList<qint64>{result.low, result.median, result.high}), points);
     }
 
+    // A round of thousands of outcomes, as N-play has, steps by FFT: its ruin
+    // chance and points against the plain sum over every level and outcome,
+    // on one thread and on two.
+    void ruinOfManyOutcomesMatchesPlainSums_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one thread") << 1;
+        QTest::newRow("two threads") << 2;
+    }
+    void ruinOfManyOutcomesMatchesPlainSums()
+    {
+        QFETCH(int, threads);
+        constexpr int kPlays = 2;
+        constexpr int kOutcomes = 1500;
+        constexpr std::int64_t kStart = 12;
+        constexpr int kHands = 30;
+        RoundOutcomes round{kPlays, {}, {}};
+        double total = 0;
+        for (int k = 0; k < kOutcomes; ++k) {
+            // Mostly small losses and wins, now and then a long way up.
+            const double chance = k == 0 ? 8.0 : (k < 6 ? 1.0 : 0.02 / k) * (1 + (k * 7 % 5));
+            round.net.push_back(k - kPlays);
+            round.chance.push_back(chance);
+            total += chance;
+        }
+        for (double& chance : round.chance)
+            chance /= total;
+
+        std::vector<double> level(static_cast<std::size_t>(kStart + 1), 0.0);
+        level.back() = 1;
+        for (int hand = 0; hand < kHands; ++hand) {
+            std::vector<double> next(level.size() + kOutcomes, 0.0);
+            for (std::size_t y = 0; y < level.size(); ++y) {
+                if (y < kPlays) { // broke: stays
+                    next[y] += level[y];
+                    continue;
+                }
+                for (int k = 0; k < kOutcomes; ++k)
+                    next[y + static_cast<std::size_t>(k) - kPlays] +=
+                        level[y] * round.chance[static_cast<std::size_t>(k)];
+            }
+            level = std::move(next);
+        }
+        const double broke = level[0] + level[1];
+        const auto point = [&](double q) {
+            double below = 0;
+            for (std::size_t y = 0; y < level.size(); ++y)
+                if ((below += level[y]) >= q)
+                    return static_cast<qint64>(y);
+            return qint64(-1);
+        };
+
+        const RuinResult result = ComputeRuin(round, kStart, kHands, threads);
+        QVERIFY2(broke > 0.1 && broke < 0.9, qPrintable(QString::number(broke)));
+        QVERIFY2(result.errorBound < 1e-9, qPrintable(QString::number(result.errorBound)));
+        QVERIFY2(std::abs(result.ruin - broke) <= result.errorBound + 1e-15,
+                 qPrintable(QString("%1 against %2").arg(result.ruin, 0, 'g', 17).arg(broke, 0, 'g', 17)));
+        QCOMPARE((QList<qint64>{result.low, result.median, result.high}),
+                 (QList<qint64>{point(0.05), point(0.5), point(0.95)}));
+    }
+
     // The exact ruin chance and bankroll points against hands really played:
     // a random deal, the best hold, a random draw, the game's evaluator.
     void ruinMatchesPlayedHands()

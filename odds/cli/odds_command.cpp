@@ -373,7 +373,15 @@ const char* const kRuinHelp =
     "the error this makes in the ruin figure is printed; it stays far below\n"
     "1e-9. The time grows with the hands times the width of the bankroll's\n"
     "spread, not with the bankroll; a spread wider than 8388608 levels (about\n"
-    "130 MB), which only huge --pays reach, is refused.";
+    "130 MB), which only huge --pays reach, is refused.\n"
+    "\n"
+    "N-play rounds have thousands of outcomes, so each hand's step is a\n"
+    "convolution by FFT (KISS FFT, in double). Its round-off is bounded from the\n"
+    "FFT's error bound: at most (16 log2 L + 16) u |x| at any level and sqrt(L)\n"
+    "times that in all, for a transform of length L, levels x (2-norm) and\n"
+    "u = 2^-53; levels within it of zero are set to zero and what they held is\n"
+    "counted too. Nets of N-play rarer than 1e-17 in all are left out. All of it\n"
+    "is in the printed bound, typically some 1e-10 for 10-play over 1,600 hands.";
 
 struct RuinOptions
 {
@@ -414,10 +422,10 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
     const DrawTables tables;
     const RoundOutcomes round =
         plays == 1 ? SingleHandOutcomes(ComputeReturn(tables, c.pays, DefaultThreadCount()))
-                   : PlaysOutcomes(tables, c.pays, plays);
+                   : PlaysOutcomes(tables, c.pays, plays, DefaultThreadCount());
     RuinResult result;
     try {
-        result = ComputeRuin(round, bankroll / bet, hands);
+        result = ComputeRuin(round, bankroll / bet, hands, DefaultThreadCount());
     } catch (const RuinTooWide&) {
         throw UsageError{"ruin: the bankroll's spread under these pays grows past " +
                          std::to_string(kMaxLevels) +
