@@ -81,6 +81,9 @@ StepTile(double* __restrict out, std::size_t begin, std::size_t end, const doubl
     }
 }
 constexpr std::size_t kTile = 256;
+// Up to this many plays a round is summed one play at a time; beyond, the
+// N^2 sums cost more than the round's spectrum.
+constexpr int kPlainPlays = 16;
 
 // A round of many outcomes (N-play) is one hand's step as a convolution by
 // FFT: the time follows the band's width times its logarithm, not times the
@@ -272,48 +275,12 @@ class FftStep
     std::array<Scratch, 2> m_scratch;
 };
 
-} // namespace
+// Deals grouped by the draw counts of their best hold, with their weight.
+using PlayGroups = std::map<std::pair<ClassCounts, std::int64_t>, std::int64_t>;
 
-RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
+// The chance of each payout of all N plays: one play at a time, exactly.
+std::vector<double> PlainPlays(const PlayGroups& groups, const PayVector& pays, int plays)
 {
-    // Rows of equal pay are one outcome; outcomes go from the lowest net up.
-    std::map<std::int64_t, Wide> byPay;
-    for (int c = 0; c < kClassCount; ++c)
-        if (totals.rows[c] > 0)
-            byPay[totals.pays[c]] += totals.rows[c];
-    RoundOutcomes round;
-    for (const auto& [pay, combinations] : byPay) {
-        round.net.push_back(static_cast<int>(pay) - 1);
-        round.chance.push_back(static_cast<double>(combinations) /
-                               static_cast<double>(ReturnTotals::Denominator()));
-    }
-    return round;
-}
-
-RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays,
-                            int threads)
-{
-    // Deals grouped by the draws of their best hold, a share of the classes
-    // on each thread.
-    using Groups = std::map<std::pair<ClassCounts, std::int64_t>, std::int64_t>;
-    const PaidTables paid(tables, pays);
-    const std::vector<DealClass> classes = SuitClasses();
-    threads = std::max(1, threads);
-    std::vector<Groups> parts(static_cast<std::size_t>(threads));
-    std::atomic<std::size_t> next{0};
-    RunWorkers(threads, [&](int worker) {
-        constexpr std::size_t kChunk = 1024;
-        Groups& groups = parts[static_cast<std::size_t>(worker)];
-        for (std::size_t begin; (begin = next.fetch_add(kChunk)) < classes.size();)
-            for (std::size_t c = begin; c < std::min(classes.size(), begin + kChunk); ++c) {
-                const BestPlay play = PlayBest(tables, paid, classes[c].cards);
-                groups[{play.counts, DrawsFor(play.hold)}] += classes[c].weight;
-            }
-    });
-    Groups groups;
-    for (const Groups& part : parts)
-        for (const auto& [draws, weight] : part)
-            groups[draws] += weight;
     const std::int64_t maxPay = *std::max_element(pays.begin(), pays.end());
     std::vector<double> total(static_cast<std::size_t>(maxPay * plays) + 1, 0.0);
     std::vector<double> sum;
@@ -338,8 +305,135 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
         AddScaled(total.data(), sum.data(), sum.size(),
                   static_cast<double>(weight) / static_cast<double>(kDealCount));
     }
+    return total;
+}
+
+// The same from the round's spectrum: at each frequency every group's one-play
+// transform, raised to the N-th power, weighted and summed; one inverse
+// transform gives the payouts. error gets how far their chances may lie from
+// the exact ones, summed.
+std::vector<double> SpectralPlays(const PlayGroups& groups, const PayVector& pays, int plays,
+                                  int threads, double& error)
+{
+    const std::int64_t maxPay = *std::max_element(pays.begin(), pays.end());
+    const auto width = static_cast<std::size_t>(maxPay * plays) + 1;
+    std::size_t size = 16;
+    while (size < width)
+        size *= 2;
+    // Each group as the chance of each distinct pay of one play.
+    std::vector<std::int64_t> values(pays.begin(), pays.end());
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    std::vector<double> chance;
+    std::vector<double> weight;
+    for (const auto& [draws, w] : groups) {
+        const auto& [counts, count] = draws;
+        std::vector<double> one(values.size(), 0.0);
+        for (int c = 0; c < kClassCount; ++c) {
+            const auto at = std::lower_bound(values.begin(), values.end(), pays[c]);
+            one[static_cast<std::size_t>(at - values.begin())] +=
+                static_cast<double>(counts[c]) / static_cast<double>(count);
+        }
+        chance.insert(chance.end(), one.begin(), one.end());
+        weight.push_back(static_cast<double>(w) / static_cast<double>(kDealCount));
+    }
+    const std::size_t kinds = values.size();
+    // The payouts are real, so half the spectrum gives the rest.
+    std::vector<std::complex<double>> spectrum(size);
+    std::atomic<std::size_t> next{0};
+    const double pi = std::acos(-1.0);
+    RunWorkers(std::max(1, threads), [&](int) {
+        constexpr std::size_t kChunk = 256;
+        std::vector<std::complex<double>> turn(kinds);
+        for (std::size_t begin; (begin = next.fetch_add(kChunk)) <= size / 2;)
+            for (std::size_t f = begin; f < std::min(size / 2 + 1, begin + kChunk); ++f) {
+                for (std::size_t v = 0; v < kinds; ++v)
+                    turn[v] = std::polar(1.0, -2 * pi *
+                                                  static_cast<double>(
+                                                      (static_cast<std::size_t>(values[v]) * f) %
+                                                      size) /
+                                                  static_cast<double>(size));
+                std::complex<long double> sum = 0;
+                for (std::size_t g = 0; g < weight.size(); ++g) {
+                    std::complex<double> z = 0;
+                    for (std::size_t v = 0; v < kinds; ++v)
+                        z += chance[g * kinds + v] * turn[v];
+                    std::complex<double> power = 1;
+                    for (int n = plays; n > 0; n >>= 1, z *= z)
+                        if (n & 1)
+                            power *= z;
+                    sum += static_cast<std::complex<long double>>(weight[g] * power);
+                }
+                spectrum[f] = static_cast<std::complex<double>>(sum);
+                if (f > 0 && f < size / 2)
+                    spectrum[size - f] = std::conj(spectrum[f]);
+            }
+    });
+    std::vector<std::complex<double>> levels(size);
+    kissfft<double>(size, true).transform(spectrum.data(), levels.data());
+    // At each frequency the power of N plays is off by at most about 16 N u
+    // (its factors are at most 1 in size), the turns and the sum by a few u
+    // more; the inverse transform adds (8 log2 L + 8) u. Parseval turns that
+    // into the same bound on the 2-norm of the payouts' error.
+    const double level =
+        (16.0 * plays + 32 + 8 * std::log2(static_cast<double>(size))) * 0x1p-53;
+    error = std::sqrt(static_cast<double>(size)) * level;
+    std::vector<double> total(width);
+    for (std::size_t t = 0; t < width; ++t) {
+        const double v = levels[t].real() / static_cast<double>(size);
+        if (v <= level)
+            error += std::abs(v);
+        total[t] = v <= level ? 0 : v;
+    }
+    return total;
+}
+
+} // namespace
+
+RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
+{
+    // Rows of equal pay are one outcome; outcomes go from the lowest net up.
+    std::map<std::int64_t, Wide> byPay;
+    for (int c = 0; c < kClassCount; ++c)
+        if (totals.rows[c] > 0)
+            byPay[totals.pays[c]] += totals.rows[c];
+    RoundOutcomes round;
+    for (const auto& [pay, combinations] : byPay) {
+        round.net.push_back(static_cast<int>(pay) - 1);
+        round.chance.push_back(static_cast<double>(combinations) /
+                               static_cast<double>(ReturnTotals::Denominator()));
+    }
+    return round;
+}
+
+RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays,
+                            int threads)
+{
+    // Deals grouped by the draws of their best hold, a share of the classes
+    // on each thread.
+    const PaidTables paid(tables, pays);
+    const std::vector<DealClass> classes = SuitClasses();
+    threads = std::max(1, threads);
+    std::vector<PlayGroups> parts(static_cast<std::size_t>(threads));
+    std::atomic<std::size_t> next{0};
+    RunWorkers(threads, [&](int worker) {
+        constexpr std::size_t kChunk = 1024;
+        PlayGroups& groups = parts[static_cast<std::size_t>(worker)];
+        for (std::size_t begin; (begin = next.fetch_add(kChunk)) < classes.size();)
+            for (std::size_t c = begin; c < std::min(classes.size(), begin + kChunk); ++c) {
+                const BestPlay play = PlayBest(tables, paid, classes[c].cards);
+                groups[{play.counts, DrawsFor(play.hold)}] += classes[c].weight;
+            }
+    });
+    PlayGroups groups;
+    for (const PlayGroups& part : parts)
+        for (const auto& [draws, weight] : part)
+            groups[draws] += weight;
     RoundOutcomes round;
     round.plays = plays;
+    const std::vector<double> total = plays <= kPlainPlays
+                                          ? PlainPlays(groups, pays, plays)
+                                          : SpectralPlays(groups, pays, plays, threads, round.error);
     for (std::size_t t = 0; t < total.size(); ++t)
         if (total[t] > 0) {
             round.net.push_back(static_cast<int>(t) - plays);
@@ -384,6 +478,8 @@ RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int6
                 StepTile(next.data() + begin, begin, std::min(width, begin + kTile), mass.data(),
                          live, shift.data(), round.chance.data(), shift.size());
         }
+        // Chances off by so much in all move at most that much mass.
+        result.errorBound += round.error;
         std::swap(mass, next);
         low += minNet;
         top = low + static_cast<std::int64_t>(mass.size()) - 1;

@@ -15,6 +15,7 @@ struct RoundOutcomes
     int plays = 1;
     std::vector<int> net;
     std::vector<double> chance;
+    double error = 0; // how far the chances may lie from the exact ones, summed
 };
 
 // The outcomes of one hand under optimal play, from the exact row counts.
@@ -22,7 +23,8 @@ RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals);
 
 // The outcomes of one round of N-play: the N hands share the deal and the
 // best hold, and each draws from its own copy of the rest of the deck. Deals
-// of the same draw chances are worked out once; the time grows with N^2.
+// of the same draw chances are worked out once, up to 16 plays one play at a
+// time, beyond that from the round's spectrum by FFT (with its error bound).
 RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays,
                             int threads = 1);
 
