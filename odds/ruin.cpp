@@ -7,11 +7,13 @@
 #include <atomic>
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <future>
 #include <kissfft/kissfft.hh>
 #include <map>
 #include <memory>
 #include <system_error>
+#include <thread>
 
 namespace odds {
 namespace {
@@ -62,8 +64,8 @@ void AddScaled(double* __restrict to, const double* __restrict from, std::size_t
         to[i] += p * from[i];
 }
 
-// The levels [begin, end) of the next hand: out[y - begin] gains chance[k] x
-// live[y - shift[k]] for every outcome. A tile small enough for the first-level
+// The levels [begin, end) of the next hand: out[y - begin] is the sum of
+// chance[k] x live[y - shift[k]] over the outcomes. A tile small enough for the first-level
 // cache is summed in place while the live levels stream past it; the AVX2
 // clone doubles the width of each step where the processor has it.
 [[gnu::target_clones("arch=x86-64-v3", "default")]] void
@@ -71,6 +73,7 @@ StepTile(double* __restrict out, std::size_t begin, std::size_t end, const doubl
          std::size_t liveCount, const std::size_t* shift, const double* chance,
          std::size_t outcomes)
 {
+    std::fill(out, out + (end - begin), 0.0);
     for (std::size_t k = 0; k < outcomes; ++k) {
         const std::size_t lo = std::max(begin, shift[k]);
         const std::size_t hi = std::min(end, shift[k] + liveCount);
@@ -81,6 +84,81 @@ StepTile(double* __restrict out, std::size_t begin, std::size_t end, const doubl
     }
 }
 constexpr std::size_t kTile = 256;
+
+// A second thread for the tiles of wide bands. Between hands it waits by
+// spinning, as each hand's work is tens of microseconds, far less than
+// waking a thread; it sleeps when no hand comes for a while.
+class TileTeam
+{
+  public:
+    explicit TileTeam(int threads)
+    {
+        if (threads < 2)
+            return;
+        try {
+            m_helper = std::thread([this] { serve(); });
+        } catch (const std::system_error&) {
+            // none to be had: the calling thread does every tile
+        }
+    }
+    ~TileTeam()
+    {
+        if (!m_helper.joinable())
+            return;
+        m_stop.store(true);
+        m_round.fetch_add(1);
+        m_round.notify_one();
+        m_helper.join();
+    }
+    TileTeam(const TileTeam&) = delete;
+    TileTeam& operator=(const TileTeam&) = delete;
+
+    // tile(i) for every i < count, shared with the helper when there is one.
+    template <class F> void run(std::size_t count, F&& tile)
+    {
+        if (!m_helper.joinable() || count < 16) {
+            for (std::size_t i = 0; i < count; ++i)
+                tile(i);
+            return;
+        }
+        const std::size_t half = count / 2;
+        m_work = [&] {
+            for (std::size_t i = half; i < count; ++i)
+                tile(i);
+        };
+        m_finished.store(false);
+        m_round.fetch_add(1);
+        m_round.notify_one();
+        for (std::size_t i = 0; i < half; ++i)
+            tile(i);
+        while (!m_finished.load())
+            ;
+    }
+
+  private:
+    void serve()
+    {
+        std::uint64_t seen = 0;
+        for (;;) {
+            // Spin while hands follow each other; sleep when they stop (an
+            // FFT hand, the end of the run).
+            for (int spin = 0; spin < 20000 && m_round.load() == seen; ++spin)
+                ;
+            m_round.wait(seen);
+            seen = m_round.load();
+            if (m_stop.load())
+                return;
+            m_work();
+            m_finished.store(true);
+        }
+    }
+
+    std::function<void()> m_work;
+    std::atomic<std::uint64_t> m_round{0};
+    std::atomic<bool> m_finished{false};
+    std::atomic<bool> m_stop{false};
+    std::thread m_helper;
+};
 // Up to this many plays a round is summed one play at a time; beyond, the
 // N^2 sums cost more than the round's spectrum.
 constexpr int kPlainPlays = 16;
@@ -115,9 +193,8 @@ class FftStep
     // out = live convolved with the round; returns how far the sum of out
     // may lie from the exact one. A wide band goes as two halves on two
     // threads, whose results overlap by the round's spread.
-    double operator()(const std::vector<double>& live, std::vector<double>& out)
+    double operator()(const double* live, std::size_t n, std::vector<double>& out)
     {
-        const std::size_t n = live.size();
         const std::size_t k = m_kernel.size();
         const std::size_t split = m_threads > 1 && n >= k ? n / 2 : n;
         const Plan& firstPlan = plan(GoodSize(split + k - 1));
@@ -126,7 +203,7 @@ class FftStep
         std::future<void> helper;
         if (secondPlan) {
             const auto work = [&] {
-                second = convolve(live.data() + split, n - split, *secondPlan, m_scratch[1]);
+                second = convolve(live + split, n - split, *secondPlan, m_scratch[1]);
             };
             try {
                 helper = std::async(std::launch::async, work);
@@ -134,7 +211,7 @@ class FftStep
                 work(); // no thread to be had: the same work here
             }
         }
-        const Part first = convolve(live.data(), split, firstPlan, m_scratch[0]);
+        const Part first = convolve(live, split, firstPlan, m_scratch[0]);
         if (helper.valid())
             helper.get();
 
@@ -258,7 +335,8 @@ class FftStep
         const std::size_t half = size / 2;
         auto p = std::make_unique<Plan>(
             Plan{size, kissfft<double>(half, false), kissfft<double>(half, true), {}, {}});
-        p->kernel.assign(spectrum.begin(), spectrum.begin() + static_cast<std::ptrdiff_t>(half) + 1);
+        p->kernel.assign(spectrum.begin(),
+                         spectrum.begin() + static_cast<std::ptrdiff_t>(half) + 1);
         const long double pi = std::acos(-1.0L);
         for (std::size_t k = 0; k < half; ++k)
             p->twiddle.emplace_back(std::polar(1.0L, -2 * pi * static_cast<long double>(k) /
@@ -348,11 +426,11 @@ std::vector<double> SpectralPlays(const PlayGroups& groups, const PayVector& pay
         for (std::size_t begin; (begin = next.fetch_add(kChunk)) <= size / 2;)
             for (std::size_t f = begin; f < std::min(size / 2 + 1, begin + kChunk); ++f) {
                 for (std::size_t v = 0; v < kinds; ++v)
-                    turn[v] = std::polar(1.0, -2 * pi *
-                                                  static_cast<double>(
-                                                      (static_cast<std::size_t>(values[v]) * f) %
-                                                      size) /
-                                                  static_cast<double>(size));
+                    turn[v] = std::polar(
+                        1.0,
+                        -2 * pi *
+                            static_cast<double>((static_cast<std::size_t>(values[v]) * f) % size) /
+                            static_cast<double>(size));
                 std::complex<long double> sum = 0;
                 for (std::size_t g = 0; g < weight.size(); ++g) {
                     std::complex<double> z = 0;
@@ -375,8 +453,7 @@ std::vector<double> SpectralPlays(const PlayGroups& groups, const PayVector& pay
     // (its factors are at most 1 in size), the turns and the sum by a few u
     // more; the inverse transform adds (8 log2 L + 8) u. Parseval turns that
     // into the same bound on the 2-norm of the payouts' error.
-    const double level =
-        (16.0 * plays + 32 + 8 * std::log2(static_cast<double>(size))) * 0x1p-53;
+    const double level = (16.0 * plays + 32 + 8 * std::log2(static_cast<double>(size))) * 0x1p-53;
     error = std::sqrt(static_cast<double>(size)) * level;
     std::vector<double> total(width);
     for (std::size_t t = 0; t < width; ++t) {
@@ -406,8 +483,7 @@ RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
     return round;
 }
 
-RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays,
-                            int threads)
+RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays, int threads)
 {
     // Deals grouped by the draws of their best hold, a share of the classes
     // on each thread.
@@ -431,9 +507,9 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
             groups[draws] += weight;
     RoundOutcomes round;
     round.plays = plays;
-    const std::vector<double> total = plays <= kPlainPlays
-                                          ? PlainPlays(groups, pays, plays)
-                                          : SpectralPlays(groups, pays, plays, threads, round.error);
+    const std::vector<double> total =
+        plays <= kPlainPlays ? PlainPlays(groups, pays, plays)
+                             : SpectralPlays(groups, pays, plays, threads, round.error);
     for (std::size_t t = 0; t < total.size(); ++t)
         if (total[t] > 0) {
             round.net.push_back(static_cast<int>(t) - plays);
@@ -442,98 +518,257 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
     return round;
 }
 
-RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands,
-                       int threads)
-{
-    const int plays = round.plays;
-    const int minNet = *std::min_element(round.net.begin(), round.net.end());
-    const int maxNet = *std::max_element(round.net.begin(), round.net.end());
-    const SafeLevel safe(round);
-    RuinResult result;
+namespace {
 
-    // broke[y]: chance of y units, fewer than plays: the player stays there.
-    // The live levels are a band [low, top]: mass[y - low] is the chance of y
-    // units now, so the work follows the spread, not the bankroll.
-    std::vector<double> broke(static_cast<std::size_t>(plays), 0.0);
-    std::vector<double> mass{1.0};
-    std::vector<double> next;
-    std::int64_t low = start;
-    std::int64_t top = start;
-    // Where each outcome moves a live level, counted from the next band's low.
-    std::vector<std::size_t> shift;
-    const auto spread = static_cast<std::size_t>(maxNet - minNet);
-    for (const int net : round.net)
-        shift.push_back(static_cast<std::size_t>(net - minNet));
-    FftStep fft(round, minNet, spread, threads);
-    for (std::int64_t hand = 1; hand <= hands && low <= top; ++hand) {
-        const auto live = static_cast<std::size_t>(top - low + 1);
-        const std::size_t width = live + spread;
+// The bankroll's distribution hand by hand. broke[y] is the chance of y units,
+// fewer than plays: the player stays there. The live levels are a band
+// [low, top]: mass[y - low] is the chance of y units now, so the work follows
+// the spread, not the bankroll.
+class RuinWalk
+{
+  public:
+    RuinWalk(const RoundOutcomes& round, std::int64_t start, int threads)
+        : m_round(round), m_plays(round.plays),
+          m_minNet(*std::min_element(round.net.begin(), round.net.end())),
+          m_spread(static_cast<std::size_t>(*std::max_element(round.net.begin(), round.net.end()) -
+                                            m_minNet)),
+          m_broke(static_cast<std::size_t>(round.plays), 0.0), m_mass{1.0}, m_low(start),
+          m_top(start), m_fft(round, m_minNet, m_spread, threads), m_team(threads)
+    {
+        // Where each outcome moves a live level, counted from the next band's low.
+        for (const int net : round.net)
+            m_shift.push_back(static_cast<std::size_t>(net - m_minNet));
+    }
+
+    bool alive() const { return m_low <= m_top; }
+
+    // One hand. Levels at or above safeFrom, from which going broke has a
+    // chance below kSafeRuin, may be set aside when they hold little.
+    void step(double safeFrom)
+    {
+        const auto live = static_cast<std::size_t>(m_top - m_low + 1);
+        const std::size_t width = live + m_spread;
         if (width > kMaxLevels)
             throw RuinTooWide{};
-        if (fft.pays(live, shift.size())) {
-            result.errorBound += fft(mass, next);
+        const double* levels = m_mass.data() + m_first;
+        if (m_fft.pays(live, m_shift.size())) {
+            m_result.errorBound += m_fft(levels, live, m_next);
         } else {
-            next.assign(width, 0.0);
-            for (std::size_t begin = 0; begin < width; begin += kTile)
-                StepTile(next.data() + begin, begin, std::min(width, begin + kTile), mass.data(),
-                         live, shift.data(), round.chance.data(), shift.size());
+            m_next.resize(width);
+            m_team.run((width + kTile - 1) / kTile, [&](std::size_t i) {
+                const std::size_t begin = i * kTile;
+                StepTile(m_next.data() + begin, begin, std::min(width, begin + kTile), levels, live,
+                         m_shift.data(), m_round.chance.data(), m_shift.size());
+            });
         }
         // Chances off by so much in all move at most that much mass.
-        result.errorBound += round.error;
-        std::swap(mass, next);
-        low += minNet;
-        top = low + static_cast<std::int64_t>(mass.size()) - 1;
+        m_result.errorBound += m_round.error;
+        std::swap(m_mass, m_next);
+        m_low += m_minNet;
+        m_top = m_low + static_cast<std::int64_t>(m_mass.size()) - 1;
         // Levels that cannot bet any more leave the band for good.
         std::size_t first = 0;
-        for (; low < plays && first < mass.size(); ++first, ++low)
-            broke[static_cast<std::size_t>(low)] += mass[first];
+        for (; m_low < m_plays && first < m_mass.size(); ++first, ++m_low)
+            m_broke[static_cast<std::size_t>(m_low)] += m_mass[first];
         // Trim the bottom: zeros, and mass too small to count, which may yet
         // go broke and so counts in full towards the error.
-        for (; low <= top && mass[first] < kTinyMass; ++first, ++low) {
-            result.cutMass += mass[first];
-            result.errorBound += mass[first];
+        for (; m_low <= m_top && m_mass[first] < kTinyMass; ++first, ++m_low) {
+            m_result.cutMass += m_mass[first];
+            m_result.errorBound += m_mass[first];
         }
         // Trim the top: zeros always, small mass where ruin can no longer reach.
-        const double safeFrom = safe(hands - hand);
-        while (top >= low) {
-            const double m = mass[static_cast<std::size_t>(top - low) + first];
-            if (static_cast<double>(top) >= safeFrom && m < kSmallMass) {
-                result.cutMass += m;
-                result.errorBound += m * kSafeRuin;
+        while (m_top >= m_low) {
+            const double m = m_mass[static_cast<std::size_t>(m_top - m_low) + first];
+            if (static_cast<double>(m_top) >= safeFrom && m < kSmallMass) {
+                m_result.cutMass += m;
+                m_result.errorBound += m * kSafeRuin;
             } else if (m < kTinyMass) {
-                result.cutMass += m;
-                result.errorBound += m;
+                m_result.cutMass += m;
+                m_result.errorBound += m;
             } else {
                 break;
             }
-            --top;
+            --m_top;
         }
-        mass.erase(mass.begin(), mass.begin() + static_cast<std::ptrdiff_t>(first));
-        mass.resize(static_cast<std::size_t>(std::max<std::int64_t>(top - low + 1, 0)));
+        // The band starts at first: the levels before it are not copied out.
+        m_first = first;
+        m_mass.resize(first +
+                      static_cast<std::size_t>(std::max<std::int64_t>(m_top - m_low + 1, 0)));
     }
 
-    for (const double m : broke)
-        result.ruin += m;
-    // Quantiles: the lowest bankroll whose share at or below reaches q; mass
-    // set aside is too small to move them.
-    const auto quantile = [&](double q) {
-        double below = 0;
-        for (std::size_t y = 0; y < broke.size(); ++y) {
-            below += broke[y];
-            if (below >= q)
-                return static_cast<std::int64_t>(y);
-        }
-        for (std::size_t i = 0; i < mass.size(); ++i) {
-            below += mass[i];
-            if (below >= q)
-                return low + static_cast<std::int64_t>(i);
-        }
-        return std::max(top, low - 1) + 1;
-    };
-    result.low = quantile(0.05);
-    result.median = quantile(0.5);
-    result.high = quantile(0.95);
+    double broke() const
+    {
+        double sum = 0;
+        for (const double m : m_broke)
+            sum += m;
+        return sum;
+    }
+    double errorBound() const { return m_result.errorBound; }
+
+    // The sum over live levels of their chance times f(level).
+    template <class F> double sumLive(F&& f) const
+    {
+        double sum = 0;
+        for (std::size_t i = m_first; i < m_mass.size(); ++i)
+            sum += m_mass[i] * f(m_low + static_cast<std::int64_t>(i - m_first));
+        return sum;
+    }
+
+    RuinResult result() const
+    {
+        RuinResult result = m_result;
+        result.ruin = broke();
+        // Quantiles: the lowest bankroll whose share at or below reaches q;
+        // mass set aside is too small to move them.
+        const auto quantile = [&](double q) {
+            double below = 0;
+            for (std::size_t y = 0; y < m_broke.size(); ++y) {
+                below += m_broke[y];
+                if (below >= q)
+                    return static_cast<std::int64_t>(y);
+            }
+            for (std::size_t i = m_first; i < m_mass.size(); ++i) {
+                below += m_mass[i];
+                if (below >= q)
+                    return m_low + static_cast<std::int64_t>(i - m_first);
+            }
+            return std::max(m_top, m_low - 1) + 1;
+        };
+        result.low = quantile(0.05);
+        result.median = quantile(0.5);
+        result.high = quantile(0.95);
+        return result;
+    }
+
+  private:
+    const RoundOutcomes& m_round;
+    int m_plays;
+    int m_minNet;
+    std::size_t m_spread;
+    std::vector<std::size_t> m_shift;
+    std::vector<double> m_broke;
+    std::vector<double> m_mass; // the band from m_first on
+    std::size_t m_first = 0;
+    std::vector<double> m_next;
+    std::int64_t m_low;
+    std::int64_t m_top;
+    FftStep m_fft;
+    TileTeam m_team;
+    RuinResult m_result;
+};
+
+bool Stopped(const RuinProgress& progress)
+{
+    return progress.stop != nullptr && progress.stop->load(std::memory_order_relaxed);
+}
+
+void Count(const RuinProgress& progress, std::int64_t hands)
+{
+    if (progress.done != nullptr)
+        progress.done->store(static_cast<std::uint64_t>(hands), std::memory_order_relaxed);
+}
+
+} // namespace
+
+RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands,
+                       int threads, const RuinProgress& progress)
+{
+    const SafeLevel safe(round);
+    RuinWalk walk(round, start, threads);
+    std::int64_t hand = 0;
+    while (hand < hands && walk.alive() && !Stopped(progress)) {
+        walk.step(safe(hands - hand - 1));
+        Count(progress, ++hand);
+    }
+    RuinResult result = walk.result();
+    // A band that has emptied stays empty: the figures hold for every hand.
+    result.hands = walk.alive() ? hand : hands;
     return result;
+}
+
+double AdjustmentCoefficient(const RoundOutcomes& round)
+{
+    const auto logM = [&](double theta) {
+        long double m = 0;
+        for (std::size_t k = 0; k < round.net.size(); ++k)
+            m += static_cast<long double>(round.chance[k]) *
+                 std::exp(-static_cast<long double>(theta) * round.net[k]);
+        return static_cast<double>(std::log(m));
+    };
+    double high = 1e-6;
+    while (logM(high) < 0)
+        high *= 2;
+    double low = high / 2;
+    if (logM(low) >= 0)
+        low = 0;
+    // log M is convex, below zero between 0 and R and above it beyond.
+    for (int i = 0; i < 200 && high - low > 1e-17 * high; ++i) {
+        const double mid = (low + high) / 2;
+        (logM(mid) < 0 ? low : high) = mid;
+    }
+    return (low + high) / 2;
+}
+
+EverRuin ComputeEverRuin(const RoundOutcomes& round, std::int64_t start, int threads,
+                         const RuinProgress& progress)
+{
+    EverRuin ever;
+    double mean = 0;
+    for (std::size_t k = 0; k < round.net.size(); ++k)
+        mean += round.chance[k] * round.net[k];
+    // A walk that does not drift upwards comes down to any level in the end.
+    if (mean <= 0) {
+        ever.ruin = 1;
+        ever.certain = true;
+        return ever;
+    }
+    const double r = AdjustmentCoefficient(round);
+    ever.adjustment = r;
+    const int plays = round.plays;
+    // exp(-R level) is a martingale, so from y units the chance of ever
+    // falling below plays is at most exp(-R (y - plays + 1)) (Lundberg).
+    const auto lundberg = [&](std::int64_t level) {
+        return std::min(1.0, std::exp(-r * static_cast<double>(level - plays + 1)));
+    };
+    const int minNet = *std::min_element(round.net.begin(), round.net.end());
+    if (plays == 1 && minNet == -1) {
+        // One hand a round loses at most the bet, so the walk passes every
+        // level on its way down: broke from y is being one lower y times,
+        // and the bound is exact. The chances are rounded to double, which
+        // moves log M(R) by a few u and so R by that over log M's slope.
+        double m = 0;
+        double slope = 0;
+        for (std::size_t k = 0; k < round.net.size(); ++k) {
+            const double term = round.chance[k] * std::exp(-r * round.net[k]);
+            m += term;
+            slope += term * round.net[k];
+        }
+        const double rError = 16 * 0x1p-53 * m / std::abs(slope);
+        ever.ruin = lundberg(start);
+        ever.errorBound =
+            ever.ruin * (8 * 0x1p-53 + std::expm1(rError * static_cast<double>(start)));
+        return ever;
+    }
+    // Otherwise: the chance within the hands, hand by hand, until the most
+    // that the levels still live could add is small.
+    const double safeFrom = plays - 1 + std::log(1 / kSafeRuin) / r;
+    RuinWalk walk(round, start, threads);
+    std::int64_t hand = 0;
+    double tail = 1;
+    while (walk.alive() && hand < kMaxEverHands && !Stopped(progress)) {
+        walk.step(safeFrom);
+        Count(progress, ++hand);
+        if (hand % 64 == 0 || !walk.alive()) {
+            tail = walk.sumLive(lundberg);
+            if (tail < kEverTolerance)
+                break;
+        }
+    }
+    tail = walk.alive() ? walk.sumLive(lundberg) : 0;
+    ever.ruin = walk.broke() + tail / 2;
+    ever.errorBound = tail / 2 + walk.errorBound();
+    ever.hands = hand;
+    return ever;
 }
 
 } // namespace odds

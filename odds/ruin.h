@@ -2,6 +2,7 @@
 
 #include "exact_return.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -36,6 +37,14 @@ struct RuinResult
     std::int64_t high = 0;   // 0.95 point
     double cutMass = 0;      // mass set aside outside the tracked band
     double errorBound = 0;   // how far ruin may lie from the exact figure
+    std::int64_t hands = 0;  // hands carried: fewer than asked when stopped
+};
+
+// What a long run reports and listens to; both may be null.
+struct RuinProgress
+{
+    std::atomic<std::uint64_t>* done = nullptr; // hands carried so far
+    const std::atomic<bool>* stop = nullptr;    // set: end with the hands so far
 };
 
 // The widest band of bankroll levels ComputeRuin carries (two arrays of this
@@ -54,6 +63,30 @@ struct RuinTooWide
 // errorBound adds up what that could change. A round of many outcomes
 // (N-play) steps by FFT, on up to two threads, and its round-off is added.
 RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands,
-                       int threads = 1);
+                       int threads = 1, const RuinProgress& progress = {});
+
+// The R > 0 with E[exp(-R net)] = 1, for rounds that drift upwards.
+double AdjustmentCoefficient(const RoundOutcomes& round);
+
+struct EverRuin
+{
+    double ruin = 0;        // the chance of ever going broke
+    double errorBound = 0;  // how far it may lie from the exact figure
+    bool certain = false;   // the round does not drift upwards: ruin is 1
+    double adjustment = 0;  // R, where the round drifts upwards
+    std::int64_t hands = 0; // hands carried; 0 where a closed form serves
+};
+// Hands carried at most for the chance of ever going broke, and the most the
+// levels still live may add to it when the walk ends.
+constexpr std::int64_t kMaxEverHands = 10000000;
+constexpr double kEverTolerance = 1e-10;
+
+// The chance of ever going broke from start units. It is 1 for a round that
+// does not drift upwards. For one hand a round the walk comes down one level
+// at a time, and it is exactly exp(-R (start - plays + 1)). For N-play it is
+// the chance within the hands, carried until the Lundberg bound on what the
+// live levels may add falls below kEverTolerance (or kMaxEverHands).
+EverRuin ComputeEverRuin(const RoundOutcomes& round, std::int64_t start, int threads = 1,
+                         const RuinProgress& progress = {});
 
 } // namespace odds

@@ -68,8 +68,8 @@ struct StrategyException
 {
     int line = 0;
     int instead = 0;
-    unsigned values = 0;   // a thrown-away card of one of these values (bit 2..14)
-    bool heldSuit = false; // or: a thrown-away card of the suit of the held cards
+    unsigned values = 0;    // a thrown-away card of one of these values (bit 2..14)
+    bool heldSuit = false;  // or: a thrown-away card of the suit of the held cards
     bool allValues = false; // instead: a thrown-away card of each of the values
 
     bool applies(std::span<const int, 5> dealt, unsigned hold) const;

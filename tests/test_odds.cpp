@@ -690,8 +690,18 @@ class TestOdds : public QObject
             << QStringList{"ruin", "--bankroll", "40", "--bet", "5", "--hands", "0"};
         QTest::newRow("ruin: too many hands")
             << QStringList{"ruin", "--bankroll", "40", "--bet", "5", "--hands", "10000001"};
-        QTest::newRow("ruin: dollars and cents")
-            << QStringList{"ruin", "--bankroll", "40.50", "--bet", "5", "--hands", "10"};
+        QTest::newRow("ruin: part of a cent")
+            << QStringList{"ruin", "--bankroll", "40.505", "--bet", "5", "--hands", "10"};
+        QTest::newRow("ruin: a comma for the point")
+            << QStringList{"ruin", "--bankroll", "40", "--bet", "1,25", "--hands", "10"};
+        QTest::newRow("ruin: a bet of no cents")
+            << QStringList{"ruin", "--bankroll", "40", "--bet", "0.00", "--hands", "10"};
+        QTest::newRow("ruin: bankroll and risk") << QStringList{
+            "ruin", "--bankroll", "40", "--bet", "1", "--hands", "10", "--risk", "0.1"};
+        QTest::newRow("ruin: a risk of one")
+            << QStringList{"ruin", "--bet", "1", "--hands", "10", "--risk", "1"};
+        QTest::newRow("ruin: hands times plays") << QStringList{
+            "ruin", "--bankroll", "400", "--bet", "1", "--hands", "200000", "--plays", "10"};
         QTest::newRow("ruin: no bet") << QStringList{"ruin", "--bankroll", "40", "--hands", "10"};
         QTest::newRow("ruin: bankroll short of the plays") << QStringList{
             "ruin", "--bankroll", "40", "--bet", "5", "--hands", "10", "--plays", "9"};
@@ -803,8 +813,7 @@ class TestOdds : public QObject
         QTest::newRow("strategy") << QStringList{"strategy", "--lines", "8"};
         QTest::newRow("top help") << QStringList{"--help"};
         for (const char* command : {"hand", "return", "simulate", "ruin", "strategy", "train"})
-            QTest::newRow(qPrintable(QString(command) + " help"))
-                << QStringList{command, "--help"};
+            QTest::newRow(qPrintable(QString(command) + " help")) << QStringList{command, "--help"};
     }
     void everyTextNamesTheRows()
     {
@@ -812,9 +821,9 @@ class TestOdds : public QObject
         const Run run = RunCommand(args);
         QCOMPARE(run.code, kExitOk);
         const QString text = QString(run.out).replace(QRegularExpression("\\s+"), " ");
-        for (const char* words : {"Flush (straight flush)", "Caret (four of a kind)",
-                                  "Suit (flush: five of one suit)", "Two Pairs (two pair)",
-                                  "2 of a kind (a pair of Jacks or better)"})
+        for (const char* words :
+             {"Flush (straight flush)", "Caret (four of a kind)", "Suit (flush: five of one suit)",
+              "Two Pairs (two pair)", "2 of a kind (a pair of Jacks or better)"})
             QVERIFY2(text.contains(words), words);
     }
 
@@ -1092,9 +1101,100 @@ class TestOdds : public QObject
         QVERIFY2(broke > 0.1 && broke < 0.9, qPrintable(QString::number(broke)));
         QVERIFY2(result.errorBound < 1e-9, qPrintable(QString::number(result.errorBound)));
         QVERIFY2(std::abs(result.ruin - broke) <= result.errorBound + 1e-15,
-                 qPrintable(QString("%1 against %2").arg(result.ruin, 0, 'g', 17).arg(broke, 0, 'g', 17)));
+                 qPrintable(
+                     QString("%1 against %2").arg(result.ruin, 0, 'g', 17).arg(broke, 0, 'g', 17)));
         QCOMPARE((QList<qint64>{result.low, result.median, result.high}),
                  (QList<qint64>{point(0.05), point(0.5), point(0.95)}));
+    }
+
+    // The chance of ever going broke against the gambler's ruin: a walk of
+    // +-1 (or +-2, two plays) with chance p up, from y, is broke for ever
+    // with chance ((1 - p) / p)^(descents needed), and surely when p <= 1/2.
+    void everRuinOfSimpleWalks_data()
+    {
+        QTest::addColumn<int>("plays");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<double>("up");
+        QTest::addColumn<qint64>("start");
+        QTest::addColumn<double>("ruin");
+        QTest::newRow("+-1, up 0.6, from 10")
+            << 1 << 1 << 0.6 << qint64(10) << std::pow(2.0 / 3, 10);
+        QTest::newRow("+-1, up 0.9, from 40")
+            << 1 << 1 << 0.9 << qint64(40) << std::pow(1.0 / 9, 40);
+        // Two plays: broke below 2, reached in 5 descents of 2 from 10 or 11.
+        QTest::newRow("+-2, two plays, from 10")
+            << 2 << 2 << 0.6 << qint64(10) << std::pow(2.0 / 3, 5);
+        QTest::newRow("+-2, two plays, from 11")
+            << 2 << 2 << 0.6 << qint64(11) << std::pow(2.0 / 3, 5);
+        QTest::newRow("+-1, up 0.4: certain") << 1 << 1 << 0.4 << qint64(10) << 1.0;
+        QTest::newRow("+-1, even: certain") << 1 << 1 << 0.5 << qint64(1000) << 1.0;
+    }
+    void everRuinOfSimpleWalks()
+    {
+        QFETCH(int, plays);
+        QFETCH(int, step);
+        QFETCH(double, up);
+        QFETCH(qint64, start);
+        QFETCH(double, ruin);
+        const RoundOutcomes round{plays, {-step, step}, {1 - up, up}};
+        const EverRuin ever = ComputeEverRuin(round, start, 2);
+        QCOMPARE(ever.certain, ruin == 1.0);
+        QVERIFY2(ever.errorBound < 1e-9, qPrintable(QString::number(ever.errorBound)));
+        QVERIFY2(
+            std::abs(ever.ruin - ruin) <= ever.errorBound + 1e-15 * ruin,
+            qPrintable(QString("%1 against %2").arg(ever.ruin, 0, 'g', 17).arg(ruin, 0, 'g', 17)));
+    }
+
+    // Amounts in cents: a bankroll of so many bets plays as that many bets of
+    // any size, and what cannot make a bet stays in every bankroll point.
+    void ruinInCents()
+    {
+        const QStringList pays{"--pays", "800,50,25,9,6,4,3,2,1", "--json"};
+        const QJsonObject quarters = JsonOf(RunCommand(
+            QStringList{"ruin", "--bankroll", "200", "--bet", "1.25", "--hands", "1600"} + pays));
+        const QJsonObject fives = JsonOf(RunCommand(
+            QStringList{"ruin", "--bankroll", "800", "--bet", "5", "--hands", "1600"} + pays));
+        QCOMPARE(quarters["ruin"].toDouble(), fives["ruin"].toDouble());
+        QVERIFY(std::abs(quarters["ruin"].toDouble() - 0.0815) < 0.0005);
+        QCOMPARE(quarters["bet"].toDouble(), 1.25);
+        const QJsonObject spare = JsonOf(RunCommand(
+            QStringList{"ruin", "--bankroll", "200.07", "--bet", "1.25", "--hands", "1600"} +
+            pays));
+        QCOMPARE(spare["ruin"].toDouble(), fives["ruin"].toDouble());
+        const QJsonObject after = spare["bankroll_after"].toObject();
+        const QJsonObject fivesAfter = fives["bankroll_after"].toObject();
+        for (const char* point : {"p05", "median", "p95"})
+            QCOMPARE(qRound64(after[point].toDouble() * 100),
+                     qRound64(fivesAfter[point].toDouble() * 25) + 7);
+    }
+
+    // --risk gives the smallest bankroll in bets whose ruin is at most the
+    // risk: one bet less is too little, and a plain run at it agrees.
+    void riskFindsTheSmallestBankroll_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("game's table, for ever") << QStringList{"--hands", "inf", "--risk", "0.01"};
+        QTest::newRow("9/6, 1600 hands")
+            << QStringList{"--hands", "1600", "--risk", "0.05", "--pays", "800,50,25,9,6,4,3,2,1"};
+    }
+    void riskFindsTheSmallestBankroll()
+    {
+        QFETCH(QStringList, args);
+        const QJsonObject risk =
+            JsonOf(RunCommand(QStringList{"ruin", "--bet", "2", "--json"} + args));
+        const qint64 bets = risk["bankroll_bets"].toInteger();
+        QVERIFY(bets > 1);
+        QVERIFY(risk["ruin"].toDouble() <= 0.05 &&
+                risk["ruin"].toDouble() <= risk["risk"].toDouble());
+        QVERIFY(risk["ruin_one_bet_less"].toDouble() > risk["risk"].toDouble());
+        QCOMPARE(risk["bankroll"].toDouble(), 2.0 * bets);
+        QStringList plain = args;
+        plain.removeAt(plain.indexOf("--risk") + 1);
+        plain.removeAt(plain.indexOf("--risk"));
+        const QJsonObject run = JsonOf(RunCommand(
+            QStringList{"ruin", "--bet", "2", "--bankroll", QString::number(2 * bets), "--json"} +
+            plain));
+        QCOMPARE(run["ruin"].toDouble(), risk["ruin"].toDouble());
     }
 
     // The exact ruin chance and bankroll points against hands really played:

@@ -190,8 +190,8 @@ void TestStrategy::exceptionCondition_data()
     // Both values must go: the penalty of a king and an ace thrown together.
     QTest::newRow("king and ace both thrown") << "Qh Jh Ac Kd 4s" << 0b00011 << false << kingAce
                                               << true << true << "it throws away a King and an Ace";
-    QTest::newRow("only the ace thrown") << "Qh Jh Ac 3d 4s" << 0b00011 << false << kingAce
-                                         << true << false << "it throws away a King and an Ace";
+    QTest::newRow("only the ace thrown") << "Qh Jh Ac 3d 4s" << 0b00011 << false << kingAce << true
+                                         << false << "it throws away a King and an Ace";
     QTest::newRow("ace thrown, king held") << "Kh Qh Ac 3d 4s" << 0b00011 << false << kingAce
                                            << true << false << "it throws away a King and an Ace";
 }

@@ -127,6 +127,38 @@ std::uint64_t ParseWholeNumber(const std::string& name, const std::string& text,
     return value;
 }
 
+std::int64_t ParseCents(const std::string& name, const std::string& text, std::int64_t low,
+                        std::int64_t high)
+{
+    const UsageError bad{name + " must be an amount from " + DollarText(low) + " to " +
+                         DollarText(high) + " in dollars and cents, not " + Quote(text)};
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string cents = point == std::string::npos ? "" : text.substr(point + 1);
+    const auto digits = [](const std::string& part) {
+        return std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (whole.empty() || whole.size() > 15 || !digits(whole) || !digits(cents) ||
+        cents.size() > 2 || (point != std::string::npos && cents.empty()))
+        throw bad;
+    std::int64_t value = 0;
+    for (const char c : whole + (cents + "00").substr(0, 2))
+        value = value * 10 + (c - '0');
+    if (value < low || value > high)
+        throw bad;
+    return value;
+}
+
+std::string DollarText(std::int64_t cents)
+{
+    std::string out = std::to_string(cents / 100);
+    if (cents % 100 != 0) {
+        const std::int64_t part = cents % 100;
+        out += (part < 10 ? ".0" : ".") + std::to_string(part);
+    }
+    return out;
+}
+
 void AddThreadsOption(CLI::App& app, ValueOption& into)
 {
     AddValueOption(app, "--threads", into, "T",

@@ -93,6 +93,15 @@ std::uint64_t ParseWholeNumber(const std::string& name, const std::string& text,
 // JSON tools, which read numbers as doubles, can hand it back unchanged.
 std::uint64_t FreshSeed();
 
+// A sum of money, "200", "1.25" or "1.5", as whole cents from low to high
+// cents; read exactly, never through binary floating point. A UsageError
+// naming the option otherwise.
+std::int64_t ParseCents(const std::string& name, const std::string& text, std::int64_t low,
+                        std::int64_t high);
+
+// Cents as the reports write money: "200" for whole dollars, else "1.25".
+std::string DollarText(std::int64_t cents);
+
 // The --threads option's value; not given means one per core.
 void AddThreadsOption(CLI::App& app, ValueOption& into);
 int ThreadsFrom(const ValueOption& threads);

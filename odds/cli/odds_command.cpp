@@ -9,14 +9,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <exception>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <thread>
+#include <type_traits>
 
 namespace odds {
 namespace {
@@ -101,8 +105,10 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
 class ProgressBar
 {
   public:
-    ProgressBar(std::ostream& err, std::uint64_t total, const std::atomic<std::uint64_t>& done)
-        : m_err(err), m_total(total), m_done(done), m_thread([this] { run(); })
+    // The work of the first k of total hands grows as (k / total)^growth.
+    ProgressBar(std::ostream& err, std::uint64_t total, const std::atomic<std::uint64_t>& done,
+                double growth = 1)
+        : m_err(err), m_total(total), m_done(done), m_growth(growth), m_thread([this] { run(); })
     {
     }
     ~ProgressBar()
@@ -130,8 +136,8 @@ class ProgressBar
                 first.emplace(now, done);
             const double seconds = first ? SecondsSince(first->first) : 0;
             if (first && seconds >= 1 && done > first->second) {
-                const double remaining = static_cast<double>(m_total - done) * seconds /
-                                         static_cast<double>(done - first->second);
+                const double remaining =
+                    (1 - work(done)) * seconds / (work(done) - work(first->second));
                 left = ", " + Duration(remaining) + " left";
                 if (!m_told && remaining > 10)
                     m_err << "\r\033[2Kquintara-odds: this run takes about " << Duration(remaining)
@@ -146,6 +152,11 @@ class ProgressBar
                   << static_cast<int>(part * 100) << "%  " << done << " / " << m_total << " hands"
                   << left << "\033[K" << std::flush;
         }
+    }
+
+    double work(std::uint64_t done) const
+    {
+        return std::pow(static_cast<double>(done) / static_cast<double>(m_total), m_growth);
     }
 
     // "40 s", "12 min", "3 h 20 min", "41 days": as a person would round it.
@@ -165,6 +176,7 @@ class ProgressBar
     std::ostream& m_err;
     std::uint64_t m_total;
     const std::atomic<std::uint64_t>& m_done;
+    double m_growth;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stop = false;
@@ -360,28 +372,49 @@ const char* const kRuinHelp =
     "hands, playing the best hold each time, and the bankroll's 5 %, 50 % and\n"
     "95 % points after them. One hand's net result comes from the exact row\n"
     "chances of the pay table; the bankroll's distribution is carried hand by\n"
-    "hand in bet units, exactly (no random play). Dollars left over that could\n"
-    "never make a bet stay in the bankroll. With --plays N each round bets U on\n"
-    "each of N hands that share the deal and the held cards and draw from their\n"
-    "own copies of the rest of the deck; the time to work out that round grows\n"
-    "with N^2.\n"
+    "hand in bet units, exactly (no random play). Amounts are dollars and cents,\n"
+    "read exactly; what is left over that could never make a bet stays in the\n"
+    "bankroll. With --plays N each round bets U on each of N hands that share\n"
+    "the deal and the held cards and draw from their own copies of the rest of\n"
+    "the deck.\n"
+    "\n"
+    "--hands inf gives the chance of ever going broke. It is 1 for a table that\n"
+    "returns 1 or less. Otherwise, with R > 0 where E[exp(-R net)] = 1, it is\n"
+    "exp(-R y) from y bets exactly for one play a hand (a hand loses one bet at\n"
+    "most); for N-play the hands are carried until the Lundberg bound\n"
+    "exp(-R (y - N + 1)) on what the levels still live could add is below 1e-10\n"
+    "(or 10,000,000 hands), and half of that is the printed error.\n"
+    "\n"
+    "--risk P, instead of --bankroll, finds the smallest bankroll in bets (and\n"
+    "dollars) whose chance of going broke within the hands, or ever, is at most\n"
+    "P: ruin falls as the bankroll grows, so doubling and halving find it, one\n"
+    "run at each bankroll tried.\n"
     "\n"
     "Truncation: levels at the top of the bankroll's distribution are set aside\n"
     "as never broke when they hold below 1e-15 of the chance and going broke\n"
     "from them in the hands left has a chance below 1e-12 (a Chernoff bound);\n"
     "levels at either end holding below 1e-19 are set aside too. The bound on\n"
     "the error this makes in the ruin figure is printed; it stays far below\n"
-    "1e-9. The time grows with the hands times the width of the bankroll's\n"
-    "spread, not with the bankroll; a spread wider than 8388608 levels (about\n"
-    "130 MB), which only huge --pays reach, is refused.\n"
+    "1e-9.\n"
     "\n"
-    "N-play rounds have thousands of outcomes, so each hand's step is a\n"
-    "convolution by FFT (KISS FFT, in double). Its round-off is bounded from the\n"
-    "FFT's error bound: at most (16 log2 L + 16) u |x| at any level and sqrt(L)\n"
-    "times that in all, for a transform of length L, levels x (2-norm) and\n"
-    "u = 2^-53; levels within it of zero are set to zero and what they held is\n"
-    "counted too. Nets of N-play rarer than 1e-17 in all are left out. All of it\n"
-    "is in the printed bound, typically some 1e-10 for 10-play over 1,600 hands.";
+    "Rounds of more than 16 plays come from the round's spectrum, and each hand\n"
+    "of N-play steps by a convolution by FFT (KISS FFT, in double), as a round\n"
+    "has thousands of outcomes. The round-off is bounded from the FFT's error\n"
+    "bound: at most (16 log2 L + 16) u |x| at any level and sqrt(L) times that\n"
+    "in all, for a transform of length L, levels x (2-norm) and u = 2^-53;\n"
+    "levels within it of zero are set to zero and what they held is counted\n"
+    "too. Nets of N-play rarer than 1e-17 in all are left out. All of it is in\n"
+    "the printed bound, some 5e-10 for 10-play over 1,600 hands.\n"
+    "\n"
+    "Time: it follows the hands times the width of the bankroll's spread, not\n"
+    "the bankroll; the spread grows with the square root of the hands, so the\n"
+    "time with the hands to the 1.5. --hands times --plays is at most 1,000,000:\n"
+    "a bankroll of 1,000 bets takes about a minute there on two cores, and\n"
+    "10,000,000 would take half an hour. On a terminal a run longer than a\n"
+    "second shows a progress bar and, where it takes longer than 10 s, how long;\n"
+    "Ctrl+C ends it with the figures of the hands so far, marked as stopped, and\n"
+    "exit code 130. A spread wider than 8388608 levels (about 130 MB), which only\n"
+    "huge --pays reach, is refused.";
 
 struct RuinOptions
 {
@@ -389,53 +422,193 @@ struct RuinOptions
     ValueOption bet;
     ValueOption hands;
     ValueOption plays;
+    ValueOption risk;
 };
 
-constexpr std::int64_t kMaxRuinHands = 10000000;
+// The hands one run carries at most, times the plays of each: a bankroll of
+// 1,000 bets over 1,000,000 hands of one play takes about a minute, as the
+// spread, and so each hand's work, grows with the square root of the hands.
+constexpr std::int64_t kMaxRuinHands = 1000000;
 constexpr std::int64_t kMaxDollars = 1000000000000LL;
 constexpr std::int64_t kMaxUnits = 10000000;
+
+// The chance --risk takes: a decimal above 0 and below 1.
+double ParseRisk(const std::string& text)
+{
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
+        !(value > 0 && value < 1))
+        throw UsageError{"--risk must be a chance above 0 and below 1, such as 0.01, not " +
+                         Quote(text)};
+    return value;
+}
+
+// One ruin run: a progress bar on a terminal, Ctrl+C ends it with the
+// hands so far.
+class RuinRunner
+{
+  public:
+    RuinRunner(const CommandContext& c, const RoundOutcomes& round, std::int64_t hands)
+        : m_c(c), m_round(round), m_hands(hands)
+    {
+    }
+
+    RuinResult within(std::int64_t units)
+    {
+        return run(m_hands, 1.5, [&](const RuinProgress& p) {
+            return ComputeRuin(m_round, units, m_hands, DefaultThreadCount(), p);
+        });
+    }
+    EverRuin ever(std::int64_t units)
+    {
+        return run(kMaxEverHands, 1, [&](const RuinProgress& p) {
+            return ComputeEverRuin(m_round, units, DefaultThreadCount(), p);
+        });
+    }
+    bool stopped() const { return StopOnInterrupt::stopped().load(); }
+
+  private:
+    // The work of a run within the hands grows as the hands to the 1.5.
+    template <class F>
+    std::invoke_result_t<F, const RuinProgress&> run(std::int64_t total, double growth, F&& compute)
+    {
+        std::atomic<std::uint64_t> done{0};
+        std::optional<ProgressBar> bar;
+        if (m_c.progress)
+            bar.emplace(m_c.err, static_cast<std::uint64_t>(total), done, growth);
+        const RuinProgress progress{&done, &StopOnInterrupt::stopped()};
+        try {
+            return compute(progress);
+        } catch (const RuinTooWide&) {
+            throw UsageError{"ruin: the bankroll's spread under these pays grows past " +
+                             std::to_string(kMaxLevels) +
+                             " levels; try fewer --hands, --plays or smaller --pays"};
+        }
+    }
+
+    const StopOnInterrupt m_interrupt;
+    const CommandContext& m_c;
+    const RoundOutcomes& m_round;
+    std::int64_t m_hands; // 0: for ever
+};
+
+// The smallest bankroll in bets whose ruin is at most risk: ruin falls as
+// the bankroll grows, so doubling finds a bankroll that is enough and
+// halving the gap the smallest.
+RiskReportData FindRisk(RuinRunner& runner, const RoundOutcomes& round, std::int64_t hands,
+                        double risk)
+{
+    RiskReportData report;
+    report.risk = risk;
+    report.maxUnits = kMaxUnits;
+    std::map<std::int64_t, std::pair<double, double>> tried; // units: ruin, bound
+    const auto ruin = [&](std::int64_t units) {
+        if (const auto at = tried.find(units); at != tried.end())
+            return at->second.first;
+        if (hands == 0) {
+            const EverRuin e = runner.ever(units);
+            report.certain = e.certain;
+            tried[units] = {e.ruin, e.errorBound};
+        } else {
+            const RuinResult r = runner.within(units);
+            tried[units] = {r.ruin, r.errorBound};
+        }
+        return tried[units].first;
+    };
+    std::int64_t low = round.plays - 1; // not enough: not even a bankroll
+    std::int64_t high = round.plays;
+    while (ruin(high) > risk && !report.certain && !runner.stopped()) {
+        low = high;
+        if (high == kMaxUnits)
+            return report;
+        high = std::min(kMaxUnits, high * 2);
+    }
+    if (report.certain || runner.stopped())
+        return report;
+    while (high - low > 1 && !runner.stopped()) {
+        const std::int64_t mid = low + (high - low) / 2;
+        (ruin(mid) <= risk ? high : low) = mid;
+    }
+    report.units = high;
+    report.ruin = tried[high].first;
+    report.errorBound = tried[high].second;
+    if (const auto below = tried.find(high - 1); below != tried.end())
+        report.ruinBelow = below->second.first;
+    return report;
+}
 
 int RunRuin(const RuinOptions& options, const CommandContext& c)
 {
     for (const auto& [option, name] :
-         {std::pair{&options.bankroll, "--bankroll"}, std::pair{&options.bet, "--bet"},
-          std::pair{&options.hands, "--hands"}})
+         {std::pair{&options.bet, "--bet"}, std::pair{&options.hands, "--hands"}})
         if (!option->given())
             throw UsageError{std::string("ruin needs ") + name};
-    const auto bankroll = static_cast<std::int64_t>(
-        ParseWholeNumber("--bankroll", options.bankroll.text, 1, kMaxDollars));
-    const auto bet =
-        static_cast<std::int64_t>(ParseWholeNumber("--bet", options.bet.text, 1, kMaxDollars));
-    const auto hands = static_cast<std::int64_t>(
-        ParseWholeNumber("--hands", options.hands.text, 1, kMaxRuinHands));
+    if (options.bankroll.given() == options.risk.given())
+        throw UsageError{"ruin needs --bankroll, or --risk to find the bankroll"};
+    const std::int64_t bet = ParseCents("--bet", options.bet.text, 1, 100 * kMaxDollars);
+    const bool forever = options.hands.text == "inf";
+    const auto hands = forever ? 0
+                               : static_cast<std::int64_t>(ParseWholeNumber(
+                                     "--hands", options.hands.text, 1, kMaxRuinHands));
     const int plays =
         options.plays.given()
             ? static_cast<int>(ParseWholeNumber("--plays", options.plays.text, 1, kMaxPlays))
             : 1;
-    if (bankroll < bet)
-        throw UsageError{"--bankroll must be at least --bet"};
-    if (bankroll / bet < plays)
-        throw UsageError{"--bankroll must cover --bet on each of the --plays hands"};
-    if (bankroll / bet > kMaxUnits)
-        throw UsageError{"--bankroll may be at most " + std::to_string(kMaxUnits) + " bets"};
+    if (hands * plays > kMaxRuinHands)
+        throw UsageError{"--hands times --plays may be at most " + std::to_string(kMaxRuinHands)};
+    const double risk = options.risk.given() ? ParseRisk(options.risk.text) : 0;
+    std::int64_t bankroll = 0;
+    if (options.bankroll.given()) {
+        bankroll = ParseCents("--bankroll", options.bankroll.text, 1, 100 * kMaxDollars);
+        if (bankroll < bet)
+            throw UsageError{"--bankroll must be at least --bet"};
+        if (bankroll / bet < plays)
+            throw UsageError{"--bankroll must cover --bet on each of the --plays hands"};
+        if (bankroll / bet > kMaxUnits)
+            throw UsageError{"--bankroll may be at most " + std::to_string(kMaxUnits) + " bets"};
+    }
+
     const auto start = std::chrono::steady_clock::now();
     const DrawTables tables;
     const RoundOutcomes round =
         plays == 1 ? SingleHandOutcomes(ComputeReturn(tables, c.pays, DefaultThreadCount()))
                    : PlaysOutcomes(tables, c.pays, plays, DefaultThreadCount());
-    RuinResult result;
-    try {
-        result = ComputeRuin(round, bankroll / bet, hands, DefaultThreadCount());
-    } catch (const RuinTooWide&) {
-        throw UsageError{"ruin: the bankroll's spread under these pays grows past " +
-                         std::to_string(kMaxLevels) +
-                         " levels; try fewer --hands, --plays or smaller --pays"};
+    double returnValue = 1; // per unit bet: 1 + the mean net of a round per play
+    for (std::size_t k = 0; k < round.net.size(); ++k)
+        returnValue += round.chance[k] * round.net[k] / plays;
+    RuinRunner runner(c, round, hands);
+    if (options.risk.given()) {
+        RiskReportData report = FindRisk(runner, round, hands, risk);
+        if (runner.stopped()) {
+            c.err << "quintara-odds: ruin stopped before the bankroll was found\n";
+            return kExitInterrupted;
+        }
+        report.pays = c.pays;
+        report.bet = bet;
+        report.hands = hands;
+        report.plays = plays;
+        report.returnValue = returnValue;
+        report.seconds = SecondsSince(start);
+        Print(c, report);
+        return kExitOk;
     }
-    RuinReportData report =
-        BuildRuinReport(c.pays, bankroll, bet, hands, result, SecondsSince(start));
+    RuinReportData report;
+    if (forever) {
+        report = BuildRuinReport(c.pays, bankroll, bet, 0, {}, 0);
+        report.ever = runner.ever(bankroll / bet);
+    } else {
+        report = BuildRuinReport(c.pays, bankroll, bet, hands, runner.within(bankroll / bet), 0);
+        if (report.result.hands == 0) {
+            c.err << "quintara-odds: ruin stopped before a hand was carried\n";
+            return kExitInterrupted;
+        }
+    }
     report.plays = plays;
+    report.returnValue = returnValue;
+    report.seconds = SecondsSince(start);
     Print(c, report);
-    return kExitOk;
+    return runner.stopped() ? kExitInterrupted : kExitOk;
 }
 
 void AddRuinCommand(CommandSet& commands)
@@ -444,12 +617,16 @@ void AddRuinCommand(CommandSet& commands)
     CLI::App& ruin = commands.add(
         "ruin", "the risk of ruin of a bankroll over so many hands, exactly", kRuinHelp,
         [options](const CommandContext& c) { return RunRuin(*options, c); });
-    AddValueOption(ruin, "--bankroll", options->bankroll, "B", "the bankroll in whole dollars");
-    AddValueOption(ruin, "--bet", options->bet, "U", "the bet of each hand in whole dollars");
+    AddValueOption(ruin, "--bankroll", options->bankroll, "B",
+                   "the bankroll in dollars and cents, such as 200 or 187.50");
+    AddValueOption(ruin, "--bet", options->bet, "U",
+                   "the bet of each hand in dollars and cents, such as 5 or 1.25");
     AddValueOption(ruin, "--hands", options->hands, "H",
-                   "1 to " + std::to_string(kMaxRuinHands) + " hands");
+                   "1 to " + std::to_string(kMaxRuinHands) + " hands, or inf: for ever");
     AddValueOption(ruin, "--plays", options->plays, "N",
                    "N-play, 1 to 100: each hand bets U on each of N hands that share the deal");
+    AddValueOption(ruin, "--risk", options->risk, "P",
+                   "instead of --bankroll: the smallest bankroll whose ruin is at most P");
 }
 
 // Every sub-command, in the order --help lists them.

@@ -2,6 +2,7 @@
 #include "pay_text.h"
 
 #include "card_code.h"
+#include "command_line.h"
 #include "json_writer.h"
 
 #include <algorithm>
@@ -475,23 +476,53 @@ RuinReportData BuildRuinReport(const PayVector& pays, std::int64_t bankroll, std
     return report;
 }
 
+namespace {
+
+// Money in JSON: a number, whole when it is whole dollars.
+void Money(JsonWriter& w, const char* key, std::int64_t cents)
+{
+    w.key(key).raw(DollarText(cents));
+}
+
+std::string Horizon(std::int64_t hands, int plays)
+{
+    const std::string of = plays == 1 ? "" : Format(" of %d-play", plays);
+    return hands == 0 ? "for ever" + of : Format("%lld hands", static_cast<long long>(hands)) + of;
+}
+
+} // namespace
+
 std::string RenderJson(const RuinReportData& report)
 {
     JsonWriter w;
     w.beginObject();
     w.key("pays");
     WritePays(w, report.pays);
-    w.key("bankroll").value(report.bankroll);
-    w.key("bet").value(report.bet);
-    w.key("hands").value(report.hands);
+    Money(w, "bankroll", report.bankroll);
+    Money(w, "bet", report.bet);
+    if (report.forever())
+        w.key("hands").raw("null");
+    else
+        w.key("hands").value(report.result.hands);
     w.key("plays").value(report.plays);
-    w.key("ruin").value(report.result.ruin);
-    w.key("error_bound").value(report.result.errorBound);
-    w.key("bankroll_after").beginObject();
-    w.key("p05").value(report.low);
-    w.key("median").value(report.median);
-    w.key("p95").value(report.high);
-    w.endObject();
+    if (report.forever()) {
+        w.key("ever").value(true);
+        w.key("ruin").value(report.ever.ruin);
+        w.key("error_bound").value(report.ever.errorBound);
+        w.key("certain").value(report.ever.certain);
+        w.key("adjustment").value(report.ever.adjustment);
+        w.key("hands_carried").value(report.ever.hands);
+    } else {
+        w.key("ruin").value(report.result.ruin);
+        w.key("error_bound").value(report.result.errorBound);
+        w.key("bankroll_after").beginObject();
+        Money(w, "p05", report.low);
+        Money(w, "median", report.median);
+        Money(w, "p95", report.high);
+        w.endObject();
+        if (report.stopped())
+            w.key("stopped").value(true);
+    }
     w.key("seconds").value(report.seconds);
     w.endObject();
     return w.text() + '\n';
@@ -501,18 +532,101 @@ std::string RenderText(const RuinReportData& report)
 {
     std::string out;
     out += "Pays     " + FormatPaysLine(report.pays) + "\n";
-    out += Format("Start    $%lld bankroll, $%lld a hand, %lld hands%s, best hold each time\n",
-                  static_cast<long long>(report.bankroll), static_cast<long long>(report.bet),
-                  static_cast<long long>(report.hands),
-                  report.plays == 1 ? "" : Format(" of %d-play", report.plays).c_str());
-    out += Format("Ruin     %.10f  chance of going broke (unable to bet $%lld) within the "
-                  "hands\n",
-                  report.result.ruin, static_cast<long long>(report.bet * report.plays));
-    out += Format("After    $%lld at the 5%% point, $%lld median, $%lld at the 95%% point\n",
-                  static_cast<long long>(report.low), static_cast<long long>(report.median),
-                  static_cast<long long>(report.high));
+    out += "Start    $" + DollarText(report.bankroll) + " bankroll, $" + DollarText(report.bet) +
+           " a hand, " + Horizon(report.forever() ? 0 : report.result.hands, report.plays) +
+           ", best hold each time" + (report.stopped() ? " (stopped)" : "") + "\n";
+    const std::string unable = "(unable to bet $" + DollarText(report.bet * report.plays) + ")";
+    if (report.forever()) {
+        out +=
+            Format("Ruin     %.10f", report.ever.ruin) +
+            (report.ever.ruin > 0 && report.ever.ruin < 1e-4 ? Format(" (%.3e)", report.ever.ruin)
+                                                             : std::string()) +
+            "  chance of ever going broke " + unable + "\n";
+        if (report.ever.certain)
+            out += Format("         certain: the table returns %.10f per unit bet, no more than "
+                          "1,\n         so the bankroll comes down to nothing in the end\n",
+                          report.returnValue);
+        else if (report.ever.hands == 0)
+            out += Format("         the table returns %.10f per unit bet; with R = %.10f,\n"
+                          "         where E[exp(-R net)] = 1, ruin from y bets is exp(-R y)\n"
+                          "         exactly, as a hand loses one bet at most\n",
+                          report.returnValue, report.ever.adjustment);
+        else
+            out += Format("         the table returns %.10f per unit bet; carried %lld hands,\n"
+                          "         until the levels still live could add at most %.0e: with\n"
+                          "         R = %.10f, where E[exp(-R net)] = 1, ruin from y bets is\n"
+                          "         at most exp(-R (y - %d))\n",
+                          report.returnValue, static_cast<long long>(report.ever.hands),
+                          kEverTolerance, report.ever.adjustment, report.plays - 1);
+        out += Format("\nThe ruin figure is exact to within %.1e; computed in %.2f s.\n",
+                      std::max(report.ever.errorBound, 1e-15), report.seconds);
+        return out;
+    }
+    out += Format("Ruin     %.10f  chance of going broke ", report.result.ruin) + unable +
+           " within the hands\n";
+    out += "After    $" + DollarText(report.low) + " at the 5% point, $" +
+           DollarText(report.median) + " median, $" + DollarText(report.high) +
+           " at the 95% point\n";
     out += Format("\nThe ruin figure is exact to within %.1e; computed in %.2f s.\n",
                   std::max(report.result.errorBound, 1e-15), report.seconds);
+    return out;
+}
+
+std::string RenderJson(const RiskReportData& report)
+{
+    JsonWriter w;
+    w.beginObject();
+    w.key("pays");
+    WritePays(w, report.pays);
+    Money(w, "bet", report.bet);
+    if (report.hands == 0)
+        w.key("hands").raw("null");
+    else
+        w.key("hands").value(report.hands);
+    w.key("plays").value(report.plays);
+    w.key("risk").value(report.risk);
+    if (report.units > 0) {
+        w.key("bankroll_bets").value(report.units);
+        Money(w, "bankroll", report.units * report.bet);
+        w.key("ruin").value(report.ruin);
+        w.key("error_bound").value(report.errorBound);
+        if (report.ruinBelow >= 0)
+            w.key("ruin_one_bet_less").value(report.ruinBelow);
+    } else {
+        w.key("bankroll_bets").raw("null");
+        w.key("certain").value(report.certain);
+        w.key("max_bets").value(report.maxUnits);
+    }
+    w.key("seconds").value(report.seconds);
+    w.endObject();
+    return w.text() + '\n';
+}
+
+std::string RenderText(const RiskReportData& report)
+{
+    std::string out;
+    out += "Pays     " + FormatPaysLine(report.pays) + "\n";
+    out += "Start    $" + DollarText(report.bet) + " a hand, " +
+           Horizon(report.hands, report.plays) + ", best hold each time\n";
+    const std::string within = report.hands == 0 ? "ever" : "within the hands";
+    out += Format("Risk     at most %g of going broke ", report.risk) + within + "\n";
+    if (report.units > 0) {
+        out += Format("Bankroll %lld bets ($", static_cast<long long>(report.units)) +
+               DollarText(report.units * report.bet) +
+               Format(") at least: ruin %.10f", report.ruin);
+        if (report.ruinBelow >= 0)
+            out += Format(", one bet less %.10f", report.ruinBelow);
+        out += "\n";
+        out += Format("\nThe ruin figures are exact to within %.1e; computed in %.2f s.\n",
+                      std::max(report.errorBound, 1e-15), report.seconds);
+    } else if (report.certain) {
+        out += Format("Bankroll none will do: the table returns %.10f per unit bet, no more "
+                      "than 1,\n         so ruin for ever is certain\n",
+                      report.returnValue);
+    } else {
+        out += Format("Bankroll more than %lld bets, the most this command tries\n",
+                      static_cast<long long>(report.maxUnits));
+    }
     return out;
 }
 

@@ -115,21 +115,47 @@ std::string RenderJson(const SimulationReportData& report);
 struct RuinReportData
 {
     PayVector pays{};
-    std::int64_t bankroll = 0; // dollars
-    std::int64_t bet = 0;      // dollars a play
-    std::int64_t hands = 0;
+    std::int64_t bankroll = 0; // cents
+    std::int64_t bet = 0;      // cents a play
+    std::int64_t hands = 0;    // 0: for ever
     int plays = 1;
-    RuinResult result;
-    // The bankroll points in dollars: units of bet, plus what never could be bet.
+    double returnValue = 0; // per unit bet: what decides ruin for ever
+    RuinResult result;      // within the hands
+    EverRuin ever;          // for ever
+    // The bankroll points in cents: units of bet, plus what never could be bet.
     std::int64_t low = 0;
     std::int64_t median = 0;
     std::int64_t high = 0;
     double seconds = 0;
+
+    bool forever() const { return hands == 0; }
+    bool stopped() const { return !forever() && result.hands < hands; }
 };
 RuinReportData BuildRuinReport(const PayVector& pays, std::int64_t bankroll, std::int64_t bet,
                                std::int64_t hands, const RuinResult& result, double seconds);
 std::string RenderText(const RuinReportData& report);
 std::string RenderJson(const RuinReportData& report);
+
+// The smallest bankroll, in bets, whose chance of going broke within the
+// hands (or for ever) is at most the risk asked.
+struct RiskReportData
+{
+    PayVector pays{};
+    std::int64_t bet = 0;   // cents a play
+    std::int64_t hands = 0; // 0: for ever
+    int plays = 1;
+    double returnValue = 0;
+    double risk = 0;
+    std::int64_t units = 0; // 0: none up to maxUnits
+    std::int64_t maxUnits = 0;
+    bool certain = false; // ruin for ever is certain: no bankroll will do
+    double ruin = 0;      // at units
+    double errorBound = 0;
+    double ruinBelow = -1; // at units - 1, where that is a bankroll at all
+    double seconds = 0;
+};
+std::string RenderText(const RiskReportData& report);
+std::string RenderJson(const RiskReportData& report);
 
 // The holds of a hand from best to worst, in BetterHold order.
 std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays);

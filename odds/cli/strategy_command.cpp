@@ -157,10 +157,11 @@ std::string StrategyText(const Strategy& strategy, const PayVector& pays, int ma
             if (x.line != static_cast<int>(i))
                 continue;
             std::snprintf(buf, sizeof buf, "%3zua  %8s    ", i + 1, Percent(g.moved[k]).c_str());
-            out += Wrapped(buf, "except when " + x.condition() + ": " +
-                                    book.lineName(strategy.lines[static_cast<std::size_t>(x.instead)]) +
-                                    " (line " + std::to_string(x.instead + 1) + "), gains " +
-                                    Fraction(g.gained[k], 7));
+            out += Wrapped(buf,
+                           "except when " + x.condition() + ": " +
+                               book.lineName(strategy.lines[static_cast<std::size_t>(x.instead)]) +
+                               " (line " + std::to_string(x.instead + 1) + "), gains " +
+                               Fraction(g.gained[k], 7));
         }
     }
     out += "\nReturn   " + Fraction(g.paid, 10) + "  per unit bet, every deal played by the list\n";
@@ -175,10 +176,10 @@ std::string StrategyText(const Strategy& strategy, const PayVector& pays, int ma
     out += "\nCostliest departures (return lost per unit bet over all deals)\n";
     for (std::size_t i = 0; i < g.costliest.size(); ++i) {
         const Deviation& d = g.costliest[i];
-        out += Wrapped(std::to_string(i + 1) + ". ",
-                       Fraction(d.lost, 10) + "  line " + std::to_string(d.listLine + 1) + " (" +
-                           book.lineName(strategy.lines[d.listLine]) + ") over " +
-                           BestName(d.bestPattern));
+        out += Wrapped(std::to_string(i + 1) + ". ", Fraction(d.lost, 10) + "  line " +
+                                                         std::to_string(d.listLine + 1) + " (" +
+                                                         book.lineName(strategy.lines[d.listLine]) +
+                                                         ") over " + BestName(d.bestPattern));
         out += "   e.g. " + cards::FormatCards({d.example.begin(), d.example.end()}) + ": holds " +
                Held(d.example, d.listHold) + ", best " + Held(d.example, d.bestHold) + ", loses " +
                FormatFraction(d.exampleLoss, kReturnDenominator, 4) + "\n";

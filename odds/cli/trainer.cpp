@@ -398,10 +398,9 @@ void AddTrainCommand(CommandSet& commands)
             options.pays = c.pays;
             if (args->hands.given())
                 options.hands = ParseWholeNumber("--hands", args->hands.text, 1, kMaxTrainHands);
-            options.seed =
-                args->seed.given()
-                    ? ParseWholeNumber("--seed", args->seed.text, 0, UINT64_MAX)
-                    : FreshSeed();
+            options.seed = args->seed.given()
+                               ? ParseWholeNumber("--seed", args->seed.text, 0, UINT64_MAX)
+                               : FreshSeed();
             if (args->deal.given() && args->deal.text != "fair" && args->deal.text != "game")
                 throw UsageError{"--deal is fair or game, not " + Quote(args->deal.text)};
             options.deal = args->deal.given() && args->deal.text == "game" ? TrainerDeal::Game
