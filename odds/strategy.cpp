@@ -350,6 +350,15 @@ bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold) co
         if (hold & (1u << i))
             heldSuits |= 1u << cards::CardSuit(dealt[static_cast<std::size_t>(i)]);
     const bool oneSuit = heldSuits != 0 && (heldSuits & (heldSuits - 1)) == 0;
+    if (heldValue != 0) {
+        bool keeps = false;
+        for (int i = 0; i < 5; ++i)
+            keeps = keeps ||
+                    ((hold & (1u << i)) &&
+                     Value(cards::CardRank(dealt[static_cast<std::size_t>(i)]) - 1) == heldValue);
+        if (!keeps)
+            return false;
+    }
     unsigned thrown = 0;
     for (int i = 0; i < 5; ++i)
         if (!(hold & (1u << i)))
@@ -379,9 +388,11 @@ std::string StrategyException::condition() const
             items.push_back(kNames[v]);
     if (heldSuit)
         items.push_back("a card of the held suit");
+    const std::string holds =
+        heldValue == 0 ? std::string("it") : "it holds " + std::string(kNames[heldValue]) + " and";
     if (allValues && items.size() == 2)
-        return "it throws away " + items[1] + " and " + items[0];
-    return "it throws away " + JoinOr(items);
+        return holds + " throws away " + items[1] + " and " + items[0];
+    return holds + " throws away " + JoinOr(items);
 }
 
 unsigned ListHold(const std::vector<StrategyLine>& lines,
@@ -680,8 +691,8 @@ class StrategySearch
     }
 
     // Lines of one family anywhere in the list become one wherever that plays
-    // every deal as before: a split that changes no decision is a wasted line.
-    // Lines in keep stay as they are (an exception names them).
+    // every deal for the same: a split that changes no decision is a wasted
+    // line. Lines in keep stay as they are (an exception names them).
     void mergeSilent(const std::vector<int>& keep = {})
     {
         const auto kept = [&](int line) {
@@ -689,19 +700,23 @@ class StrategySearch
         };
         for (bool merged = true; merged;) {
             merged = false;
-            for (std::size_t i = 0; i < m_order.size() && !merged; ++i)
-                for (std::size_t j = i + 1; j < m_order.size() && !merged; ++j) {
+            for (std::size_t i = 0; i < m_order.size(); ++i)
+                for (std::size_t j = i + 1; j < m_order.size();) {
                     const int a = m_order[i];
                     const int b = m_order[j];
-                    if (!sameFamily(a, b) || kept(a) || kept(b))
-                        continue;
-                    if (joinChangesNothing(a, b, static_cast<int>(i))) {
-                        merge(a, b);
-                        merged = true;
-                    } else if (joinChangesNothing(a, b, static_cast<int>(j))) {
-                        merge(b, a);
-                        merged = true;
+                    if (sameFamily(a, b) && !kept(a) && !kept(b)) {
+                        if (joinUpChangesNothing(a, b)) {
+                            merge(a, b);
+                            merged = true;
+                            continue; // the next line is at j now
+                        }
+                        if (joinDownChangesNothing(a, b)) {
+                            merge(b, a);
+                            merged = true;
+                            break; // a is gone from i
+                        }
                     }
+                    ++j;
                 }
         }
     }
@@ -881,38 +896,38 @@ class StrategySearch
         }
     }
 
-    // The hold class c would play if lines a and b were one line at rank r.
-    std::uint32_t deciderIfJoined(std::size_t c, int a, int b, int r) const
+    // Whether line b, below line a, can join a at a's rank with no deal
+    // played for less or more: only deals offering b's patterns can move, and
+    // only those decided by a (when b holds better there) or by a line between.
+    bool joinUpChangesNothing(int a, int b)
     {
-        std::uint32_t first = kNone;
-        int firstRank = kOff;
-        for (std::uint32_t e = m_data.m_first[c]; e < m_data.m_first[c + 1]; ++e) {
-            const int line = lineOfEntry(e);
-            const int rank = line == a || line == b ? r : rankOf(e);
-            if (rank != kOff && (first == kNone || rank < firstRank ||
-                                 (rank == firstRank && value(e) > value(first)))) {
-                first = e;
-                firstRank = rank;
-            }
-        }
-        return first;
+        const int ra = m_rank[static_cast<std::size_t>(a)];
+        bool same = true;
+        forClasses(b, [&](std::uint32_t c) {
+            const std::uint32_t d = m_decider[c];
+            const int rd = rankOf(d);
+            if (!same || rd < ra || lineOfEntry(d) == b)
+                return;
+            same = lineOfEntry(d) == a && value(entryOf(c, b)) <= value(d);
+        });
+        return same;
     }
 
-    // Whether a and b can be one line at rank r with every deal played as now.
-    bool joinChangesNothing(int a, int b, int r)
+    // Whether line a, above line b, can join b at b's rank with no deal
+    // changed: the deals a decides go to the next line that fits, which must
+    // be b, and b must hold no better there.
+    bool joinDownChangesNothing(int a, int b)
     {
-        ++m_tick;
-        for (const int line : {a, b})
-            for (const int p : m_lines[static_cast<std::size_t>(line)])
-                for (const std::uint32_t c : m_byPattern[static_cast<std::size_t>(p)]) {
-                    if (m_stamp[c] == m_tick)
-                        continue;
-                    m_stamp[c] = m_tick;
-                    const std::uint32_t d = deciderIfJoined(c, a, b, r);
-                    if (entry(d).hold != entry(m_decider[c]).hold)
-                        return false;
-                }
-        return true;
+        const int rb = m_rank[static_cast<std::size_t>(b)];
+        bool same = true;
+        forClasses(a, [&](std::uint32_t c) {
+            const std::uint32_t d = m_decider[c];
+            if (!same || lineOfEntry(d) != a || m_second[c] == kNone)
+                return;
+            const int rs = rankOf(m_second[c]);
+            same = rs > rb || (lineOfEntry(m_second[c]) == b && value(m_second[c]) <= value(d));
+        });
+        return same;
     }
 
     // The cheapest way to save a line by moving it next to one of its family.
@@ -1006,7 +1021,10 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
     for (std::size_t i = 0; i < n; ++i)
         for (const int p : lines[i])
             rank[static_cast<std::size_t>(p)] = static_cast<int>(i);
-    std::vector<double> sums(n * n * kStride, 0);
+    // Each pair of lines sums its gains once for any hold and once more for
+    // holds that keep a card of each value: "it holds a 10 and ...".
+    constexpr std::size_t kHeld = 1 + kValues;
+    std::vector<double> sums(n * n * kHeld * kStride, 0);
     Scan out;
     std::vector<const Entry*> onLine(n, nullptr);
     std::vector<int> fitting;
@@ -1035,6 +1053,17 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
         for (int i = 0; i < 5; ++i)
             if (decider.hold & (1u << i))
                 suits |= 1u << cards::CardSuit(m_classes[c].cards[static_cast<std::size_t>(i)]);
+        std::array<std::size_t, 6> held{0};
+        std::size_t heldCount = 1; // bucket 0: any hold
+        unsigned heldSeen = 0;
+        for (int i = 0; i < 5; ++i)
+            if (decider.hold & (1u << i)) {
+                const int v =
+                    Value(cards::CardRank(m_classes[c].cards[static_cast<std::size_t>(i)]) - 1) - 2;
+                if (!(heldSeen & (1u << v)))
+                    held[heldCount++] = 1 + static_cast<std::size_t>(v);
+                heldSeen |= 1u << v;
+            }
         bool suited = false;
         unsigned seen = 0;
         for (int i = 0; i < 5; ++i) {
@@ -1051,17 +1080,19 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
         for (std::size_t k = 1; k < fitting.size(); ++k) {
             const auto l = static_cast<std::size_t>(fitting[k]);
             const double g = w * static_cast<double>(onLine[l]->value - decider.value);
-            double* sum = &sums[(u * n + l) * kStride];
-            for (int a = 0; a < count; ++a) {
-                const auto va = static_cast<std::size_t>(thrown[static_cast<std::size_t>(a)]);
-                sum[va] += g;
-                for (int b = 0; b < count; ++b)
-                    if (b != a)
-                        sum[kValues + va * kValues +
-                            static_cast<std::size_t>(thrown[static_cast<std::size_t>(b)])] += g;
+            for (std::size_t h = 0; h < heldCount; ++h) {
+                double* sum = &sums[((u * n + l) * kHeld + held[h]) * kStride];
+                for (int a = 0; a < count; ++a) {
+                    const auto va = static_cast<std::size_t>(thrown[static_cast<std::size_t>(a)]);
+                    sum[va] += g;
+                    for (int b = 0; b < count; ++b)
+                        if (b != a)
+                            sum[kValues + va * kValues +
+                                static_cast<std::size_t>(thrown[static_cast<std::size_t>(b)])] += g;
+                }
+                if (suited)
+                    sum[kSuit] += g;
             }
-            if (suited)
-                sum[kSuit] += g;
         }
         for (const int r : fitting)
             onLine[static_cast<std::size_t>(r)] = nullptr;
@@ -1069,25 +1100,28 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
     out.best.assign(n, StrategyException{0, -1, 0, false});
     out.bestGain.assign(n, 0);
     for (std::size_t u = 0; u < n; ++u)
-        for (std::size_t l = u + 1; l < n; ++l) {
-            const double* sum = &sums[(u * n + l) * kStride];
-            const auto offer = [&](double g, unsigned values, bool heldSuit, bool all) {
-                if (g > out.bestGain[u]) {
-                    out.bestGain[u] = g;
-                    out.best[u] = {static_cast<int>(u), static_cast<int>(l), values, heldSuit, all};
+        for (std::size_t l = u + 1; l < n; ++l)
+            for (std::size_t h = 0; h < kHeld; ++h) {
+                const double* sum = &sums[((u * n + l) * kHeld + h) * kStride];
+                const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
+                const auto offer = [&](double g, unsigned values, bool heldSuit, bool all) {
+                    if (g > out.bestGain[u]) {
+                        out.bestGain[u] = g;
+                        out.best[u] = {
+                            static_cast<int>(u), static_cast<int>(l), values, heldSuit, all, keeps};
+                    }
+                };
+                for (std::size_t a = 0; a < kValues; ++a) {
+                    offer(sum[a], 1u << (a + 2), false, false);
+                    for (std::size_t b = a + 1; b < kValues; ++b) {
+                        const unsigned both = (1u << (a + 2)) | (1u << (b + 2));
+                        const double together = sum[kValues + a * kValues + b];
+                        offer(sum[a] + sum[b] - together, both, false, false);
+                        offer(together, both, false, true);
+                    }
                 }
-            };
-            for (std::size_t a = 0; a < kValues; ++a) {
-                offer(sum[a], 1u << (a + 2), false, false);
-                for (std::size_t b = a + 1; b < kValues; ++b) {
-                    const unsigned both = (1u << (a + 2)) | (1u << (b + 2));
-                    const double together = sum[kValues + a * kValues + b];
-                    offer(sum[a] + sum[b] - together, both, false, false);
-                    offer(together, both, false, true);
-                }
+                offer(sum[kSuit], 0, true, false);
             }
-            offer(sum[kSuit], 0, true, false);
-        }
     return out;
 }
 

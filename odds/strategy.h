@@ -71,9 +71,11 @@ struct StrategyException
     unsigned values = 0;    // a thrown-away card of one of these values (bit 2..14)
     bool heldSuit = false;  // or: a thrown-away card of the suit of the held cards
     bool allValues = false; // instead: a thrown-away card of each of the values
+    int heldValue = 0;      // 2..14: and only where the hold keeps a card of this value
 
     bool applies(std::span<const int, 5> dealt, unsigned hold) const;
-    // "it throws away a 10 or a 9", "it throws away a King and an Ace"
+    // "it throws away a 10 or a 9", "it throws away a King and an Ace",
+    // "it holds a 10 and throws away a card of the held suit"
     std::string condition() const;
 };
 
@@ -137,7 +139,7 @@ class StrategyData
                         const std::vector<StrategyException>& exceptions = {}) const;
 
     // Smaller gains are not worth a line a player has to remember.
-    static constexpr double kExceptionGain = 0.000002;
+    static constexpr double kExceptionGain = 0.000001;
 
   private:
     struct Entry

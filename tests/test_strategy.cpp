@@ -293,9 +293,9 @@ void TestStrategy::longerBudgetNeverWorse_data()
 {
     QTest::addColumn<QString>("pays");
     QTest::addColumn<double>("gapAt32"); // what 32 entries must reach at least
-    // 35 entries used to be needed for this gap on 9/6: splits that change no
-    // decision must merge before anything useful is cut.
-    QTest::newRow("9/6") << "800,50,25,9,6,4,3,2,1" << 0.0000039;
+    // On 9/6 a published 32-line list with penalty cards, graded exactly,
+    // falls 2.90e-6 short of optimal: ours must do as well in as many lines.
+    QTest::newRow("9/6") << "800,50,25,9,6,4,3,2,1" << 0.0000029;
     QTest::newRow("game") << "" << 0.0001;
 }
 
