@@ -168,32 +168,42 @@ void TestStrategy::exceptionCondition_data()
     QTest::addColumn<bool>("allValues");
     QTest::addColumn<bool>("applies");
     QTest::addColumn<QString>("words");
+    QTest::addColumn<int>("heldValue");
     const QString suited = "it throws away a card of the held suit";
     QTest::newRow("a heart thrown from held hearts")
-        << "Kh Qh Jh 2h 5c" << 0b00111 << true << 0 << false << true << suited;
+        << "Kh Qh Jh 2h 5c" << 0b00111 << true << 0 << false << true << suited << 0;
     QTest::newRow("no heart thrown")
-        << "Kh Qh Jh 2c 5d" << 0b00111 << true << 0 << false << false << suited;
+        << "Kh Qh Jh 2c 5d" << 0b00111 << true << 0 << false << false << suited << 0;
     QTest::newRow("held cards of two suits")
-        << "Kh Qs 2h 2s 5c" << 0b00011 << true << 0 << false << false << suited;
+        << "Kh Qs 2h 2s 5c" << 0b00011 << true << 0 << false << false << suited << 0;
     QTest::newRow("nothing held: no suit")
-        << "Kh Qh Jh 2h 5h" << 0 << true << 0 << false << false << suited;
+        << "Kh Qh Jh 2h 5h" << 0 << true << 0 << false << false << suited << 0;
     QTest::newRow("a held heart is not thrown")
-        << "Kh Qh 2c 3d 4s" << 0b00011 << true << 0 << false << false << suited;
+        << "Kh Qh 2c 3d 4s" << 0b00011 << true << 0 << false << false << suited << 0;
     QTest::newRow("a ten thrown") << "Kh Qh Tc 3d 4s" << 0b00011 << false << (1 << 10) << false
-                                  << true << "it throws away a 10";
+                                  << true << "it throws away a 10" << 0;
     QTest::newRow("a ten held") << "Kh Th 9c 3d 4s" << 0b00011 << false << (1 << 10) << false
-                                << false << "it throws away a 10";
+                                << false << "it throws away a 10" << 0;
     const int kingAce = (1 << 13) | (1 << 14);
     QTest::newRow("an ace thrown, values 9 or ace")
         << "Kh Qh Ac 3d 4s" << 0b00011 << false << ((1 << 9) | (1 << 14)) << false << true
-        << "it throws away an Ace or a 9";
+        << "it throws away an Ace or a 9" << 0;
     // Both values must go: the penalty of a king and an ace thrown together.
-    QTest::newRow("king and ace both thrown") << "Qh Jh Ac Kd 4s" << 0b00011 << false << kingAce
-                                              << true << true << "it throws away a King and an Ace";
+    QTest::newRow("king and ace both thrown")
+        << "Qh Jh Ac Kd 4s" << 0b00011 << false << kingAce << true << true
+        << "it throws away a King and an Ace" << 0;
     QTest::newRow("only the ace thrown") << "Qh Jh Ac 3d 4s" << 0b00011 << false << kingAce << true
-                                         << false << "it throws away a King and an Ace";
-    QTest::newRow("ace thrown, king held") << "Kh Qh Ac 3d 4s" << 0b00011 << false << kingAce
-                                           << true << false << "it throws away a King and an Ace";
+                                         << false << "it throws away a King and an Ace" << 0;
+    // Only where the hold keeps an Ace: a penalty that depends on the held cards.
+    QTest::newRow("ace held, queen thrown")
+        << "Ad Td Jd Qc 4s" << 0b00111 << false << ((1 << 12) | (1 << 11)) << false << true
+        << "it holds an Ace and throws away a Queen or a Jack" << 14;
+    QTest::newRow("no ace held, queen thrown")
+        << "Kd Td Jd Qc 4s" << 0b00111 << false << ((1 << 12) | (1 << 11)) << false << false
+        << "it holds an Ace and throws away a Queen or a Jack" << 14;
+    QTest::newRow("ace thrown, king held")
+        << "Kh Qh Ac 3d 4s" << 0b00011 << false << kingAce << true << false
+        << "it throws away a King and an Ace" << 0;
 }
 
 void TestStrategy::exceptionCondition()
@@ -205,7 +215,9 @@ void TestStrategy::exceptionCondition()
     QFETCH(bool, allValues);
     QFETCH(bool, applies);
     QFETCH(QString, words);
+    QFETCH(int, heldValue);
     StrategyException exception;
+    exception.heldValue = heldValue;
     exception.heldSuit = heldSuit;
     exception.values = static_cast<unsigned>(values);
     exception.allValues = allValues;
