@@ -169,6 +169,28 @@ void BM_RuinPlays(benchmark::State& state)
 }
 BENCHMARK(BM_RuinPlays)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// 200,000 hands of the game's table from 1,000 units, on one thread and on
+// two (the second takes half the tiles of each hand).
+void BM_RuinThreads(benchmark::State& state)
+{
+    const odds::RoundOutcomes round =
+        odds::SingleHandOutcomes(odds::ComputeReturn(Tables(), odds::GamePays(), 2));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            odds::ComputeRuin(round, 1000, 200000, static_cast<int>(state.range(0))).ruin);
+}
+BENCHMARK(BM_RuinThreads)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The chance of ever going broke with 5-play on the game's table from 200
+// units: hands carried until the Lundberg bound on the rest is below 1e-10.
+void BM_EverRuinPlays(benchmark::State& state)
+{
+    const odds::RoundOutcomes round = odds::PlaysOutcomes(Tables(), odds::GamePays(), 5, 2);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::ComputeEverRuin(round, 200, 2).ruin);
+}
+BENCHMARK(BM_EverRuinPlays)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The N-play round itself: the best hold of every deal, then N plays each.
 void BM_PlaysOutcomes(benchmark::State& state)
 {

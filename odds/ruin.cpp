@@ -8,7 +8,6 @@
 #include <cmath>
 #include <complex>
 #include <functional>
-#include <future>
 #include <kissfft/kissfft.hh>
 #include <map>
 #include <memory>
@@ -113,10 +112,13 @@ class TileTeam
     TileTeam(const TileTeam&) = delete;
     TileTeam& operator=(const TileTeam&) = delete;
 
-    // tile(i) for every i < count, shared with the helper when there is one.
-    template <class F> void run(std::size_t count, F&& tile)
+    bool shared() const { return m_helper.joinable(); }
+
+    // tile(i) for every i < count; the helper takes the second half when
+    // there is one and count is at least minimum.
+    template <class F> void run(std::size_t count, std::size_t minimum, F&& tile)
     {
-        if (!m_helper.joinable() || count < 16) {
+        if (!m_helper.joinable() || count < minimum) {
             for (std::size_t i = 0; i < count; ++i)
                 tile(i);
             return;
@@ -170,8 +172,7 @@ constexpr int kPlainPlays = 16;
 class FftStep
 {
   public:
-    FftStep(const RoundOutcomes& round, int minNet, std::size_t spread, int threads)
-        : m_kernel(spread + 1, 0.0), m_threads(threads)
+    FftStep(const RoundOutcomes& round, int minNet, std::size_t spread) : m_kernel(spread + 1, 0.0)
     {
         for (std::size_t k = 0; k < round.net.size(); ++k)
             m_kernel[static_cast<std::size_t>(round.net[k] - minNet)] = round.chance[k];
@@ -193,27 +194,20 @@ class FftStep
     // out = live convolved with the round; returns how far the sum of out
     // may lie from the exact one. A wide band goes as two halves on two
     // threads, whose results overlap by the round's spread.
-    double operator()(const double* live, std::size_t n, std::vector<double>& out)
+    double operator()(const double* live, std::size_t n, std::vector<double>& out, TileTeam& team)
     {
         const std::size_t k = m_kernel.size();
-        const std::size_t split = m_threads > 1 && n >= k ? n / 2 : n;
+        const std::size_t split = team.shared() && n >= k ? n / 2 : n;
         const Plan& firstPlan = plan(GoodSize(split + k - 1));
         const Plan* secondPlan = split < n ? &plan(GoodSize(n - split + k - 1)) : nullptr;
+        Part first;
         Part second;
-        std::future<void> helper;
-        if (secondPlan) {
-            const auto work = [&] {
+        team.run(secondPlan ? 2 : 1, 2, [&](std::size_t half) {
+            if (half == 0)
+                first = convolve(live, split, firstPlan, m_scratch[0]);
+            else
                 second = convolve(live + split, n - split, *secondPlan, m_scratch[1]);
-            };
-            try {
-                helper = std::async(std::launch::async, work);
-            } catch (const std::system_error&) {
-                work(); // no thread to be had: the same work here
-            }
-        }
-        const Part first = convolve(live, split, firstPlan, m_scratch[0]);
-        if (helper.valid())
-            helper.get();
+        });
 
         const double level = first.level + second.level;
         double error = first.error + second.error + m_tail;
@@ -349,7 +343,6 @@ class FftStep
     std::vector<double> m_kernel; // chance by net - minNet
     double m_tail = 0;            // chance of the nets left out
     std::vector<std::unique_ptr<Plan>> m_plans;
-    int m_threads;
     std::array<Scratch, 2> m_scratch;
 };
 
@@ -357,33 +350,49 @@ class FftStep
 using PlayGroups = std::map<std::pair<ClassCounts, std::int64_t>, std::int64_t>;
 
 // The chance of each payout of all N plays: one play at a time, exactly.
-std::vector<double> PlainPlays(const PlayGroups& groups, const PayVector& pays, int plays)
+std::vector<double> PlainPlays(const PlayGroups& groups, const PayVector& pays, int plays,
+                               int threads)
 {
     const std::int64_t maxPay = *std::max_element(pays.begin(), pays.end());
-    std::vector<double> total(static_cast<std::size_t>(maxPay * plays) + 1, 0.0);
-    std::vector<double> sum;
-    std::vector<double> grown;
-    for (const auto& [draws, weight] : groups) {
-        const auto& [counts, count] = draws;
-        // The payout of one play, then of all N, one play at a time.
-        std::vector<std::pair<std::size_t, double>> one;
-        for (int c = 0; c < kClassCount; ++c)
-            if (counts[c] > 0)
-                one.emplace_back(static_cast<std::size_t>(pays[c]),
-                                 static_cast<double>(counts[c]) / static_cast<double>(count));
-        sum.assign(1, 1.0);
-        for (int n = 0; n < plays; ++n) {
-            grown.assign(sum.size() + static_cast<std::size_t>(maxPay), 0.0);
-            for (const auto& [pay, chance] : one)
-                AddScaled(grown.data() + pay, sum.data(), sum.size(), chance);
-            while (grown.size() > 1 && grown.back() == 0)
-                grown.pop_back();
-            std::swap(sum, grown);
+    const std::vector<PlayGroups::value_type> list(groups.begin(), groups.end());
+    // Each worker sums a fixed run of the groups, so a thread count always
+    // gives the same figures.
+    threads = std::max(1, threads);
+    std::vector<std::vector<double>> parts(
+        static_cast<std::size_t>(threads),
+        std::vector<double>(static_cast<std::size_t>(maxPay * plays) + 1, 0.0));
+    RunWorkers(threads, [&](int worker) {
+        std::vector<double>& total = parts[static_cast<std::size_t>(worker)];
+        std::vector<double> sum;
+        std::vector<double> grown;
+        const auto share = [&](int w) {
+            return list.size() * static_cast<std::size_t>(w) / static_cast<std::size_t>(threads);
+        };
+        for (std::size_t g = share(worker); g < share(worker + 1); ++g) {
+            const auto& [draws, weight] = list[g];
+            const auto& [counts, count] = draws;
+            // The payout of one play, then of all N, one play at a time.
+            std::vector<std::pair<std::size_t, double>> one;
+            for (int c = 0; c < kClassCount; ++c)
+                if (counts[c] > 0)
+                    one.emplace_back(static_cast<std::size_t>(pays[c]),
+                                     static_cast<double>(counts[c]) / static_cast<double>(count));
+            sum.assign(1, 1.0);
+            for (int n = 0; n < plays; ++n) {
+                grown.assign(sum.size() + static_cast<std::size_t>(maxPay), 0.0);
+                for (const auto& [pay, chance] : one)
+                    AddScaled(grown.data() + pay, sum.data(), sum.size(), chance);
+                while (grown.size() > 1 && grown.back() == 0)
+                    grown.pop_back();
+                std::swap(sum, grown);
+            }
+            AddScaled(total.data(), sum.data(), sum.size(),
+                      static_cast<double>(weight) / static_cast<double>(kDealCount));
         }
-        AddScaled(total.data(), sum.data(), sum.size(),
-                  static_cast<double>(weight) / static_cast<double>(kDealCount));
-    }
-    return total;
+    });
+    for (std::size_t t = 1; t < parts.size(); ++t)
+        AddScaled(parts[0].data(), parts[t].data(), parts[t].size(), 1.0);
+    return parts[0];
 }
 
 // The same from the round's spectrum: at each frequency every group's one-play
@@ -508,7 +517,7 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
     RoundOutcomes round;
     round.plays = plays;
     const std::vector<double> total =
-        plays <= kPlainPlays ? PlainPlays(groups, pays, plays)
+        plays <= kPlainPlays ? PlainPlays(groups, pays, plays, threads)
                              : SpectralPlays(groups, pays, plays, threads, round.error);
     for (std::size_t t = 0; t < total.size(); ++t)
         if (total[t] > 0) {
@@ -533,7 +542,7 @@ class RuinWalk
           m_spread(static_cast<std::size_t>(*std::max_element(round.net.begin(), round.net.end()) -
                                             m_minNet)),
           m_broke(static_cast<std::size_t>(round.plays), 0.0), m_mass{1.0}, m_low(start),
-          m_top(start), m_fft(round, m_minNet, m_spread, threads), m_team(threads)
+          m_top(start), m_fft(round, m_minNet, m_spread), m_team(threads)
     {
         // Where each outcome moves a live level, counted from the next band's low.
         for (const int net : round.net)
@@ -552,10 +561,10 @@ class RuinWalk
             throw RuinTooWide{};
         const double* levels = m_mass.data() + m_first;
         if (m_fft.pays(live, m_shift.size())) {
-            m_result.errorBound += m_fft(levels, live, m_next);
+            m_result.errorBound += m_fft(levels, live, m_next, m_team);
         } else {
             m_next.resize(width);
-            m_team.run((width + kTile - 1) / kTile, [&](std::size_t i) {
+            m_team.run((width + kTile - 1) / kTile, 16, [&](std::size_t i) {
                 const std::size_t begin = i * kTile;
                 StepTile(m_next.data() + begin, begin, std::min(width, begin + kTile), levels, live,
                          m_shift.data(), m_round.chance.data(), m_shift.size());
