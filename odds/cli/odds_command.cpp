@@ -105,7 +105,8 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
 class ProgressBar
 {
   public:
-    // The work of the first k of total hands grows as (k / total)^growth.
+    // The work of the first k of total hands grows as (k / total)^growth;
+    // a total of 0 is a run of unknown length.
     ProgressBar(std::ostream& err, std::uint64_t total, const std::atomic<std::uint64_t>& done,
                 double growth = 1)
         : m_err(err), m_total(total), m_done(done), m_growth(growth), m_thread([this] { run(); })
@@ -130,6 +131,11 @@ class ProgressBar
         std::string left;
         while (!m_wake.wait_for(lock, std::chrono::milliseconds(200), [this] { return m_stop; })) {
             const std::uint64_t done = m_done.load();
+            if (m_total == 0) { // a run whose length is not known: the count only
+                m_err << "\r" << done << " hands so far; Ctrl+C stops with the figures so far"
+                      << "\033[K" << std::flush;
+                continue;
+            }
             const auto now = std::chrono::steady_clock::now();
             // The pace is taken from the hands themselves, once they run.
             if (!first && done > 0)
@@ -462,7 +468,7 @@ class RuinRunner
     }
     EverRuin ever(std::int64_t units)
     {
-        return run(kMaxEverHands, 1, [&](const RuinProgress& p) {
+        return run(0, 1, [&](const RuinProgress& p) {
             return ComputeEverRuin(m_round, units, DefaultThreadCount(), p);
         });
     }
