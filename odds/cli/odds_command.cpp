@@ -554,9 +554,17 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
         throw UsageError{"ruin needs --bankroll, or --risk to find the bankroll"};
     const std::int64_t bet = ParseCents("--bet", options.bet.text, 1, 100 * kMaxDollars);
     const bool forever = options.hands.text == "inf";
-    const auto hands = forever ? 0
-                               : static_cast<std::int64_t>(ParseWholeNumber(
-                                     "--hands", options.hands.text, 1, kMaxRuinHands));
+    std::int64_t hands = 0;
+    if (!forever) {
+        try {
+            hands = static_cast<std::int64_t>(
+                ParseWholeNumber("--hands", options.hands.text, 1, kMaxRuinHands));
+        } catch (const UsageError&) {
+            throw UsageError{"--hands must be a whole number from 1 to " +
+                             std::to_string(kMaxRuinHands) + ", or inf, not " +
+                             Quote(options.hands.text)};
+        }
+    }
     const int plays =
         options.plays.given()
             ? static_cast<int>(ParseWholeNumber("--plays", options.plays.text, 1, kMaxPlays))

@@ -620,8 +620,8 @@ std::string RenderText(const RiskReportData& report)
         out += Format("\nThe ruin figures are exact to within %.1e; computed in %.2f s.\n",
                       std::max(report.errorBound, 1e-15), report.seconds);
     } else if (report.certain) {
-        out += Format("Bankroll none will do: the table returns %.10f per unit bet, no more "
-                      "than 1,\n         so ruin for ever is certain\n",
+        out += Format("Bankroll none will do: the table returns %.10f per unit bet,\n"
+                      "         no more than 1, so ruin for ever is certain\n",
                       report.returnValue);
     } else {
         out += Format("Bankroll more than %lld bets, the most this command tries\n",
