@@ -672,6 +672,30 @@ class RuinWalk
     RuinResult m_result;
 };
 
+// The R > 0 with E[exp(-R net)] = 1, for rounds that drift upwards.
+double AdjustmentCoefficient(const RoundOutcomes& round)
+{
+    const auto logM = [&](double theta) {
+        long double m = 0;
+        for (std::size_t k = 0; k < round.net.size(); ++k)
+            m += static_cast<long double>(round.chance[k]) *
+                 std::exp(-static_cast<long double>(theta) * round.net[k]);
+        return static_cast<double>(std::log(m));
+    };
+    double high = 1e-6;
+    while (logM(high) < 0)
+        high *= 2;
+    double low = high / 2;
+    if (logM(low) >= 0)
+        low = 0;
+    // log M is convex, below zero between 0 and R and above it beyond.
+    for (int i = 0; i < 200 && high - low > 1e-17 * high; ++i) {
+        const double mid = (low + high) / 2;
+        (logM(mid) < 0 ? low : high) = mid;
+    }
+    return (low + high) / 2;
+}
+
 bool Stopped(const RuinProgress& progress)
 {
     return progress.stop != nullptr && progress.stop->load(std::memory_order_relaxed);
@@ -699,29 +723,6 @@ RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int6
     // A band that has emptied stays empty: the figures hold for every hand.
     result.hands = walk.alive() ? hand : hands;
     return result;
-}
-
-double AdjustmentCoefficient(const RoundOutcomes& round)
-{
-    const auto logM = [&](double theta) {
-        long double m = 0;
-        for (std::size_t k = 0; k < round.net.size(); ++k)
-            m += static_cast<long double>(round.chance[k]) *
-                 std::exp(-static_cast<long double>(theta) * round.net[k]);
-        return static_cast<double>(std::log(m));
-    };
-    double high = 1e-6;
-    while (logM(high) < 0)
-        high *= 2;
-    double low = high / 2;
-    if (logM(low) >= 0)
-        low = 0;
-    // log M is convex, below zero between 0 and R and above it beyond.
-    for (int i = 0; i < 200 && high - low > 1e-17 * high; ++i) {
-        const double mid = (low + high) / 2;
-        (logM(mid) < 0 ? low : high) = mid;
-    }
-    return (low + high) / 2;
 }
 
 EverRuin ComputeEverRuin(const RoundOutcomes& round, std::int64_t start, int threads,

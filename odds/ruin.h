@@ -65,9 +65,6 @@ struct RuinTooWide
 RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands,
                        int threads = 1, const RuinProgress& progress = {});
 
-// The R > 0 with E[exp(-R net)] = 1, for rounds that drift upwards.
-double AdjustmentCoefficient(const RoundOutcomes& round);
-
 struct EverRuin
 {
     double ruin = 0;        // the chance of ever going broke

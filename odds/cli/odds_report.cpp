@@ -484,6 +484,15 @@ void Money(JsonWriter& w, const char* key, std::int64_t cents)
     w.key(key).raw(DollarText(cents));
 }
 
+// The hands of a run in JSON: null for ever.
+void Hands(JsonWriter& w, std::int64_t hands)
+{
+    if (hands == 0)
+        w.key("hands").raw("null");
+    else
+        w.key("hands").value(hands);
+}
+
 std::string Horizon(std::int64_t hands, int plays)
 {
     const std::string of = plays == 1 ? "" : Format(" of %d-play", plays);
@@ -500,10 +509,7 @@ std::string RenderJson(const RuinReportData& report)
     WritePays(w, report.pays);
     Money(w, "bankroll", report.bankroll);
     Money(w, "bet", report.bet);
-    if (report.forever())
-        w.key("hands").raw("null");
-    else
-        w.key("hands").value(report.result.hands);
+    Hands(w, report.forever() ? 0 : report.result.hands);
     w.key("plays").value(report.plays);
     if (report.forever()) {
         w.key("ever").value(true);
@@ -579,10 +585,7 @@ std::string RenderJson(const RiskReportData& report)
     w.key("pays");
     WritePays(w, report.pays);
     Money(w, "bet", report.bet);
-    if (report.hands == 0)
-        w.key("hands").raw("null");
-    else
-        w.key("hands").value(report.hands);
+    Hands(w, report.hands);
     w.key("plays").value(report.plays);
     w.key("risk").value(report.risk);
     if (report.units > 0) {
