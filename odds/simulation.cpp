@@ -3,6 +3,7 @@
 #include "deck.h"
 #include "evaluator.h"
 #include "exact_return.h"
+#include "game_deal.h"
 #include "parallel.h"
 #include "random.h"
 
@@ -10,6 +11,7 @@
 #include <bit>
 #include <cmath>
 #include <numeric>
+#include <optional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -311,8 +313,21 @@ class CutSource
     std::size_t m_used = kWords;
 };
 
-void PlayBlock(const DrawTables& tables, const ClassHolds& holds, const PayVector& pays,
-               std::uint64_t seed, std::uint64_t count, SimulationTotals& sum)
+// The final row when hold keeps its places and the rest come from top[5...].
+int FinalRow(const DrawTables& tables, const std::array<int, kTopCards>& top, unsigned hold)
+{
+    std::array<int, 5> hand{};
+    std::copy_n(top.begin(), 5, hand.begin());
+    std::size_t next = 5;
+    for (std::size_t place = 0; place < 5; ++place)
+        if (!(hold & (1u << place)))
+            hand[place] = top[next++];
+    return static_cast<int>(tables.classify(hand));
+}
+
+void PlayBlock(const DrawTables& tables, const ClassHolds& holds, const GameDeal* game,
+               const PayVector& pays, std::uint64_t seed, std::uint64_t count,
+               SimulationTotals& sum)
 {
     CutSource cuts(seed);
     std::array<int, kTopCards> coming = TopAfterCuts(cuts.next());
@@ -326,15 +341,21 @@ void PlayBlock(const DrawTables& tables, const ClassHolds& holds, const PayVecto
         std::array<int, 5> hand{};
         std::copy_n(top.begin(), 5, hand.begin());
         int dealtRow = 0;
-        const unsigned hold = holds.hold(hand, dealtRow);
+        const unsigned fairHold = holds.hold(hand, dealtRow);
         ++sum.dealt[dealtRow];
-        std::size_t next = 5;
-        for (std::size_t place = 0; place < 5; ++place)
-            if (!(hold & (1u << place)))
-                hand[place] = top[next++];
-        const int row = static_cast<int>(tables.classify(hand));
+        const int fairRow = FinalRow(tables, top, fairHold);
+        int row = fairRow;
+        if (game) {
+            const unsigned hold = BestOf(game->values(hand));
+            if (hold != fairHold)
+                row = FinalRow(tables, top, hold);
+        }
         ++sum.made[row];
         sum.paid += static_cast<std::uint64_t>(pays[row]);
+        sum.fairPaid += static_cast<std::uint64_t>(pays[fairRow]);
+        const std::int64_t gained = pays[row] - pays[fairRow];
+        sum.gained += gained;
+        sum.gainedSquares += static_cast<std::uint64_t>(gained * gained);
     }
     sum.hands += count;
 }
@@ -367,6 +388,26 @@ double SimulationTotals::returnValue() const
     return hands == 0 ? 0.0 : static_cast<double>(paid) / static_cast<double>(hands);
 }
 
+double SimulationTotals::fairReturn() const
+{
+    return hands == 0 ? 0.0 : static_cast<double>(fairPaid) / static_cast<double>(hands);
+}
+
+double SimulationTotals::gain() const
+{
+    return hands == 0 ? 0.0 : static_cast<double>(gained) / static_cast<double>(hands);
+}
+
+double SimulationTotals::gainStandardError() const
+{
+    if (hands < 2)
+        return 0.0;
+    const double n = static_cast<double>(hands);
+    const double mean = gain();
+    const double variance = (static_cast<double>(gainedSquares) - n * mean * mean) / (n - 1);
+    return std::sqrt(std::max(0.0, variance) / n);
+}
+
 std::array<int, 10> ShuffledTop(cards::Random& random)
 {
     random.reseed(); // as NewDeck does
@@ -392,6 +433,12 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
     if (exact)
         *exact = solved;
     const ClassHolds holds(tables, classes, ties);
+    std::optional<PaidTables> paid;
+    std::optional<GameDeal> game;
+    if (options.play == SimulatedPlay::Game) {
+        paid.emplace(tables, options.pays);
+        game.emplace(*paid, GameDealModel());
+    }
     std::atomic<std::uint64_t> next{0};
     std::vector<SimulationTotals> partials(static_cast<std::size_t>(threads));
     const auto work = [&](int worker) {
@@ -404,7 +451,8 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
                 return;
             const std::uint64_t first = block * kSimulationBlock;
             const std::uint64_t count = std::min(kSimulationBlock, options.hands - first);
-            PlayBlock(tables, holds, options.pays, BlockSeed(options.seed, block), count, sum);
+            PlayBlock(tables, holds, game ? &*game : nullptr, options.pays,
+                      BlockSeed(options.seed, block), count, sum);
             if (done)
                 done->fetch_add(count);
         }
@@ -415,6 +463,9 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
     for (const SimulationTotals& p : partials) {
         totals.hands += p.hands;
         totals.paid += p.paid;
+        totals.fairPaid += p.fairPaid;
+        totals.gained += p.gained;
+        totals.gainedSquares += p.gainedSquares;
         for (int c = 0; c < kClassCount; ++c) {
             totals.dealt[c] += p.dealt[c];
             totals.made[c] += p.made[c];

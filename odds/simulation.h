@@ -27,12 +27,17 @@ struct PlayedHand
 PlayedHand PlayHand(const DrawTables& tables, const PaidTables& paid, cards::Random& random,
                     cards::CardString& deck);
 
+// The hold a simulation plays: the best for a fair deck, or the best for the
+// game's own deal (GameDeal under the measured model).
+enum class SimulatedPlay { Fair, Game };
+
 struct SimulationOptions
 {
     std::uint64_t hands = 0;
     std::uint64_t seed = 0;
     int threads = 0; // 0: one per core
     PayVector pays{};
+    SimulatedPlay play = SimulatedPlay::Fair;
     // When it turns true no new block starts: the totals are the whole
     // blocks played so far.
     const std::atomic<bool>* stop = nullptr;
@@ -44,8 +49,17 @@ struct SimulationTotals
     std::uint64_t paid = 0; // multipliers summed over all hands
     std::array<std::uint64_t, kClassCount> dealt{};
     std::array<std::uint64_t, kClassCount> made{};
+    // The fair deck's best hold on the same deals, and what the play gained
+    // over it hand by hand: the sum of the differences and of their squares.
+    std::uint64_t fairPaid = 0;
+    std::int64_t gained = 0;
+    std::uint64_t gainedSquares = 0;
 
     double returnValue() const;
+    double fairReturn() const;
+    double gain() const;
+    // Of gain(), from the spread of the paired differences.
+    double gainStandardError() const;
 };
 
 // Hands go in blocks of this many, each block from its own generator seeded

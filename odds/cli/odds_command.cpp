@@ -318,6 +318,7 @@ void AddReturnCommand(CommandSet& commands)
 
 struct SimulateOptions
 {
+    ValueOption play;
     ValueOption hands;
     ValueOption seed;
     ValueOption threads;
@@ -334,6 +335,10 @@ int RunSimulate(const SimulateOptions& options, const CommandContext& c)
                            : FreshSeed();
     run.options.threads = ThreadsFrom(options.threads);
     run.options.pays = c.pays;
+    if (options.play.given() && options.play.text != "fair" && options.play.text != "game")
+        throw UsageError{"--play is fair or game, not " + Quote(options.play.text)};
+    run.options.play = options.play.given() && options.play.text == "game" ? SimulatedPlay::Game
+                                                                           : SimulatedPlay::Fair;
     run.threads = static_cast<int>(
         std::min<std::uint64_t>(static_cast<std::uint64_t>(run.options.threads),
                                 (run.options.hands + kSimulationBlock - 1) / kSimulationBlock));
@@ -370,6 +375,9 @@ void AddSimulateCommand(CommandSet& commands)
                    "1 to " + std::to_string(kMaxHands) + " hands");
     AddValueOption(simulate, "--seed", options->seed, "S",
                    "0 to 18446744073709551615 (default: a fresh seed below 2^53, printed)");
+    AddValueOption(simulate, "--play", options->play, "HOLD",
+                   "fair (default): the best hold for a fair deck; game: the best for the "
+                   "game's own deal");
     AddThreadsOption(simulate, options->threads);
 }
 

@@ -378,6 +378,9 @@ SimulationReportData BuildSimulationReport(const SimulationTotals& seen, const R
     const double mean = exact.returnValue();
     report.standardError = exact.payoutDeviation() / std::sqrt(static_cast<double>(n));
     report.observed = seen.returnValue();
+    report.fairBestReturn = seen.fairReturn();
+    report.gain = seen.gain();
+    report.gainStandardError = seen.gainStandardError();
     report.z = report.standardError > 0 ? (report.observed - mean) / report.standardError : 0.0;
     report.exactText = FormatFraction(exact.paid, ReturnTotals::Denominator(), 10);
     const auto figure = [n](std::uint64_t count, double p) {
@@ -413,6 +416,11 @@ std::string RenderJson(const SimulationReportData& report)
     w.key("seconds").value(report.run.seconds);
     w.key("pays");
     WritePays(w, report.pays);
+    const bool game = report.run.options.play == SimulatedPlay::Game;
+    w.key("play").value(game ? "game" : "fair");
+    w.key("fair_best_return").value(report.fairBestReturn);
+    w.key("gain").value(report.gain);
+    w.key("gain_standard_error").value(report.gainStandardError);
     w.key("return").beginObject();
     w.key("observed").value(report.observed);
     w.key("paid").value(report.paid);
@@ -435,9 +443,11 @@ std::string RenderJson(const SimulationReportData& report)
 std::string RenderText(const SimulationReportData& report)
 {
     std::string out;
+    const bool game = report.run.options.play == SimulatedPlay::Game;
     out += Format("Hands    %llu through the game's shuffle and the top of the deck, best "
-                  "hold each time\n",
-                  static_cast<unsigned long long>(report.hands));
+                  "hold %s each time\n",
+                  static_cast<unsigned long long>(report.hands),
+                  game ? "for the game's deal" : "for a fair deck");
     if (report.hands < report.run.options.hands)
         out += Format("Stopped  by Ctrl+C after %llu of %llu hands: the figures are for those\n",
                       static_cast<unsigned long long>(report.hands),
@@ -446,8 +456,13 @@ std::string RenderText(const SimulationReportData& report)
                   static_cast<unsigned long long>(report.run.options.seed), report.run.threads,
                   report.run.threads == 1 ? "" : "s", report.run.seconds);
     out += "Pays     " + FormatPaysLine(report.pays) + "\n";
-    out += Format("Return   %.10f observed, %s exact on a fair deck: %+.2f standard errors\n\n",
+    out += Format("Return   %.10f observed, %s exact on a fair deck: %+.2f standard errors\n",
                   report.observed, report.exactText.c_str(), report.z);
+    if (game)
+        out += Format("Gain     %+.10f +- %.10f (one standard error) over the fair deck's best\n"
+                      "         hold on the same deals, which returned %.10f\n",
+                      report.gain, report.gainStandardError, report.fairBestReturn);
+    out += "\n";
     out += Format("%-31s %12s %12s %7s   %12s %12s %7s\n", "Row", "Dealt seen", "fair deck", "z",
                   "Made seen", "fair deck", "z");
     for (const SimulationReportData::Row& row : report.rows)

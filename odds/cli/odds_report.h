@@ -101,6 +101,9 @@ struct SimulationReportData
     std::uint64_t hands = 0;
     std::uint64_t paid = 0;
     double observed = 0;
+    double fairBestReturn = 0; // the fair deck's best hold on the same deals
+    double gain = 0;
+    double gainStandardError = 0;
     std::string exactText;
     double standardError = 0;
     double z = 0;
