@@ -3,6 +3,7 @@
 #include "deck.h"
 #include "evaluator.h"
 #include "exact_return.h"
+#include "game_deal.h"
 #include "hold_analysis.h"
 #include "odds_command.h"
 #include "odds_report.h"
@@ -18,6 +19,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 #include <bit>
+#include <functional>
 #include <future>
 #include <map>
 #include <random>
@@ -646,6 +648,150 @@ class TestOdds : public QObject
         for (std::size_t k = 0; k < kRowsTopDown.size(); ++k) {
             QCOMPARE(totals.made[static_cast<int>(kRowsTopDown[k])], made[k]);
             QCOMPARE(totals.dealt[static_cast<int>(kRowsTopDown[k])], dealt[k]);
+        }
+    }
+
+    // The game's deal with every link chance zero is a fair deck: the run
+    // model then gives each hold its exact fair return.
+    void gameDealWithoutLinksIsFair_data()
+    {
+        QTest::addColumn<QString>("hand");
+        QTest::newRow("royal draw") << "Kh Qh 7c 3d Jh";
+        QTest::newRow("dealt runs") << "9h Th Jh 2c 3c";
+        QTest::newRow("two pair") << "5s 5d 9c 9h Ks";
+        QTest::newRow("king of spades last") << "2c 7d 9s Qh Ks";
+        QTest::newRow("junk") << "2c 7d 9s 4h Jd";
+    }
+    void gameDealWithoutLinksIsFair()
+    {
+        QFETCH(QString, hand);
+        const std::array<int, 5> dealt = Deal(hand);
+        const PayVector pays = GamePays();
+        const PaidTables paid(Tables(), pays);
+        const HoldValues values = GameDeal(paid, DealModel{}).values(dealt);
+        HoldTable table;
+        CountDraws(Tables(), dealt, table);
+        for (unsigned h = 0; h < kHoldCount; ++h) {
+            const double fair = static_cast<double>(ScaledReturn(table[h], h, pays)) /
+                                static_cast<double>(kReturnDenominator);
+            QVERIFY2(std::abs(values[h] - fair) < 1e-12,
+                     qPrintable(QString("hold %1: %2 against %3").arg(h).arg(values[h]).arg(fair)));
+        }
+    }
+
+    // The run model as hand --help states it, followed literally: every
+    // pattern of links, card 5's run, one new run at each free card, then
+    // every set of singles from what is left, each final hand classified by
+    // the evaluator. Drawing up to three cards it counts a few thousand hands.
+    static double RunModelValue(const std::array<int, 5>& dealt, unsigned hold,
+                                const DealModel& model, const PayVector& pays)
+    {
+        std::vector<int> held;
+        for (int p = 0; p < 5; ++p)
+            if (hold & (1u << p))
+                held.push_back(dealt[static_cast<std::size_t>(p)]);
+        const int m = 5 - static_cast<int>(held.size());
+        double total = 0;
+        for (unsigned links = 0; links < (1u << m); ++links) {
+            const auto linkedAt = [&](int k) { return k < m && (links & (1u << k)) != 0; };
+            std::vector<int> drawn;
+            const auto isFree = [&](int c) {
+                return std::find(dealt.begin(), dealt.end(), c) == dealt.end() &&
+                       std::find(drawn.begin(), drawn.end(), c) == drawn.end();
+            };
+            const auto freeCards = [&] {
+                std::vector<int> pool;
+                for (int c = 1; c <= 52; ++c)
+                    if (isFree(c))
+                        pool.push_back(c);
+                return pool;
+            };
+            std::function<void(int, int, bool, int, double)> lay = [&](int i, int last,
+                                                                       bool runLaid, int singles,
+                                                                       double weight) {
+                if (i == m) {
+                    const std::vector<int> pool = freeCards();
+                    double sum = 0;
+                    double count = 0;
+                    std::vector<int> hand = held;
+                    hand.insert(hand.end(), drawn.begin(), drawn.end());
+                    std::function<void(std::size_t, int)> pick = [&](std::size_t from, int left) {
+                        if (left == 0) {
+                            const hands::Hand5 five(hand.data(), 5);
+                            sum += static_cast<double>(
+                                pays[static_cast<int>(hands::ClassifyHand(five))]);
+                            count += 1;
+                            return;
+                        }
+                        for (std::size_t k = from; k < pool.size(); ++k) {
+                            hand.push_back(pool[k]);
+                            pick(k + 1, left - 1);
+                            hand.pop_back();
+                        }
+                    };
+                    pick(0, singles);
+                    total += weight * sum / count;
+                    return;
+                }
+                const int successor = last % 52 + 1; // the King of spades: the Ace of clubs
+                if (linkedAt(i) && last != 0 && isFree(successor)) {
+                    drawn.push_back(successor);
+                    lay(i + 1, successor, runLaid, singles, weight);
+                    drawn.pop_back();
+                } else if (!runLaid && linkedAt(i + 1)) {
+                    const std::vector<int> pool = freeCards();
+                    for (const int c : pool) {
+                        drawn.push_back(c);
+                        lay(i + 1, c, true, singles, weight / static_cast<double>(pool.size()));
+                        drawn.pop_back();
+                    }
+                } else {
+                    lay(i + 1, 0, runLaid, singles + 1, weight);
+                }
+            };
+            double weight = 1;
+            for (int i = 0; i < m; ++i)
+                weight *= linkedAt(i) ? model.link[static_cast<std::size_t>(i)]
+                                      : 1 - model.link[static_cast<std::size_t>(i)];
+            lay(0, dealt[4], false, 0, weight);
+        }
+        return total;
+    }
+
+    // Links made large, so that runs meet dealt cards and each other often.
+    void gameDealMatchesTheRunModel_data()
+    {
+        QTest::addColumn<QString>("hand");
+        QTest::addColumn<QString>("pays");
+        // Drawing four or five cards counts 10^5 to 10^6 hands a hold.
+        QTest::addColumn<int>("mostDrawn");
+        const int many = kFullRun ? 4 : 3;
+        QTest::newRow("successor of card 5 dealt") << "Kh Qh 7c 3d Jh" << "" << many;
+        QTest::newRow("dealt runs, run to a royal") << "9h Th Jh 2c 3c" << "" << many;
+        QTest::newRow("king of spades to the ace of clubs") << "2c 7d 9s Qh Ks" << "" << many;
+        QTest::newRow("runs blocked by the deal") << "4s 6s 7s 8s 5s" << "" << many;
+        QTest::newRow("9/6, junk, all drawn")
+            << "2c 7d 9s 4h Jd" << "800,50,25,9,6,4,3,2,1" << (kFullRun ? 5 : 3);
+    }
+    void gameDealMatchesTheRunModel()
+    {
+        QFETCH(QString, hand);
+        QFETCH(QString, pays);
+        QFETCH(int, mostDrawn);
+        const std::array<int, 5> dealt = Deal(hand);
+        const PayVector table = Pays(pays);
+        const DealModel model{{0.4, 0.3, 0.5, 0.2, 0.6}};
+        const PaidTables paid(Tables(), table);
+        const HoldValues values = GameDeal(paid, model).values(dealt);
+        for (unsigned h = 0; h < kHoldCount; ++h) {
+            if (5 - std::popcount(h) > mostDrawn)
+                continue;
+            const double literal = RunModelValue(dealt, h, model, table);
+            QVERIFY2(std::abs(values[h] - literal) < 1e-12 * std::max(1.0, literal),
+                     qPrintable(QString("hold %1: %2 against %3")
+                                    .arg(h)
+                                    .arg(values[h], 0, 'g', 17)
+                                    .arg(literal, 0, 'g', 17)));
         }
     }
 

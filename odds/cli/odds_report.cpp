@@ -3,6 +3,7 @@
 
 #include "card_code.h"
 #include "command_line.h"
+#include "game_deal_links.h"
 #include "json_writer.h"
 
 #include <algorithm>
@@ -22,12 +23,18 @@ constexpr std::array<const char*, kClassCount - 1> kShortNames = {
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...)
 {
-    char buf[512];
+    // Measured first, so that no text is ever cut short.
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buf, sizeof buf, format, args);
+    va_list again;
+    va_copy(again, args);
+    const int size = std::vsnprintf(nullptr, 0, format, args);
     va_end(args);
-    return buf;
+    std::string out(static_cast<std::size_t>(std::max(size, 0)) + 1, '\0');
+    std::vsnprintf(out.data(), out.size(), format, again);
+    va_end(again);
+    out.pop_back();
+    return out;
 }
 
 std::string RowText(hands::HandClass row)
@@ -90,6 +97,14 @@ std::string FaceDownText(unsigned hold)
         out += static_cast<char>('0' + place);
     }
     return out.empty() ? "none" : out;
+}
+
+// The face-down places of a hold, and the cards there, as a sentence's end.
+std::string FaceDownSentence(const std::array<int, 5>& dealt, unsigned hold)
+{
+    return hold == kAllHeld ? std::string("no card")
+                            : (kHeldCount[hold] == 4 ? "card " : "cards ") + FaceDownText(hold) +
+                                  " (" + CardsOf(dealt, hold, false) + ")";
 }
 
 void CardArray(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold, bool held)
@@ -216,12 +231,7 @@ std::string RenderText(const HandReportData& report)
     out += "Pays   " + FormatPaysLine(report.pays) + "\n";
     out += "Best   hold " + HeldText(report.dealt, best.mask) + ", return " +
            FormatFraction(best.paid, best.draws, 10) + " per unit bet\n";
-    out += "       turn face down " +
-           (best.mask == kAllHeld
-                ? std::string("no card")
-                : (kHeldCount[best.mask] == 4 ? "card " : "cards ") + FaceDownText(best.mask) +
-                      " (" + CardsOf(report.dealt, best.mask, false) + ")") +
-           "\n\n";
+    out += "       turn face down " + FaceDownSentence(report.dealt, best.mask) + "\n\n";
     out += "  #  Hold            Face down   Return    ";
     for (const char* name : kShortNames)
         out += Format("%9s", name);
@@ -239,6 +249,114 @@ std::string RenderText(const HandReportData& report)
            "Face down: the card places, 1 to 5 from the left, to turn face down for the "
            "draw.\n" +
            RowLegend("Rows: ");
+    return out;
+}
+
+GameHandReportData BuildGameHandReport(const std::array<int, 5>& dealt, const HoldTable& table,
+                                       const HoldValues& game, const DealModel& model,
+                                       const PayVector& pays)
+{
+    GameHandReportData report;
+    report.dealt = dealt;
+    report.hand = cards::FormatCards({dealt.begin(), dealt.end()});
+    report.pays = pays;
+    report.model = model;
+    std::array<int, kHoldCount> fairRank{};
+    const std::array<unsigned, kHoldCount> fairOrder = RankHolds(table, pays);
+    for (std::size_t i = 0; i < fairOrder.size(); ++i)
+        fairRank[fairOrder[i]] = static_cast<int>(i) + 1;
+    // The game's order: BestOf's rule, applied again to what is left.
+    HoldValues left = game;
+    for (int n = 0; n < kHoldCount; ++n) {
+        const unsigned h = BestOf(left);
+        left[h] = -1;
+        GameHandReportData::Hold hold;
+        hold.mask = h;
+        hold.game = game[h];
+        hold.draws = DrawsFor(h);
+        for (int c = 0; c < kClassCount; ++c)
+            hold.paid += table[h][c] * pays[c];
+        hold.fairRank = fairRank[h];
+        report.holds.push_back(hold);
+    }
+    return report;
+}
+
+std::string RenderJson(const GameHandReportData& report)
+{
+    JsonWriter w;
+    w.beginObject();
+    w.key("hand").value(report.hand);
+    w.key("deal").value("game");
+    w.key("pays");
+    WritePays(w, report.pays);
+    w.key("model").beginObject();
+    w.key("links").beginArray();
+    for (const double link : report.model.link)
+        w.value(link);
+    w.endArray();
+    w.key("decks_measured").value(static_cast<std::uint64_t>(kMeasuredDecks));
+    w.endObject();
+    w.key("holds").beginArray();
+    for (const GameHandReportData::Hold& hold : report.holds) {
+        w.beginObject();
+        w.key("mask").value(static_cast<int>(hold.mask));
+        w.key("held");
+        CardArray(w, report.dealt, hold.mask, true);
+        w.key("discarded");
+        CardArray(w, report.dealt, hold.mask, false);
+        w.key("face_down").beginArray();
+        for (const int place : FaceDownPlaces(hold.mask))
+            w.value(place);
+        w.endArray();
+        w.key("game_return").value(hold.game);
+        w.key("fair_return").raw(FormatFraction(hold.paid, hold.draws, 12));
+        w.key("fair_rank").value(hold.fairRank);
+        w.endObject();
+    }
+    w.endArray();
+    w.endObject();
+    return w.text() + '\n';
+}
+
+std::string RenderText(const GameHandReportData& report)
+{
+    const GameHandReportData::Hold& best = report.holds.front();
+    std::string out;
+    out += "Hand   " + report.hand + "   (as dealt: place 1 was the top card)\n";
+    out += "Pays   " + FormatPaysLine(report.pays) + "\n";
+    out += "Best   for the game's deal: hold " + HeldText(report.dealt, best.mask) +
+           Format(", %.6f per unit bet (fair deck: %s)\n", best.game,
+                  FormatFraction(best.paid, best.draws, 6).c_str());
+    out += "       turn face down " + FaceDownSentence(report.dealt, best.mask) + "\n";
+    const auto fairBest =
+        std::find_if(report.holds.begin(), report.holds.end(),
+                     [](const GameHandReportData::Hold& h) { return h.fairRank == 1; });
+    if (fairBest->mask != best.mask)
+        out += "       for a fair deck the best is " + HeldText(report.dealt, fairBest->mask) +
+               Format(", %.6f in the game's deal\n", fairBest->game);
+    out += "\n  #  Hold            Face down   Game deal   Fair deck   Fair #\n";
+    for (std::size_t i = 0; i < report.holds.size(); ++i) {
+        const GameHandReportData::Hold& hold = report.holds[i];
+        out += Format("%3zu  %s  %-10s  %9.6f   %-10s  %6d\n", i + 1,
+                      HeldText(report.dealt, hold.mask).c_str(), FaceDownText(hold.mask).c_str(),
+                      hold.game, FormatFraction(hold.paid, hold.draws, 6).c_str(), hold.fairRank);
+    }
+    const std::array<double, 5>& link = report.model.link;
+    out += Format("\nGame deal: the value per unit bet in the game's own deal, exact under a run\n"
+                  "model of its shuffle, which leaves the deck as runs of consecutive cards.\n"
+                  "Each drawn card is the successor of the card before it (the next rank of\n"
+                  "its suit, a King the next suit's Ace) with chance %.4f for the first\n"
+                  "drawn card, up to %.4f for the fifth, where that card is still unseen;\n"
+                  "otherwise it is uniform among the unseen cards. Card 5's run and one new\n"
+                  "run are followed; cards after the new run are uniform. Chances measured\n"
+                  "on %s of the game's shuffles. In simulation the model's best\n"
+                  "holds beat the fair deck's: quintara-odds simulate --play game.\n",
+                  link.front(), link.back(),
+                  GroupedDecimal(static_cast<double>(kMeasuredDecks), 0).c_str());
+    out += "Fair deck: exact for a uniformly shuffled deck. Fair #: its rank there.\n"
+           "Face down: the card places, 1 to 5 from the left, to turn face down for the "
+           "draw.\n";
     return out;
 }
 

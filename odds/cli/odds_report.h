@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exact_return.h"
+#include "game_deal.h"
 #include "ruin.h"
 #include "simulation.h"
 
@@ -42,6 +43,30 @@ HandReportData BuildHandReport(const std::array<int, 5>& dealt, const HoldTable&
                                const PayVector& pays);
 std::string RenderText(const HandReportData& report);
 std::string RenderJson(const HandReportData& report);
+
+// hand --deal game: every hold's value in the game's own deal beside its
+// exact value for a fair deck, best for the game's deal first.
+struct GameHandReportData
+{
+    struct Hold
+    {
+        unsigned mask = 0;
+        double game = 0;         // per unit bet under the run model
+        std::int64_t paid = 0;   // fair deck: multipliers summed over the draws
+        std::int64_t draws = 0;
+        int fairRank = 0;        // 1 for the fair deck's best hold
+    };
+    std::array<int, 5> dealt{};
+    std::string hand;
+    PayVector pays{};
+    DealModel model;
+    std::vector<Hold> holds; // best for the game's deal first
+};
+GameHandReportData BuildGameHandReport(const std::array<int, 5>& dealt, const HoldTable& table,
+                                       const HoldValues& game, const DealModel& model,
+                                       const PayVector& pays);
+std::string RenderText(const GameHandReportData& report);
+std::string RenderJson(const GameHandReportData& report);
 
 struct ReturnReportData
 {

@@ -7,12 +7,15 @@
 #include "command_line.h"
 #include "deck.h"
 #include "evaluator.h"
+#include "game_deal.h"
 #include "odds_command.h"
 #include "random.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <unistd.h>
 
@@ -32,9 +35,11 @@ const char* const kTrainHelp =
     "\n"
     "--deal fair deals from a uniformly shuffled deck; --deal game as the game does,\n"
     "its own shuffle, the draw refilling from the top, left to right. Holds are\n"
-    "graded by their exact values for a fair deck, with either deal. Results use the\n"
-    "names of the game's table; strategy lines the standard poker words (see\n"
-    "quintara-odds strategy --help). train has no --json output.";
+    "graded by their exact values for the deal played: a fair deck's, or the game's\n"
+    "own deal's under the run model of hand --deal game. The strategy line quoted\n"
+    "is a fair deck's. Results use the names of the game's table; strategy lines\n"
+    "the standard poker words (see quintara-odds strategy --help). train has no\n"
+    "--json output.";
 
 constexpr std::uint64_t kMaxTrainHands = 1000000;
 
@@ -209,6 +214,10 @@ class Grader
     explicit Grader(const TrainerOptions& options)
         : m_pays(options.pays), m_lines(options.lines), m_exceptions(options.exceptions)
     {
+        if (options.deal == TrainerDeal::Game) {
+            m_paid.emplace(m_tables, m_pays);
+            m_game.emplace(*m_paid, GameDealModel());
+        }
         if (m_lines.empty()) {
             Strategy strategy = StrategyData(m_tables, m_pays, 0).best(40);
             m_lines = std::move(strategy.lines);
@@ -235,11 +244,24 @@ class Grader
         g.lineText = "line " + std::to_string(line + 1) + " of the strategy: " + book.name(pattern);
         if (ScaledReturn(table[listed], listed, m_pays) < g.bestReturn)
             g.lineText += ", holds " + HeldText(dealt, listed) + " here";
+        if (m_game) {
+            // Graded by the game's deal; the strategy is a fair deck's.
+            const HoldValues values = m_game->values(dealt);
+            const auto scaled = [&](unsigned h) {
+                return std::llround(values[h] * static_cast<double>(kReturnDenominator));
+            };
+            g.best = BestOf(values);
+            g.bestReturn = scaled(g.best);
+            g.heldReturn = scaled(held);
+            g.lineText = "for a fair deck, " + g.lineText;
+        }
         return g;
     }
 
   private:
     DrawTables m_tables;
+    std::optional<PaidTables> m_paid;
+    std::optional<GameDeal> m_game;
     PayVector m_pays;
     std::vector<StrategyLine> m_lines;
     std::vector<StrategyException> m_exceptions;
@@ -346,6 +368,13 @@ void ReportDraw(std::ostream& out, Dealer& dealer, std::array<int, 5> hand, unsi
 
 } // namespace
 
+TrainerDeal DealFrom(const ValueOption& deal)
+{
+    if (deal.given() && deal.text != "fair" && deal.text != "game")
+        throw UsageError{"--deal is fair or game, not " + Quote(deal.text)};
+    return deal.given() && deal.text == "game" ? TrainerDeal::Game : TrainerDeal::Fair;
+}
+
 int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& out)
 {
     const Grader grader(options);
@@ -357,8 +386,8 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
         << options.seed << ".\n";
     out << RowLegend("Rows: ");
     if (options.deal == TrainerDeal::Game)
-        out << "Holds are graded by their values for a fair deck, not yet for the game's own "
-               "deal.\n";
+        out << "Holds are graded by their values in the game's own deal (exact under a run\n"
+               "model of its shuffle: see quintara-odds hand --help).\n";
     out << "Answer with the places of the cards to turn face down and exchange, as in the\n"
            "game (\"2 3 4\"); \"none\" keeps all five, \"all\" draws five; \"q\" stops.\n";
     while (options.hands == 0 || tally.played() < options.hands) {
@@ -401,10 +430,7 @@ void AddTrainCommand(CommandSet& commands)
             options.seed = args->seed.given()
                                ? ParseWholeNumber("--seed", args->seed.text, 0, UINT64_MAX)
                                : FreshSeed();
-            if (args->deal.given() && args->deal.text != "fair" && args->deal.text != "game")
-                throw UsageError{"--deal is fair or game, not " + Quote(args->deal.text)};
-            options.deal = args->deal.given() && args->deal.text == "game" ? TrainerDeal::Game
-                                                                           : TrainerDeal::Fair;
+            options.deal = DealFrom(args->deal);
             options.colour = &c.out == &std::cout && isatty(STDOUT_FILENO) == 1;
             options.echo = isatty(STDIN_FILENO) != 1;
             return RunTrainer(options, std::cin, c.out);

@@ -11,6 +11,7 @@
 namespace odds {
 
 class CommandSet;
+struct ValueOption;
 
 // The train command of quintara-odds.
 void AddTrainCommand(CommandSet& commands);
@@ -20,6 +21,9 @@ enum class TrainerDeal
     Fair, // a uniformly shuffled deck
     Game, // the game's own shuffle and draw
 };
+
+// --deal of hand and train: fair when not given.
+TrainerDeal DealFrom(const ValueOption& deal);
 
 struct TrainerOptions
 {
