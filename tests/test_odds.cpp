@@ -2,6 +2,7 @@
 #include "card_code.h"
 #include "deck.h"
 #include "evaluator.h"
+#include "game_deal_links.h"
 #include "exact_return.h"
 #include "game_deal.h"
 #include "hold_analysis.h"
@@ -795,6 +796,99 @@ class TestOdds : public QObject
         }
     }
 
+    // The link chances shipped with the analyzer are the game's shuffle's: a
+    // fresh count on other decks agrees within five standard errors, and is
+    // far from a fair deck's, where a successor follows one time in 51.
+    void shippedLinksMatchTheShuffle()
+    {
+        cards::SeededRandom random(2027);
+        const LinkMeasure fresh = MeasureLinks(random, kFullRun ? 400000 : 60000);
+        for (std::size_t k = 0; k < fresh.free.size(); ++k) {
+            const double shipped =
+                static_cast<double>(kMeasuredNext[k]) / static_cast<double>(kMeasuredFree[k]);
+            const double seen =
+                static_cast<double>(fresh.next[k]) / static_cast<double>(fresh.free[k]);
+            const double error =
+                std::sqrt(shipped * (1 - shipped) / static_cast<double>(fresh.free[k]));
+            QVERIFY2(std::abs(seen - shipped) < 5 * error,
+                     qPrintable(QString("after place %1: %2 against %3").arg(k + 1).arg(seen).arg(
+                         shipped)));
+            QVERIFY(seen > 5.0 / 51);
+        }
+    }
+
+    // simulate --play game plays, deal by deal, the best hold that hand
+    // --deal game names first, and sets the fair deck's best hold beside it
+    // on the very same deals.
+    void simulationPlaysTheGameDealsBestHold()
+    {
+        SimulationOptions options;
+        options.hands = kFullRun ? 300 : 40;
+        options.seed = 7;
+        options.pays = GamePays();
+        options.threads = 2;
+        options.play = SimulatedPlay::Game;
+        const SimulationTotals totals = Simulate(Tables(), options);
+
+        const PaidTables paid(Tables(), options.pays);
+        cards::SeededRandom random(BlockSeed(options.seed, 0));
+        SimulationTotals literal;
+        int differ = 0;
+        for (std::uint64_t n = 0; n < options.hands; ++n) {
+            const std::array<int, 10> top = ShuffledTop(random);
+            std::array<int, 5> dealt{};
+            std::copy_n(top.begin(), 5, dealt.begin());
+            QStringList args{"hand", "--deal", "game", "--json"};
+            for (const int card : dealt)
+                args << QString::fromStdString(cards::CardNotation(card));
+            const QJsonObject doc = JsonOf(RunCommand(args));
+            const auto game = static_cast<unsigned>(doc["holds"][0].toObject()["mask"].toInt());
+            const unsigned fair = PlayBest(Tables(), paid, dealt).hold;
+            differ += game != fair ? 1 : 0;
+            const auto play = [&](unsigned hold) {
+                std::array<int, 5> hand = dealt;
+                std::size_t next = 5;
+                for (std::size_t place = 0; place < 5; ++place)
+                    if (!(hold & (1u << place)))
+                        hand[place] = top[next++];
+                return static_cast<int>(hands::ClassifyHand(hand));
+            };
+            ++literal.made[play(game)];
+            literal.paid += static_cast<std::uint64_t>(options.pays[play(game)]);
+            literal.fairPaid += static_cast<std::uint64_t>(options.pays[play(fair)]);
+        }
+        QVERIFY(differ > 0);
+        QCOMPARE(totals.made, literal.made);
+        QCOMPARE(totals.paid, literal.paid);
+        QCOMPARE(totals.fairPaid, literal.fairPaid);
+        QCOMPARE(totals.gained, static_cast<std::int64_t>(literal.paid - literal.fairPaid));
+    }
+
+    // The gain is the play's return less the fair best's on the same deals,
+    // and nothing when the play is the fair best.
+    void simulateGameJson_data()
+    {
+        QTest::addColumn<QString>("play");
+        QTest::newRow("game") << "game";
+        QTest::newRow("fair") << "fair";
+    }
+    void simulateGameJson()
+    {
+        QFETCH(QString, play);
+        const QJsonObject doc = JsonOf(RunCommand(
+            {"simulate", "--hands", "300", "--seed", "5", "--play", play, "--json"}));
+        QCOMPARE(doc["play"].toString(), play);
+        const double observed = doc["return"].toObject()["observed"].toDouble();
+        const double fair = doc["fair_best_return"].toDouble();
+        QVERIFY(std::abs(doc["gain"].toDouble() - (observed - fair)) < 1e-12);
+        if (play == "fair") {
+            QCOMPARE(fair, observed);
+            QCOMPARE(doc["gain_standard_error"].toDouble(), 0.0);
+        } else {
+            QVERIFY(doc["gain_standard_error"].toDouble() > 0);
+        }
+    }
+
     void commandRejectsBadInput_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -883,6 +977,10 @@ class TestOdds : public QObject
         QTest::newRow("too many lines") << QStringList{"strategy", "--lines", "101"};
         QTest::newRow("strategy takes no cards") << QStringList{"strategy", "Kh"};
         QTest::newRow("unknown deal") << QStringList{"train", "--deal", "casino"};
+        QTest::newRow("hand: unknown deal")
+            << QStringList{"hand", "--deal", "casino", "Kh Qh Jh Th 2s"};
+        QTest::newRow("simulate: unknown play")
+            << QStringList{"simulate", "--hands", "10", "--play", "casino"};
         QTest::newRow("trainer has no json") << QStringList{"train", "--json"};
         QTest::newRow("zero training hands") << QStringList{"train", "--hands", "0"};
         QTest::newRow("training seed overflow")

@@ -1,6 +1,7 @@
 #include "all_hands.h"
 #include "card_code.h"
 #include "deck.h"
+#include "game_deal.h"
 #include "odds_support.h"
 #include "parallel.h"
 #include "random.h"
@@ -363,7 +364,7 @@ void TestStrategy::trainerReportsMistakes()
     };
 
     const QString first = train("all\nall\nall\n");
-    QCOMPARE(first.contains("graded by their values for a fair deck"), gameDeal);
+    QCOMPARE(first.contains("graded by their values in the game's own deal"), gameDeal);
     QVERIFY(first.contains("Suit (flush: five of one suit)")); // the rows the draw line names
     const QRegularExpression handLine("Hand (\\d) of 3   ([^\\n]+)\\n");
     std::vector<std::array<int, 5>> dealt;
@@ -384,12 +385,21 @@ void TestStrategy::trainerReportsMistakes()
         }
     }
 
+    // Graded by the deal played: the game's deal by its own values.
     std::array<HoldTable, 3> tables;
+    std::array<HoldValues, 3> game{};
     std::array<unsigned, 3> best{};
+    const PaidTables paid(Tables(), pays);
+    const GameDeal gameDealValues(paid, GameDealModel());
     for (std::size_t i = 0; i < 3; ++i) {
         CountDraws(Tables(), dealt[i], tables[i]);
-        best[i] = BestHold(tables[i], pays);
+        game[i] = gameDealValues.values(dealt[i]);
+        best[i] = gameDeal ? BestOf(game[i]) : BestHold(tables[i], pays);
     }
+    const auto worth = [&](std::size_t i, unsigned h) {
+        return gameDeal ? std::llround(game[i][h] * static_cast<double>(kReturnDenominator))
+                        : ScaledReturn(tables[i][h], h, pays);
+    };
     // Answers name the places to turn face down, as the game asks for them.
     QString faceDown;
     for (int i = 0; i < 5; ++i)
@@ -416,8 +426,7 @@ void TestStrategy::trainerReportsMistakes()
         QVERIFY(second.contains(
             QString("Hand %1 of 3   ").arg(i + 1) +
             QString::fromStdString(cards::FormatCards({dealt[i].begin(), dealt[i].end()}))));
-        const std::int64_t loss = ScaledReturn(tables[i][best[i]], best[i], pays) -
-                                  ScaledReturn(tables[i][held[i]], held[i], pays);
+        const std::int64_t loss = worth(i, best[i]) - worth(i, held[i]);
         if (loss > 0) {
             losses.emplace_back(loss, static_cast<int>(i) + 1);
             total += loss;
