@@ -1,4 +1,5 @@
 #include "exact_return.h"
+#include "game_deal.h"
 #include "hold_analysis.h"
 #include "odds_command.h"
 #include "odds_report.h"
@@ -134,6 +135,51 @@ void BM_Simulate(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(options.hands));
 }
 BENCHMARK(BM_Simulate)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// simulate --play game: hands per second with the best hold for the game's
+// deal worked out on every hand, the solve of every class included.
+void BM_SimulateGame(benchmark::State& state)
+{
+    odds::SimulationOptions options;
+    options.hands = 40000;
+    options.seed = 11;
+    options.threads = static_cast<int>(state.range(0));
+    options.pays = odds::GamePays();
+    options.play = odds::SimulatedPlay::Game;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::Simulate(Tables(), options).paid);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(options.hands));
+}
+BENCHMARK(BM_SimulateGame)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Every hold's value in the game's deal for one dealt hand: the work per
+// hand of hand --deal game, train --deal game and simulate --play game.
+void BM_GameDealValues(benchmark::State& state)
+{
+    const odds::PaidTables paid(Tables(), odds::GamePays());
+    const odds::GameDeal game(paid, odds::GameDealModel());
+    cards::SeededRandom random(5);
+    std::vector<std::array<int, 5>> deals(256);
+    for (std::array<int, 5>& dealt : deals) {
+        const std::array<int, 10> top = odds::ShuffledTop(random);
+        std::copy_n(top.begin(), 5, dealt.begin());
+    }
+    std::size_t n = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(game.values(deals[n++ % deals.size()]));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GameDealValues)->Unit(benchmark::kMicrosecond);
+
+// Building the look-ups hand --deal game needs before its first hand.
+void BM_GameDealStart(benchmark::State& state)
+{
+    const odds::PaidTables paid(Tables(), odds::GamePays());
+    const std::array<int, 5> dealt = {1, 2, 3, 4, 5};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(odds::GameDeal(paid, odds::GameDealModel()).values(dealt));
+}
+BENCHMARK(BM_GameDealStart)->Unit(benchmark::kMillisecond);
 
 // The shuffle followed back for the top ten cards, against moving the deck.
 void BM_ShuffledTop(benchmark::State& state)
