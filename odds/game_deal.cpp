@@ -66,6 +66,11 @@ class PaidLookup
     explicit PaidLookup(const PaidTables& paid) : m_paid(paid), m_slots(kSlots, {kEmpty, 0})
     {
         add(paid, 0, 0, 0, 0);
+        for (int length = 2; length <= 5; ++length) {
+            std::vector<std::int64_t>& sums = m_runSums[static_cast<std::size_t>(length)];
+            sums.resize(static_cast<std::size_t>(SetsSmallerThan(6 - length)));
+            addRunSums(length, CardSet{}, 0, 0, 0, 0, sums);
+        }
     }
 
     std::int64_t holding(const CardSet& set) const
@@ -77,7 +82,58 @@ class PaidLookup
         return m_slots[slot].paid + oneSuit * m_paid.suitedShift(set.rankMask);
     }
 
+    // The paid totals of the sets S plus a whole run of `length` cards (a
+    // card and its successors) that misses S, summed over every such run.
+    // set lists S's cards in ascending order; S has at most 5 - length.
+    std::int64_t runSum(int length, const int* set, int n) const
+    {
+        return m_runSums[static_cast<std::size_t>(length)][static_cast<std::size_t>(
+            SetIndex(set, n))];
+    }
+
   private:
+    // Sets of up to five cards, in ascending order, numbered by size then by
+    // their combinations' colex rank.
+    static std::int64_t SetIndex(const int* set, int n)
+    {
+        std::int64_t index = SetsSmallerThan(n);
+        for (int k = 0; k < n; ++k)
+            index += detail::Choose(set[k] - 1, k + 1);
+        return index;
+    }
+    static std::int64_t SetsSmallerThan(int n)
+    {
+        std::int64_t count = 0;
+        for (int k = 0; k < n; ++k)
+            count += detail::Choose(cards::kCardCount, k);
+        return count;
+    }
+
+    // runSum's entries for the set of n cards held (colex its rank among
+    // sets of n, bits its cards, last its highest) and every set grown from
+    // it by higher cards.
+    void addRunSums(int length, const CardSet& held, int n, std::int64_t colex,
+                    std::uint64_t bits, int last, std::vector<std::int64_t>& sums)
+    {
+        std::int64_t sum = 0;
+        for (int start = 1; start <= cards::kCardCount; ++start) {
+            CardSet hand = held;
+            bool misses = true;
+            for (int k = 0, c = start; k < length; ++k, c = Successor(c)) {
+                misses = misses && !(bits & Bit(c));
+                hand = hand.with(c);
+            }
+            if (misses)
+                sum += holding(hand);
+        }
+        sums[static_cast<std::size_t>(SetsSmallerThan(n) + colex)] = sum;
+        if (n >= 5 - length)
+            return;
+        for (int c = last + 1; c <= cards::kCardCount; ++c)
+            addRunSums(length, held.with(c), n + 1, colex + detail::Choose(c - 1, n + 1),
+                       bits | Bit(c), c, sums);
+    }
+
     // Every multiset of ranks no lower than `low`, grown from one of `size`
     // ranks with this index and key.
     void add(const PaidTables& paid, int index, int size, int low, std::uint64_t key)
@@ -103,6 +159,7 @@ class PaidLookup
     static constexpr std::uint64_t kEmpty = 1; // no sum of rank words is 1
     const PaidTables& m_paid;
     std::vector<Slot> m_slots;
+    std::array<std::vector<std::int64_t>, 6> m_runSums; // by run length 2..5
 };
 
 namespace {
@@ -156,9 +213,12 @@ class RunWalk
                 m_target = &m_run[key];
                 m_runLaid = true;
                 const double each = 1.0 / (cards::kCardCount - std::popcount(taken));
+                // Starts whose run meets a dealt card or card 5's run go
+                // their own way; the others are summed at once.
                 for (int c = 1; c <= cards::kCardCount; ++c)
-                    if (!(taken & Bit(c)))
+                    if (!(taken & Bit(c)) && (taken & RunBits(c, length)))
                         step(i + 1, c, taken | Bit(c), known.with(c), singles, each);
+                wholeRuns(known, length, each);
                 m_runLaid = false;
                 m_target = target;
                 m_runDone[key] = true;
@@ -168,6 +228,73 @@ class RunWalk
         } else {
             step(i + 1, 0, taken, known, singles + 1, weight);
         }
+    }
+
+    // The cards of a run of `length` from c, c itself left out.
+    static std::uint64_t RunBits(int c, int length)
+    {
+        std::uint64_t bits = 0;
+        for (int k = 1; k < length; ++k) {
+            c = Successor(c);
+            bits |= Bit(c);
+        }
+        return bits;
+    }
+
+    // Every new run of `length` that meets no dealt card and no card of card
+    // 5's run (the cards of chain): the paid totals of all of them at once,
+    // from the look-up's sums over every run that misses a set, less the
+    // runs that meet the dealt cards outside the set.
+    void wholeRuns(const CardSet& chain, int length, double weight)
+    {
+        const int held = 5 - m_drawCount;
+        const int room = 5 - chain.size - length;
+        std::array<int, 5> chainCards{};
+        for (int k = 0, c = m_dealt[4]; k < chain.size; ++k) {
+            c = Successor(c);
+            chainCards[static_cast<std::size_t>(k)] = c;
+        }
+        std::array<std::int64_t, kHoldCount> paid{};
+        for (unsigned u = 0; u < kHoldCount; ++u) {
+            if (kHeldCount[u] < held || kHeldCount[u] > room)
+                continue;
+            std::array<int, 5> set{};
+            std::uint64_t setBits = 0;
+            int n = 0;
+            const auto insert = [&](int card) {
+                setBits |= Bit(card);
+                int k = n++;
+                for (; k > 0 && set[static_cast<std::size_t>(k) - 1] > card; --k)
+                    set[static_cast<std::size_t>(k)] = set[static_cast<std::size_t>(k) - 1];
+                set[static_cast<std::size_t>(k)] = card;
+            };
+            for (int k = 0; k < chain.size; ++k)
+                insert(chainCards[static_cast<std::size_t>(k)]);
+            for (int p = 0; p < 5; ++p)
+                if (u & (1u << p))
+                    insert(m_dealt[static_cast<std::size_t>(p)]);
+            std::int64_t sum = m_paid.runSum(length, set.data(), n);
+            // Runs that miss the set but meet another dealt card: each
+            // starts at most length - 1 cards before that card.
+            std::uint64_t counted = 0;
+            for (int p = 0; p < 5; ++p) {
+                if (u & (1u << p))
+                    continue;
+                for (int k = 0, c = m_dealt[static_cast<std::size_t>(p)]; k < length;
+                     ++k, c = c == 1 ? cards::kCardCount : c - 1) {
+                    const std::uint64_t run = Bit(c) | RunBits(c, length);
+                    if ((counted & Bit(c)) || (run & setBits))
+                        continue;
+                    counted |= Bit(c);
+                    CardSet hand = chain.with(m_subset[u]);
+                    for (int r = 0, x = c; r < length; ++r, x = Successor(x))
+                        hand = hand.with(x);
+                    sum -= m_paid.holding(hand);
+                }
+            }
+            paid[u] = sum;
+        }
+        combine(paid, chain.size + length, m_drawCount - chain.size - length, weight);
     }
 
     // The known drawn cards and `singles` more drawn uniformly from the rest:
@@ -180,8 +307,17 @@ class RunWalk
         for (unsigned u = 0; u < kHoldCount; ++u)
             if (kHeldCount[u] >= held && kHeldCount[u] <= room)
                 paid[u] = m_paid.holding(known.with(m_subset[u]));
+        combine(paid, known.size, singles, weight);
+    }
+
+    // Each hold's share of paid totals over known drawn cards and every
+    // hold's cards with some of its discards: the hands with none of them.
+    void combine(const std::array<std::int64_t, kHoldCount>& paid, int known, int singles,
+                 double weight)
+    {
+        const int held = 5 - m_drawCount;
         const double scale = weight / static_cast<double>(detail::Choose(
-                                          cards::kCardCount - 5 - known.size, singles));
+                                          cards::kCardCount - 5 - known, singles));
         for (unsigned h = 0; h < kHoldCount; ++h) {
             if (kHeldCount[h] != held)
                 continue;
