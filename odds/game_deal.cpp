@@ -46,8 +46,7 @@ struct CardSet
     }
     CardSet with(const CardSet& other) const
     {
-        return {key + other.key, rankMask | other.rankMask, suits | other.suits,
-                size + other.size};
+        return {key + other.key, rankMask | other.rankMask, suits | other.suits, size + other.size};
     }
 };
 
@@ -87,8 +86,8 @@ class PaidLookup
     // set lists S's cards in ascending order; S has at most 5 - length.
     std::int64_t runSum(int length, const int* set, int n) const
     {
-        return m_runSums[static_cast<std::size_t>(length)][static_cast<std::size_t>(
-            SetIndex(set, n))];
+        return m_runSums[static_cast<std::size_t>(length)]
+                        [static_cast<std::size_t>(SetIndex(set, n))];
     }
 
   private:
@@ -112,8 +111,8 @@ class PaidLookup
     // runSum's entries for the set of n cards held (colex its rank among
     // sets of n, bits its cards, last its highest) and every set grown from
     // it by higher cards.
-    void addRunSums(int length, const CardSet& held, int n, std::int64_t colex,
-                    std::uint64_t bits, int last, std::vector<std::int64_t>& sums)
+    void addRunSums(int length, const CardSet& held, int n, std::int64_t colex, std::uint64_t bits,
+                    int last, std::vector<std::int64_t>& sums)
     {
         std::int64_t sum = 0;
         for (int start = 1; start <= cards::kCardCount; ++start) {
@@ -206,8 +205,8 @@ class RunWalk
             int length = 1;
             while (linked(i + length))
                 ++length;
-            const std::size_t key = static_cast<std::size_t>(known.size) * 6 +
-                                    static_cast<std::size_t>(length);
+            const std::size_t key =
+                static_cast<std::size_t>(known.size) * 6 + static_cast<std::size_t>(length);
             if (!m_runDone[key]) {
                 HoldValues* const target = m_target;
                 m_target = &m_run[key];
@@ -316,8 +315,8 @@ class RunWalk
                  double weight)
     {
         const int held = 5 - m_drawCount;
-        const double scale = weight / static_cast<double>(detail::Choose(
-                                          cards::kCardCount - 5 - known, singles));
+        const double scale =
+            weight / static_cast<double>(detail::Choose(cards::kCardCount - 5 - known, singles));
         for (unsigned h = 0; h < kHoldCount; ++h) {
             if (kHeldCount[h] != held)
                 continue;

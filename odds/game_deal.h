@@ -22,14 +22,14 @@ constexpr int Successor(int code)
     return code % 52 + 1;
 }
 
-// The model of the draw the real-deal values are exact under. The cards
+// The model of the draw that GameDeal's values are exact under. The cards
 // after the deal are read as runs: drawn card i (deck place 6 + i) goes on
 // with the run of the card before it with chance link[i], if that card is
 // still free; otherwise it starts a new run at a card drawn uniformly from the
-// free ones. A card is free when no dealt card and no run took it. Runs are
-// laid first; cards that start a run of one are drawn last, uniformly from
-// what the runs left, so the count of each final row comes from the exact
-// draw tables.
+// free ones. A card is free when no dealt card and no run took it. Card 5's
+// run and one new run are followed; every other drawn card is a single,
+// drawn last and uniformly from what the runs left, so that the count of each
+// final row comes from the exact draw tables.
 struct DealModel
 {
     std::array<double, 5> link{};
@@ -38,9 +38,10 @@ struct DealModel
 // The link chances measured on the game's own shuffle (tools/measure_deal).
 DealModel GameDealModel();
 
-// The chance that the card after dealt place `after` (0..8) continues its
-// run, given the card is not among the earlier ones, and the decks counted:
-// what tools/measure_deal prints, measured on the game's shuffle.
+// Counted on shuffled decks, for each place k + 1 = 1..9: how often the
+// successor of the card there was not among places 1..k + 1, and how often
+// it then came next. tools/measure_deal writes these into
+// game_deal_links.h.
 struct LinkMeasure
 {
     std::array<std::uint64_t, 9> free{}; // successor not among the earlier cards
@@ -55,6 +56,8 @@ double LinkFromMeasure(double successorChance, int unseen);
 // is deck place k + 1), under a DealModel.
 using HoldValues = std::array<double, kHoldCount>;
 
+class PaidLookup;
+
 class GameDeal
 {
   public:
@@ -64,7 +67,7 @@ class GameDeal
     HoldValues values(std::span<const int, 5> dealt) const;
 
   private:
-    std::unique_ptr<const class PaidLookup> m_paid;
+    std::unique_ptr<const PaidLookup> m_paid;
     DealModel m_model;
 };
 

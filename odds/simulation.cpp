@@ -33,15 +33,14 @@ constexpr std::uint64_t SplitMix(std::uint64_t x)
 
 constexpr int kTopCards = 10; // five dealt, at most five drawn
 
-// Rounds half to even, as nearbyint does in the default rounding mode.
+#ifndef __SSE2__
+// Rounds half to even, as nearbyint does in the default rounding mode; the
+// SSE2 path rounds four at a time with _mm_cvtps_epi32 instead.
 inline int RoundHalfEven(float x)
 {
-#ifdef __SSE2__
-    return _mm_cvtss_si32(_mm_set_ss(x));
-#else
     return static_cast<int>(std::lrint(x));
-#endif
 }
+#endif
 
 // The game's shuffle is 52 triple cuts; the top cards are followed back
 // through them to the places they held in the fresh deck 1..52.

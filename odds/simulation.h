@@ -29,7 +29,11 @@ PlayedHand PlayHand(const DrawTables& tables, const PaidTables& paid, cards::Ran
 
 // The hold a simulation plays: the best for a fair deck, or the best for the
 // game's own deal (GameDeal under the measured model).
-enum class SimulatedPlay { Fair, Game };
+enum class SimulatedPlay
+{
+    Fair,
+    Game
+};
 
 struct SimulationOptions
 {

@@ -2,9 +2,9 @@
 #include "card_code.h"
 #include "deck.h"
 #include "evaluator.h"
-#include "game_deal_links.h"
 #include "exact_return.h"
 #include "game_deal.h"
+#include "game_deal_links.h"
 #include "hold_analysis.h"
 #include "odds_command.h"
 #include "odds_report.h"
@@ -767,12 +767,16 @@ class TestOdds : public QObject
         // Drawing four or five cards counts 10^5 to 10^6 hands a hold.
         QTest::addColumn<int>("mostDrawn");
         const int many = kFullRun ? 4 : 3;
-        QTest::newRow("successor of card 5 dealt") << "Kh Qh 7c 3d Jh" << "" << many;
-        QTest::newRow("dealt runs, run to a royal") << "9h Th Jh 2c 3c" << "" << many;
-        QTest::newRow("king of spades to the ace of clubs") << "2c 7d 9s Qh Ks" << "" << many;
-        QTest::newRow("runs blocked by the deal") << "4s 6s 7s 8s 5s" << "" << many;
-        QTest::newRow("9/6, junk, all drawn")
-            << "2c 7d 9s 4h Jd" << "800,50,25,9,6,4,3,2,1" << (kFullRun ? 5 : 3);
+        QTest::newRow("successor of card 5 dealt") << "Kh Qh 7c 3d Jh"
+                                                   << "" << many;
+        QTest::newRow("dealt runs, run to a royal") << "9h Th Jh 2c 3c"
+                                                    << "" << many;
+        QTest::newRow("king of spades to the ace of clubs") << "2c 7d 9s Qh Ks"
+                                                            << "" << many;
+        QTest::newRow("runs blocked by the deal") << "4s 6s 7s 8s 5s"
+                                                  << "" << many;
+        QTest::newRow("9/6, junk, all drawn") << "2c 7d 9s 4h Jd"
+                                              << "800,50,25,9,6,4,3,2,1" << (kFullRun ? 5 : 3);
     }
     void gameDealMatchesTheRunModel()
     {
@@ -810,9 +814,10 @@ class TestOdds : public QObject
                 static_cast<double>(fresh.next[k]) / static_cast<double>(fresh.free[k]);
             const double error =
                 std::sqrt(shipped * (1 - shipped) / static_cast<double>(fresh.free[k]));
-            QVERIFY2(std::abs(seen - shipped) < 5 * error,
-                     qPrintable(QString("after place %1: %2 against %3").arg(k + 1).arg(seen).arg(
-                         shipped)));
+            QVERIFY2(
+                std::abs(seen - shipped) < 5 * error,
+                qPrintable(
+                    QString("after place %1: %2 against %3").arg(k + 1).arg(seen).arg(shipped)));
             QVERIFY(seen > 5.0 / 51);
         }
     }
@@ -875,8 +880,8 @@ class TestOdds : public QObject
     void simulateGameJson()
     {
         QFETCH(QString, play);
-        const QJsonObject doc = JsonOf(RunCommand(
-            {"simulate", "--hands", "300", "--seed", "5", "--play", play, "--json"}));
+        const QJsonObject doc = JsonOf(
+            RunCommand({"simulate", "--hands", "300", "--seed", "5", "--play", play, "--json"}));
         QCOMPARE(doc["play"].toString(), play);
         const double observed = doc["return"].toObject()["observed"].toDouble();
         const double fair = doc["fair_best_return"].toDouble();

@@ -21,10 +21,13 @@ bool ParseNumber(const char* text, std::uint64_t& value)
 
 void PrintArray(const char* name, const std::array<std::uint64_t, 9>& values)
 {
-    std::printf("inline constexpr std::array<std::uint64_t, 9> %s = {\n   ", name);
-    for (const std::uint64_t v : values)
-        std::printf(" %lluULL,", static_cast<unsigned long long>(v));
-    std::printf("\n};\n");
+    std::printf("inline constexpr std::array<std::uint64_t, 9> %s = {\n", name);
+    // Five to a line, as clang-format lays them out.
+    for (std::size_t i = 0; i < values.size(); ++i)
+        std::printf("%s%lluULL,%s", i % 5 == 0 ? "    " : " ",
+                    static_cast<unsigned long long>(values[i]),
+                    i % 5 == 4 || i + 1 == values.size() ? "\n" : "");
+    std::printf("};\n");
 }
 
 } // namespace

@@ -51,10 +51,10 @@ struct GameHandReportData
     struct Hold
     {
         unsigned mask = 0;
-        double game = 0;         // per unit bet under the run model
-        std::int64_t paid = 0;   // fair deck: multipliers summed over the draws
+        double game = 0;       // per unit bet under the run model
+        std::int64_t paid = 0; // fair deck: multipliers summed over the draws
         std::int64_t draws = 0;
-        int fairRank = 0;        // 1 for the fair deck's best hold
+        int fairRank = 0; // 1 for the fair deck's best hold
     };
     std::array<int, 5> dealt{};
     std::string hand;
