@@ -24,6 +24,7 @@
 #include <future>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -1637,6 +1638,44 @@ class TestOdds : public QObject
         const std::string bar = err.str();
         QVERIFY(bar.size() >= 5);
         QCOMPARE(bar.substr(bar.size() - 5), std::string("\r\033[2K"));
+    }
+
+    // hand --deal game lists all 32 holds once each, best for the game's deal
+    // first, each with the fair value hand gives it and its rank there.
+    void handGameDealJson()
+    {
+        const QStringList cards{"Kh", "Qh", "7c", "3d", "Jh"};
+        const QJsonObject game =
+            JsonOf(RunCommand(QStringList{"hand", "--deal", "game", "--json"} + cards));
+        const QJsonObject fair = JsonOf(RunCommand(QStringList{"hand", "--json"} + cards));
+        QCOMPARE(game["deal"].toString(), QStringLiteral("game"));
+        std::map<int, std::pair<double, int>> fairByMask; // return, rank
+        const QJsonArray fairHolds = fair["holds"].toArray();
+        for (qsizetype i = 0; i < fairHolds.size(); ++i) {
+            const QJsonObject hold = fairHolds[i].toObject();
+            fairByMask[hold["mask"].toInt()] = {hold["return"].toDouble(), static_cast<int>(i) + 1};
+        }
+        const QJsonArray holds = game["holds"].toArray();
+        QCOMPARE(holds.size(), kHoldCount);
+        std::set<int> masks;
+        double previous = 1e9;
+        for (const QJsonValue& value : holds) {
+            const QJsonObject hold = value.toObject();
+            const int mask = hold["mask"].toInt();
+            masks.insert(mask);
+            QVERIFY(hold["game_return"].toDouble() <= previous);
+            previous = hold["game_return"].toDouble();
+            QCOMPARE(hold["fair_return"].toDouble(), fairByMask[mask].first);
+            QCOMPARE(hold["fair_rank"].toInt(), fairByMask[mask].second);
+            for (const QJsonValue& place : hold["face_down"].toArray())
+                QVERIFY(!(mask & (1 << (place.toInt() - 1))));
+            QCOMPARE(hold["face_down"].toArray().size(), 5 - std::popcount(unsigned(mask)));
+        }
+        QCOMPARE(masks.size(), std::size_t(kHoldCount));
+        const Run text = RunCommand(QStringList{"hand", "--deal", "game"} + cards);
+        QVERIFY2(text.out.contains("Best   for the game's deal: hold Kh Qh -- -- Jh"),
+                 qPrintable(text.out));
+        QVERIFY(text.out.contains("exact under a run\nmodel of its shuffle"));
     }
 
     void textReportsNameTheBestHold()
