@@ -4,6 +4,7 @@
 #include "game_deal_links.h"
 #include "random.h"
 #include "simulation.h"
+#include "split_mix.h"
 
 #include <algorithm>
 #include <bit>
@@ -11,14 +12,6 @@
 
 namespace odds {
 namespace {
-
-constexpr std::uint64_t SplitMix(std::uint64_t x)
-{
-    x += 0x9e3779b97f4a7c15ULL;
-    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
-    return x ^ (x >> 31);
-}
 
 // One random word per rank.
 constexpr auto kRankWord = [] {

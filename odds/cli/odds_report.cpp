@@ -117,6 +117,21 @@ void CardArray(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold, bo
 }
 
 // Every row object of every report starts alike.
+// A hold in JSON: its mask, the cards kept and thrown away, and the places
+// to turn face down.
+void HoldCards(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold)
+{
+    w.key("mask").value(static_cast<int>(hold));
+    w.key("held");
+    CardArray(w, dealt, hold, true);
+    w.key("discarded");
+    CardArray(w, dealt, hold, false);
+    w.key("face_down").beginArray();
+    for (const int place : FaceDownPlaces(hold))
+        w.value(place);
+    w.endArray();
+}
+
 JsonWriter& BeginRow(JsonWriter& w, hands::HandClass row, std::int64_t pays)
 {
     w.beginObject();
@@ -195,15 +210,7 @@ std::string RenderJson(const HandReportData& report)
     w.key("holds").beginArray();
     for (const HandReportData::Hold& hold : report.holds) {
         w.beginObject();
-        w.key("mask").value(static_cast<int>(hold.mask));
-        w.key("held");
-        CardArray(w, report.dealt, hold.mask, true);
-        w.key("discarded");
-        CardArray(w, report.dealt, hold.mask, false);
-        w.key("face_down").beginArray();
-        for (const int place : FaceDownPlaces(hold.mask))
-            w.value(place);
-        w.endArray();
+        HoldCards(w, report.dealt, hold.mask);
         w.key("return").raw(FormatFraction(hold.paid, hold.draws, 12));
         w.key("paid").value(hold.paid);
         w.key("draws").value(hold.draws);
@@ -300,15 +307,7 @@ std::string RenderJson(const GameHandReportData& report)
     w.key("holds").beginArray();
     for (const GameHandReportData::Hold& hold : report.holds) {
         w.beginObject();
-        w.key("mask").value(static_cast<int>(hold.mask));
-        w.key("held");
-        CardArray(w, report.dealt, hold.mask, true);
-        w.key("discarded");
-        CardArray(w, report.dealt, hold.mask, false);
-        w.key("face_down").beginArray();
-        for (const int place : FaceDownPlaces(hold.mask))
-            w.value(place);
-        w.endArray();
+        HoldCards(w, report.dealt, hold.mask);
         w.key("game_return").value(hold.game);
         w.key("fair_return").raw(FormatFraction(hold.paid, hold.draws, 12));
         w.key("fair_rank").value(hold.fairRank);
