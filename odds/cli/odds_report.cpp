@@ -561,8 +561,8 @@ std::string RenderText(const SimulationReportData& report)
 {
     std::string out;
     const bool game = report.run.options.play == SimulatedPlay::Game;
-    out += Format("Hands    %llu through the game's shuffle and the top of the deck, best "
-                  "hold %s each time\n",
+    out += Format("Hands    %llu through the game's shuffle and the top of the deck,\n"
+                  "         the best hold %s each time\n",
                   static_cast<unsigned long long>(report.hands),
                   game ? "for the game's deal" : "for a fair deck");
     if (report.hands < report.run.options.hands)
@@ -576,8 +576,8 @@ std::string RenderText(const SimulationReportData& report)
     out += Format("Return   %.10f observed, %s exact on a fair deck: %+.2f standard errors\n",
                   report.observed, report.exactText.c_str(), report.z);
     if (game)
-        out += Format("Gain     %+.10f +- %.10f (one standard error) over the fair deck's best\n"
-                      "         hold on the same deals, which returned %.10f\n",
+        out += Format("Gain     %+.10f +- %.10f (one standard error) over the fair\n"
+                      "         deck's best hold on the same deals, which returned %.10f\n",
                       report.gain, report.gainStandardError, report.fairBestReturn);
     out += "\n";
     out += Format("%-31s %12s %12s %7s   %12s %12s %7s\n", "Row", "Dealt seen", "fair deck", "z",
