@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <stdexcept>
 
 namespace odds {
 namespace {
@@ -130,9 +131,16 @@ class PaidLookup
     // ranks with this index and key.
     void add(const PaidTables& paid, int index, int size, int low, std::uint64_t key)
     {
+        // The words are fixed, so two multisets sharing a key (or the empty
+        // slot's mark) would show on every run; none do.
         std::size_t slot = key >> (64 - kSlotBits);
-        while (m_slots[slot].key != kEmpty)
+        while (m_slots[slot].key != kEmpty) {
+            if (m_slots[slot].key == key)
+                throw std::logic_error("two rank multisets share a key");
             slot = (slot + 1) & (kSlots - 1);
+        }
+        if (key == kEmpty)
+            throw std::logic_error("a rank multiset has the empty slot's key");
         m_slots[slot] = {key, paid.containing(index)};
         if (size == 5)
             return;
@@ -148,7 +156,7 @@ class PaidLookup
     };
     static constexpr int kSlotBits = 14;
     static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
-    static constexpr std::uint64_t kEmpty = 1; // no sum of rank words is 1
+    static constexpr std::uint64_t kEmpty = 1; // no multiset's key, as add checks
     const PaidTables& m_paid;
     std::vector<Slot> m_slots;
     std::array<std::vector<std::int64_t>, 6> m_runSums; // by run length 2..5
