@@ -172,6 +172,13 @@ std::uint64_t FreshSeed()
     return bits & ((std::uint64_t{1} << 53) - 1);
 }
 
+bool GameChosen(const ValueOption& option, const std::string& name)
+{
+    if (option.given() && option.text != "fair" && option.text != "game")
+        throw UsageError{name + " is fair or game, not " + Quote(option.text)};
+    return option.given() && option.text == "game";
+}
+
 int ThreadsFrom(const ValueOption& threads)
 {
     if (!threads.given())

@@ -106,6 +106,9 @@ std::string DollarText(std::int64_t cents);
 void AddThreadsOption(CLI::App& app, ValueOption& into);
 int ThreadsFrom(const ValueOption& threads);
 
+// --deal and --play: fair (also when not given) or game; true for game.
+bool GameChosen(const ValueOption& option, const std::string& name);
+
 // Ctrl+C while it lives sets stopped() instead of ending the program, so a
 // long run can end with what it has; the next Ctrl+C ends it as usual.
 class StopOnInterrupt

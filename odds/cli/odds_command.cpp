@@ -270,7 +270,7 @@ void AddHandCommand(CommandSet& commands)
     CLI::App& hand = commands.add(
         "hand", "the return of each of the 32 holds of a dealt hand, best first", kHandHelp,
         [options](const CommandContext& c) {
-            const bool game = DealFrom(options->deal) == TrainerDeal::Game;
+            const bool game = GameChosen(options->deal, "--deal");
             const std::array<int, 5> dealt = DealtCards(options->words);
             const DrawTables tables;
             HoldTable table;
@@ -371,10 +371,8 @@ int RunSimulate(const SimulateOptions& options, const CommandContext& c)
                            : FreshSeed();
     run.options.threads = ThreadsFrom(options.threads);
     run.options.pays = c.pays;
-    if (options.play.given() && options.play.text != "fair" && options.play.text != "game")
-        throw UsageError{"--play is fair or game, not " + Quote(options.play.text)};
-    run.options.play = options.play.given() && options.play.text == "game" ? SimulatedPlay::Game
-                                                                           : SimulatedPlay::Fair;
+    run.options.play =
+        GameChosen(options.play, "--play") ? SimulatedPlay::Game : SimulatedPlay::Fair;
     run.threads = static_cast<int>(
         std::min<std::uint64_t>(static_cast<std::uint64_t>(run.options.threads),
                                 (run.options.hands + kSimulationBlock - 1) / kSimulationBlock));

@@ -368,13 +368,6 @@ void ReportDraw(std::ostream& out, Dealer& dealer, std::array<int, 5> hand, unsi
 
 } // namespace
 
-TrainerDeal DealFrom(const ValueOption& deal)
-{
-    if (deal.given() && deal.text != "fair" && deal.text != "game")
-        throw UsageError{"--deal is fair or game, not " + Quote(deal.text)};
-    return deal.given() && deal.text == "game" ? TrainerDeal::Game : TrainerDeal::Fair;
-}
-
 int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& out)
 {
     const Grader grader(options);
@@ -430,7 +423,7 @@ void AddTrainCommand(CommandSet& commands)
             options.seed = args->seed.given()
                                ? ParseWholeNumber("--seed", args->seed.text, 0, UINT64_MAX)
                                : FreshSeed();
-            options.deal = DealFrom(args->deal);
+            options.deal = GameChosen(args->deal, "--deal") ? TrainerDeal::Game : TrainerDeal::Fair;
             options.colour = &c.out == &std::cout && isatty(STDOUT_FILENO) == 1;
             options.echo = isatty(STDIN_FILENO) != 1;
             return RunTrainer(options, std::cin, c.out);

@@ -11,7 +11,6 @@
 namespace odds {
 
 class CommandSet;
-struct ValueOption;
 
 // The train command of quintara-odds.
 void AddTrainCommand(CommandSet& commands);
@@ -21,9 +20,6 @@ enum class TrainerDeal
     Fair, // a uniformly shuffled deck
     Game, // the game's own shuffle and draw
 };
-
-// --deal of hand and train: fair when not given.
-TrainerDeal DealFrom(const ValueOption& deal);
 
 struct TrainerOptions
 {
