@@ -1,13 +1,16 @@
 #include "sound.h"
 
 #include <QAudioDevice>
+#include <QAudioSink>
 #include <QFile>
+#include <QIODevice>
 #include <QMediaDevices>
+#include <QPointer>
 #include <QRegularExpression>
-#include <QSoundEffect>
 #include <QTimer>
-#include <QUrl>
 #include <QtEndian>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -29,6 +32,85 @@ quint16 ReadU16(const char* p)
 {
     return qFromLittleEndian<quint16>(p);
 }
+
+} // namespace
+
+namespace {
+
+constexpr int kFadeMs = 20;
+// Room beyond the sink's own buffer for what the server holds.
+constexpr int kDrainMarginMs = 250;
+
+// A recording's samples for a sink to pull. Asked to fade out, it ramps the
+// samples not yet taken to silence over kFadeMs and then ends.
+class FadingPcm final : public QIODevice
+{
+  public:
+    FadingPcm(const WaveImage& wave, QObject* parent)
+        : QIODevice(parent), m_samples(wave.samples),
+          m_frameBytes(wave.channels * wave.bitsPerSample / 8),
+          m_silence(wave.bitsPerSample == 8 ? 128 : 0),
+          m_fadeFrames(std::max(1, wave.sampleRate * kFadeMs / 1000))
+    {
+        m_end = m_samples.size() - m_samples.size() % m_frameBytes;
+        open(QIODevice::ReadOnly);
+    }
+
+    void fadeOut()
+    {
+        if (m_fadeStart >= 0)
+            return;
+        m_fadeStart = m_position;
+        m_end = std::min(m_end, m_position + qint64{m_fadeFrames} * m_frameBytes);
+    }
+
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override
+    {
+        return m_end - m_position + QIODevice::bytesAvailable();
+    }
+
+  protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 n = std::min(maxSize - maxSize % m_frameBytes, m_end - m_position);
+        if (n <= 0)
+            return 0;
+        std::memcpy(data, m_samples.constData() + m_position, static_cast<size_t>(n));
+        if (m_fadeStart >= 0)
+            ramp(data, n);
+        m_position += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    void ramp(char* data, qint64 n) const
+    {
+        const int sampleBytes = m_silence == 128 ? 1 : 2;
+        for (qint64 i = 0; i < n; i += sampleBytes) {
+            const qint64 frame = (m_position + i - m_fadeStart) / m_frameBytes;
+            // Squared, so most of the level is gone within the first few milliseconds.
+            const double rest = 1.0 - static_cast<double>(frame + 1) / m_fadeFrames;
+            const double gain = rest * rest;
+            if (sampleBytes == 1) {
+                const int s = static_cast<quint8>(data[i]) - 128;
+                data[i] = static_cast<char>(128 + qRound(s * gain));
+            } else {
+                const auto s = qFromLittleEndian<qint16>(data + i);
+                qToLittleEndian<qint16>(static_cast<qint16>(qRound(s * gain)), data + i);
+            }
+        }
+    }
+
+    QByteArray m_samples;
+    int m_frameBytes;
+    int m_silence;
+    int m_fadeFrames;
+    qint64 m_position = 0;
+    qint64 m_end = 0;
+    qint64 m_fadeStart = -1;
+};
 
 } // namespace
 
@@ -104,9 +186,13 @@ QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {}
 
 QtSoundPlayer::~QtSoundPlayer()
 {
-    // Released here, not left to the member destructors: Qt 6.4's PulseAudio
-    // output crashed when deleted that late in the middle of a sound.
-    QtSoundPlayer::stopOutput();
+    // Released here, not left to QObject's destruction of the children:
+    // Qt 6.4's PulseAudio output crashed when deleted that late in a sound.
+    const QList<QAudioSink*> sinks = findChildren<QAudioSink*>(Qt::FindDirectChildrenOnly);
+    for (QAudioSink* sink : sinks) {
+        sink->stop();
+        delete sink;
+    }
 }
 
 void QtSoundPlayer::play(const QString& name)
@@ -136,37 +222,50 @@ bool QtSoundPlayer::devicePresent() const
     return WaveDevicePresent();
 }
 
-bool QtSoundPlayer::startOutput(const QString& name, const WaveImage&)
+bool QtSoundPlayer::startOutput(const QString&, const WaveImage& wave)
 {
-    auto effect = std::make_unique<QSoundEffect>();
-    QSoundEffect* started = effect.get();
+    QAudioFormat format;
+    format.setSampleRate(wave.sampleRate);
+    format.setChannelCount(wave.channels);
+    format.setSampleFormat(wave.bitsPerSample == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+    auto* sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
+    auto* source = new FadingPcm(wave, sink);
     const quint64 generation = m_generation;
-    // The end of the sound, or a recording the output could not take, frees
-    // the player; later, as an effect must not be deleted inside its signal.
-    const auto finishLater = [this, started, generation] {
-        if (!started->isPlaying() || started->status() == QSoundEffect::Error)
+    // The sink has taken the last sample, or could not play at all; later, as
+    // a sink must not be released inside its own signal.
+    connect(sink, &QAudioSink::stateChanged, this, [this, sink, generation](QAudio::State state) {
+        if (state == QAudio::IdleState || sink->error() != QAudio::NoError)
             QTimer::singleShot(0, this, [this, generation] { finished(generation); });
-    };
-    started->setSource(QUrl(QStringLiteral("qrc:/sounds/%1.wav").arg(name)));
-    started->play();
-    if (started->status() == QSoundEffect::Error)
+    });
+    sink->start(source);
+    if (sink->error() != QAudio::NoError) {
+        delete sink;
         return false;
-    // Watched from here on, so that loading's own first steps end nothing.
-    connect(started, &QSoundEffect::playingChanged, this, finishLater);
-    connect(started, &QSoundEffect::statusChanged, this, finishLater);
-    m_effect = std::move(effect);
+    }
+    m_sink = sink;
     return true;
 }
 
 void QtSoundPlayer::stopOutput()
 {
-    if (m_effect)
-        m_effect->stop();
-    m_effect.reset();
+    if (!m_sink)
+        return;
+    // The server still holds what the sink has written; a sink let go at once
+    // would drop it mid-wave, with a click. So the rest of the recording is
+    // faded out, and the sink is released once the server has played it all.
+    QAudioSink* sink = m_sink;
+    m_sink = nullptr;
+    if (auto* source = sink->findChild<FadingPcm*>())
+        source->fadeOut();
+    const qint64 heldMs = sink->format().durationForBytes(sink->bufferSize()) / 1000;
+    QTimer::singleShot(static_cast<int>(heldMs) + kFadeMs + kDrainMarginMs, sink, [sink] {
+        sink->stop();
+        sink->deleteLater();
+    });
 }
 
 void QtSoundPlayer::finished(quint64 generation)
 {
-    if (generation == m_generation && m_effect)
+    if (generation == m_generation && m_sink)
         stop();
 }

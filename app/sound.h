@@ -4,10 +4,10 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
-#include <memory>
 
-class QSoundEffect;
+class QAudioSink;
 
 // A RIFF WAVE image taken apart: its PCM format and the samples.
 struct WaveImage
@@ -38,9 +38,10 @@ bool WaveDevicePresent();
 // the application object exists.
 void QuietMissingSoundServer();
 
-// Plays the recordings through QtMultimedia's QSoundEffect, one at a time,
+// Plays the recordings through QtMultimedia's QAudioSink, one at a time,
 // without waiting. A recording is handed on only once its image reads as PCM
-// the output takes.
+// the output takes. Each plays to its last sample; one stopped early fades
+// out in a few milliseconds.
 class QtSoundPlayer : public QObject, public SoundPlayer
 {
     Q_OBJECT
@@ -67,5 +68,5 @@ class QtSoundPlayer : public QObject, public SoundPlayer
 
     QString m_playing;
     quint64 m_generation = 0;
-    std::unique_ptr<QSoundEffect> m_effect;
+    QPointer<QAudioSink> m_sink; // the sound started last, until it ends or is stopped
 };

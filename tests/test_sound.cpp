@@ -1,7 +1,9 @@
 #include "pay_table.h"
 #include "sound.h"
 
+#include <QProcess>
 #include <QtTest>
+#include <cstring>
 
 namespace {
 
@@ -83,6 +85,96 @@ QByteArray FormatBody(quint16 tag, quint16 channels, quint32 rate, quint16 bits)
     return body;
 }
 
+// What the sound server really played: its null sink's monitor, recorded as
+// 16-bit mono at 44100 Hz from before a sound starts until well after it ends.
+class MonitorRecording
+{
+  public:
+    static constexpr int kRate = 44100;
+
+    bool start()
+    {
+        m_parec.start(QStringLiteral("parec"),
+                      {QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
+                       QStringLiteral("--channels=1"), QStringLiteral("--rate=44100"),
+                       QStringLiteral("--latency-msec=10"), QStringLiteral("--raw")});
+        if (!m_parec.waitForStarted(5000))
+            return false;
+        // The monitor sends silence from the moment the stream is up.
+        return QTest::qWaitFor([this] { return m_parec.bytesAvailable() > 0; }, 5000);
+    }
+
+    QVector<qint16> stop()
+    {
+        QTest::qWait(100);
+        m_parec.terminate();
+        m_parec.waitForFinished(5000);
+        const QByteArray bytes = m_parec.readAllStandardOutput();
+        QVector<qint16> samples(bytes.size() / 2);
+        std::memcpy(samples.data(), bytes.constData(), static_cast<size_t>(samples.size()) * 2);
+        return samples;
+    }
+
+  private:
+    QProcess m_parec;
+};
+
+// Where a sound is audible: from its first to its last sample louder than a
+// fiftieth of its peak, with the level of its last 10 ms and the largest step
+// between two samples of its last 5 ms.
+struct Audible
+{
+    double seconds = 0;
+    int peak = 0;
+    int tailPeak = 0;
+    int tailJump = 0;
+};
+
+Audible MeasureAudible(const QVector<int>& samples, int rate)
+{
+    Audible a;
+    for (int x : samples)
+        a.peak = std::max(a.peak, qAbs(x));
+    const int threshold = a.peak / 50;
+    qsizetype first = -1;
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < samples.size(); ++i) {
+        if (qAbs(samples[i]) > threshold) {
+            if (first < 0)
+                first = i;
+            last = i;
+        }
+    }
+    if (first < 0)
+        return a;
+    a.seconds = static_cast<double>(last - first) / rate;
+    for (qsizetype i = std::max<qsizetype>(first, last - rate / 100); i <= last; ++i)
+        a.tailPeak = std::max(a.tailPeak, qAbs(samples[i]));
+    for (qsizetype i = std::max<qsizetype>(first + 1, last - rate / 200);
+         i <= last + 1 && i < samples.size(); ++i)
+        a.tailJump = std::max(a.tailJump, qAbs(samples[i] - samples[i - 1]));
+    return a;
+}
+
+// A recording's samples on one 16-bit scale, as the server plays 8-bit ones.
+QVector<int> SixteenBitSamples(const WaveImage& wave)
+{
+    QVector<int> samples;
+    if (wave.bitsPerSample == 8) {
+        for (char byte : wave.samples)
+            samples << (static_cast<int>(static_cast<quint8>(byte)) - 128) * 256;
+    } else {
+        for (qsizetype i = 0; i + 1 < wave.samples.size(); i += 2)
+            samples << qFromLittleEndian<qint16>(wave.samples.constData() + i);
+    }
+    return samples;
+}
+
+QVector<int> Widened(const QVector<qint16>& samples)
+{
+    return {samples.cbegin(), samples.cend()};
+}
+
 } // namespace
 
 class TestSound : public QObject
@@ -99,6 +191,10 @@ class TestSound : public QObject
     void playerChoosesWhatToPlay();
     void realOutputPlaysAndStops_data();
     void realOutputPlaysAndStops();
+    void realOutputIsWhole_data();
+    void realOutputIsWhole();
+    void stoppedSoundFadesOut();
+    void stoppedSoundLeavesTheNextPlaying();
 };
 
 void TestSound::everyGameSoundIsCarried_data()
@@ -273,6 +369,90 @@ void TestSound::realOutputPlaysAndStops()
     ending->play(name);
     QTest::qWait(50);
     ending.reset();
+}
+
+void TestSound::realOutputIsWhole_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const QString& name : ExpectedFormats().keys())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+// Every recording reaches the speaker to its last sample and fades out as
+// the file does, rather than ending on a jump while still loud.
+void TestSound::realOutputIsWhole()
+{
+    QFETCH(QString, name);
+    if (!qEnvironmentVariableIsSet("QUINTARA_REQUIRE_AUDIO"))
+        QSKIP("needs the private sound server of with_sound_server.sh");
+    const WaveImage wave = ParseWave(LoadResourceSound(name));
+    const Audible file = MeasureAudible(SixteenBitSamples(wave), wave.sampleRate);
+
+    MonitorRecording recording;
+    QVERIFY2(recording.start(), "parec could not record the null sink's monitor");
+    QtSoundPlayer player;
+    player.play(name);
+    QCOMPARE(player.playing(), name);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playing(), QString(), 12000);
+    QTest::qWait(300);
+    const Audible heard = MeasureAudible(Widened(recording.stop()), MonitorRecording::kRate);
+
+    QVERIFY2(qAbs(heard.seconds - file.seconds) <= 0.020,
+             qPrintable(QStringLiteral("%1 s heard of %2 s").arg(heard.seconds).arg(file.seconds)));
+    QVERIFY2(heard.tailPeak <= heard.peak / 10,
+             qPrintable(QStringLiteral("last 10 ms reach %1 of a peak of %2")
+                            .arg(heard.tailPeak)
+                            .arg(heard.peak)));
+}
+
+// A sound stopped on purpose (its result box closed early) fades out within
+// a few milliseconds instead of jumping to silence.
+void TestSound::stoppedSoundFadesOut()
+{
+    if (!qEnvironmentVariableIsSet("QUINTARA_REQUIRE_AUDIO"))
+        QSKIP("needs the private sound server of with_sound_server.sh");
+    MonitorRecording recording;
+    QVERIFY2(recording.start(), "parec could not record the null sink's monitor");
+    QtSoundPlayer player;
+    player.play(QStringLiteral("DATA_500"));
+    QTest::qWait(1500);
+    player.stop();
+    QCOMPARE(player.playing(), QString());
+    QTest::qWait(800);
+    const Audible heard = MeasureAudible(Widened(recording.stop()), MonitorRecording::kRate);
+    QVERIFY2(heard.seconds > 1.0 && heard.seconds < 1.9,
+             qPrintable(QString::number(heard.seconds)));
+    QVERIFY2(heard.tailJump <= 1000, qPrintable(QString::number(heard.tailJump)));
+}
+
+// Stopping one sound and starting the next at once (a result box closed on a
+// jingle, then the farewell) leaves the next one playing to its end: the
+// stopped sound's own end, arriving late, must not silence it.
+void TestSound::stoppedSoundLeavesTheNextPlaying()
+{
+    if (!qEnvironmentVariableIsSet("QUINTARA_REQUIRE_AUDIO"))
+        QSKIP("needs the private sound server of with_sound_server.sh");
+    const QString farewell = FromView(hands::kFarewellSound);
+    MonitorRecording recording;
+    QVERIFY2(recording.start(), "parec could not record the null sink's monitor");
+    QtSoundPlayer player;
+    player.play(QStringLiteral("DATA_0"));
+    QTest::qWait(300);
+    player.stop();
+    player.play(farewell);
+    QTest::qWait(1000);
+    QCOMPARE(player.playing(), farewell);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playing(), QString(), 10000);
+    QTest::qWait(300);
+
+    // Heard from the first sound's start to the farewell's own end.
+    const WaveImage wave = ParseWave(LoadResourceSound(farewell));
+    const Audible expected = MeasureAudible(SixteenBitSamples(wave), wave.sampleRate);
+    const Audible heard = MeasureAudible(Widened(recording.stop()), MonitorRecording::kRate);
+    QVERIFY2(heard.seconds >= expected.seconds,
+             qPrintable(QStringLiteral("%1 s heard, the farewell alone lasts %2 s")
+                            .arg(heard.seconds)
+                            .arg(expected.seconds)));
 }
 
 QTEST_MAIN(TestSound)
