@@ -6,6 +6,7 @@
 #include "sound.h"
 #include "startup.h"
 #include "unix_signals.h"
+#include "x11_desktop.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -70,6 +71,9 @@ int main(int argc, char* argv[])
     if (shutdown.unloaded())
         return 0;
     host.setOwner(&window);
+    // Centred as the player sees it, frame and all, once the window manager
+    // has said what frame it will draw.
+    window.centreFrameOnScreen(RequestFrameExtents(window));
     window.show();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "qt_host.h"
 
+#include "frames.h"
 #include "icons.h"
 
 #include <QApplication>
@@ -52,13 +53,13 @@ class PlacedBox final : public QMessageBox
         QWidget* owner = parentWidget();
         if (!owner || !owner->isVisible() || !owner->screen())
             return;
-        const QRect ownerFrame = owner->frameGeometry();
         // The box's frame is not known before it is mapped; the owner's is the
         // best guess for what the window manager adds.
-        const QSize decoration = ownerFrame.size() - owner->geometry().size();
-        const QPoint frameTopLeft = BoxPlaceBesideOwner(ownerFrame, size() + decoration,
-                                                        owner->screen()->availableGeometry());
-        move(frameTopLeft);
+        const QMargins decoration = frames::Decoration(*owner);
+        frames::PlaceFrame(*this,
+                           BoxPlaceBesideOwner(owner->frameGeometry(), size().grownBy(decoration),
+                                               owner->screen()->availableGeometry()),
+                           decoration);
     }
 };
 

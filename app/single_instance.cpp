@@ -1,6 +1,7 @@
 #include "single_instance.h"
 
 #include "settings_store.h"
+#include "x11_desktop.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 namespace {
 
@@ -45,54 +45,6 @@ QString ServerName(const QFileInfo& store)
     // An absolute name keeps Qt from putting the temporary folder, which
     // TMPDIR moves, in front of it.
     return QStringLiteral("/quintara-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
-}
-
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
-{
-    const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    xcb_atom_t atom = XCB_ATOM_NONE;
-    if (reply)
-        atom = reply->atom;
-    std::free(reply);
-    return atom;
-}
-
-// Qt asks X for the focus with the time of the last event the game saw, which
-// is older than the player's last click elsewhere, so X ignores the request.
-// The player asked for this game just now: the request goes with the current
-// time, to the window manager as a pager's (which it honours), and straight
-// to the server where no window manager runs.
-void ActivateOnX11(QWidget& front)
-{
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !front.isVisible())
-        return;
-    xcb_connection_t* connection = x11->connection();
-    const auto target = static_cast<xcb_window_t>(front.winId());
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-
-    const auto check = xcb_get_property(
-        connection, 0, root, Atom(connection, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1);
-    xcb_get_property_reply_t* wm = xcb_get_property_reply(connection, check, nullptr);
-    const bool managed = wm && xcb_get_property_value_length(wm) > 0;
-    std::free(wm);
-
-    if (managed) {
-        xcb_client_message_event_t event = {};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = target;
-        event.type = Atom(connection, "_NET_ACTIVE_WINDOW");
-        event.data.data32[0] = 2; // from a pager: the user's own request
-        event.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(connection, 0, root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                       reinterpret_cast<const char*>(&event));
-    } else {
-        xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, target, XCB_CURRENT_TIME);
-    }
-    xcb_flush(connection);
 }
 
 // The holder takes the lock an instant before it listens, so a start that

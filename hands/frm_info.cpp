@@ -1,5 +1,7 @@
 #include "frm_info.h"
 
+#include "frames.h"
+
 #include "icons.h"
 #include "pay_table.h"
 #include "twips.h"
@@ -49,15 +51,15 @@ frmInfo::frmInfo(QWidget* owner) : QDialog(owner)
 void frmInfo::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // Centred frame on frame, as the player sees the two windows: Qt centres
-    // the client areas, which puts the window a title bar too high. Its own
+    // Centred frame on frame, as the player sees the two windows. Its own
     // frame is not known before it is mapped; the owner's stands in for it.
     const QWidget* owner = parentWidget();
     if (!owner || !owner->isVisible())
         return;
-    const QRect ownerFrame = owner->frameGeometry();
-    const QSize frame = size() + (ownerFrame.size() - owner->geometry().size());
-    move(ownerFrame.center() - QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2));
+    const QMargins decoration = frames::Decoration(*owner);
+    frames::PlaceFrame(
+        *this, frames::CentredTopLeft(owner->frameGeometry().center(), size().grownBy(decoration)),
+        decoration);
 }
 
 void frmInfo::cmdOK_Click()

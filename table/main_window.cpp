@@ -1,7 +1,9 @@
 #include "main_window.h"
 
+#include "access_keys.h"
 #include "card_code.h"
 #include "card_view.h"
+#include "frames.h"
 #include "icons.h"
 #include "twips.h"
 
@@ -62,10 +64,18 @@ frmQuintara::frmQuintara(Ports ports, QWidget* parent) : QMainWindow(parent), m_
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // Starts centred on the screen; the frame is not known yet, so the client
-    // size stands in for it.
+    // size stands in for it until start-up learns it.
     adjustSize();
+    centreFrameOnScreen({});
+}
+
+void frmQuintara::centreFrameOnScreen(const QMargins& decoration)
+{
     if (const QScreen* display = screen())
-        move(display->availableGeometry().center() - rect().center());
+        frames::PlaceFrame(*this,
+                           frames::CentredTopLeft(display->availableGeometry().center(),
+                                                  size().grownBy(decoration)),
+                           decoration);
 }
 
 frmQuintara::~frmQuintara() = default;
@@ -157,6 +167,9 @@ void frmQuintara::buildButtons()
     cmdBetDown = makeButton("cmdBetDown", QStringLiteral("Do&wn"), TwipRect(2400, 2160, 855, 375));
     cmdBet = makeButton("cmdBet", QStringLiteral("<- &Bet ->"), TwipRect(3360, 2160, 855, 375));
     cmdBet->setFont(ArialFont(9, true));
+    auto* everyPress = new EveryPressClicks(this);
+    for (QPushButton* button : {cmdDeal, cmdBetUp, cmdBetDown, cmdBet})
+        button->installEventFilter(everyPress);
     connect(cmdDeal, &QPushButton::clicked, this, &frmQuintara::cmdDeal_Click);
     connect(cmdBetUp, &QPushButton::clicked, this, &frmQuintara::cmdBetUp_Click);
     connect(cmdBetDown, &QPushButton::clicked, this, &frmQuintara::cmdBetDown_Click);

@@ -4,6 +4,7 @@
 #include "ports.h"
 
 #include <QMainWindow>
+#include <QMargins>
 #include <array>
 #include <map>
 
@@ -35,6 +36,10 @@ class frmQuintara : public QMainWindow
 
     explicit frmQuintara(Ports ports, QWidget* parent = nullptr);
     ~frmQuintara() override;
+
+    // Centres the window's frame on its screen, `decoration` being the frame
+    // the window manager will draw (none: the client area is centred).
+    void centreFrameOnScreen(const QMargins& decoration);
 
     // Read-only: the handlers below are the state's only writers.
     const rules::GameState& state() const { return m_state; }

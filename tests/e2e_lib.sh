@@ -4,11 +4,13 @@
 
 tmp=$(mktemp -d)
 xvfb_pid=""
+wm_pid=""
 game_pids=()
 cleanup() {
     local pid
     for pid in "${game_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${game_pids[@]}"; do { wait "$pid"; } 2>/dev/null || true; done
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$tmp"
 }
@@ -26,6 +28,41 @@ start_xvfb() { # [WxH]
     # One runtime directory for every game, as one user has.
     mkdir -p "$tmp/run"
     chmod 700 "$tmp/run"
+}
+
+# Runs openbox on the private server, as a player's desktop has a window
+# manager; returns once it has taken the screen.
+start_window_manager() {
+    local attempt
+    for attempt in 1 2 3; do
+        openbox --sm-disable --config-file /dev/null >"$tmp/openbox.log" 2>&1 &
+        wm_pid=$!
+        for _ in $(seq 100); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            kill -0 "$wm_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$wm_pid" 2>/dev/null || true
+    done
+    fail "openbox did not start: $(cat "$tmp/openbox.log")"
+}
+
+# Prints x y width height of the frame the window manager drew around window
+# $1: its ancestor just below the root window (the window itself without one).
+frame_of() { # window
+    local id=$1 parent root
+    root=$(xwininfo -root | awk '/Window id:/ {print $4}')
+    while parent=$(xwininfo -children -id "$id" | awk '/Parent window id:/ {print $4}') &&
+        [ -n "$parent" ] && [ "$((parent))" -ne "$((root))" ]; do
+        id=$parent
+    done
+    xwininfo -id "$id" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
+        /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
+}
+
+# Fails unless $1 and $2 differ by at most 4 (2 px, as the doubled centres compare).
+near() { # value expected what
+    [ "$(($1 - $2))" -le 4 ] && [ "$(($2 - $1))" -le 4 ] || fail "$3: $1, expected $2 within 4"
 }
 
 # A settings store under $tmp/NAME holding SCORE and BACK; prints its config home.
@@ -75,7 +112,7 @@ expect_tables() { # count what
     done
     fail "$2: $(table_count) table windows, not $1"
 }
-# There is no window manager on this server, so focus is given by hand.
+# Without a window manager nobody gives the focus, so it is given by hand.
 focus() { xdotool windowfocus --sync "$1"; }
 
 # Waits until no window with a title matching $1 is mapped.
@@ -96,8 +133,7 @@ wait_exit() { # pid what
     wait "$1" || status=$?
 }
 
-# A mnemonic press animates the button for 100 ms; a second press inside that
-# time would be folded into the first, as it would for a person.
+# One key press, and time for the button it clicks to be shown pressed.
 press() { xdotool key "$1"; sleep 0.4; }
 
 # Deals a hand in the focused table window: five cards 0.3 s apart, with room
