@@ -22,6 +22,17 @@ bool GraphicalSessionPresent()
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
+// The X display is what Qt will open: no other platform is asked for, and no
+// Wayland session would be tried first.
+bool UsesX11Display()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty())
+        return platform == "xcb";
+    return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           !qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -30,6 +41,13 @@ int main(int argc, char* argv[])
         std::fputs("quintara: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is "
                    "set); start Quintara from a desktop session\n",
                    stderr);
+        return 1;
+    }
+    if (UsesX11Display() && !X11DisplayOpens()) {
+        std::fprintf(stderr,
+                     "quintara: the display %s cannot be opened; start Quintara from a "
+                     "desktop session\n",
+                     qgetenv("DISPLAY").constData());
         return 1;
     }
     UnixSignalWatcher::Install();
@@ -58,6 +76,8 @@ int main(int argc, char* argv[])
         if (!store.sync())
             std::fprintf(stderr, "quintara: the account could not be saved: %s\n",
                          qPrintable(store.errorString()));
+        else if (!store.notice().isEmpty())
+            std::fprintf(stderr, "quintara: %s\n", qPrintable(store.notice()));
     });
     shutdown.watchSession(app);
     UnixSignalWatcher signalWatcher;

@@ -22,12 +22,16 @@ class QSettingsStore final : public SettingsStore
 
     QString read(const QString& key, const QString& defaultValue) override;
     void write(const QString& key, const QString& value) override;
+    void keepOriginalOnSave() override { m_keepOriginal = true; }
 
     // Writes the values given to write() to disk: the whole new file replaces
     // the old one, or nothing changes. False, with the reason in
     // errorString(), when the store could not be written.
     bool sync();
     QString errorString() const { return m_error; }
+    // What the last save did beyond the plain write, for the player to hear:
+    // where the old file's bytes were kept. Empty otherwise.
+    QString notice() const { return m_notice; }
     QString fileName() const { return m_path; }
 
     // The file a save of the store at `path` writes: where its links lead, so
@@ -43,4 +47,6 @@ class QSettingsStore final : public SettingsStore
     std::unique_ptr<QSettings> m_settings;
     QMap<QString, QString> m_written;
     QString m_error;
+    QString m_notice;
+    bool m_keepOriginal = false;
 };

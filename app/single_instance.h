@@ -41,6 +41,11 @@ class SingleInstance final : public QObject
     void activationRequested();
 
   private:
+    // Asks the game named by the lock to come forward; false when nobody answers.
+    bool callHolder();
+    // Listens for later starts; says so when another user holds the name.
+    void listen();
+
     QFileInfo m_store;
     QString m_serverName;
     QLockFile m_lock;

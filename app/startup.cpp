@@ -39,9 +39,12 @@ void InitGame(frmQuintara& window, SettingsStore& store)
 {
     // A store that cannot be read, or holds no number, reads as no score.
     const rules::Opening opening = rules::ReadOpening(
-        store.read(kKeyScore, QStringLiteral("0")),
+        store.read(kKeyScore, QString()),
         store.read(kKeyCardDeck, QString::number(cards::kDefaultBack)), QLocale());
     window.openGame(opening);
+    // The rules start a new player; whatever the store held stays the player's.
+    if (!opening.scoreRead)
+        store.keepOriginalOnSave();
     if (opening.newPlayer) {
         PlayResourceSound(window.sound(), QString::fromUtf8(hands::kWelcomeSound));
         window.host().messageBox(WelcomeText(), BoxStyle::Exclamation, QStringLiteral("Welcome !"));

@@ -112,3 +112,11 @@ QMargins RequestFrameExtents(QWidget& window)
     }
     return {};
 }
+
+bool X11DisplayOpens()
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool opens = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return opens;
+}

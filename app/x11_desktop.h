@@ -16,3 +16,7 @@ void ActivateOnX11(QWidget& front);
 // window is mapped; none without a window manager or when it does not answer
 // within a moment.
 QMargins RequestFrameExtents(QWidget& window);
+
+// False when the X display named by DISPLAY cannot be opened. Asked before
+// the application object exists, as Qt would abort there.
+bool X11DisplayOpens();

@@ -210,6 +210,7 @@ Opening ReadOpening(const QString& score, const QString& cardDeck, const QLocale
     // The store's texts are read as the bet box reads amounts; the back is a
     // 16-bit number, as it always was stored.
     const auto account = ConvertWhole(score, locale, kMinAmount, kMaxAmount);
+    opening.scoreRead = account.has_value();
     if (account && *account > 0) {
         opening.account = static_cast<qint32>(*account);
         opening.newPlayer = false;

@@ -137,13 +137,16 @@ void ToggleHold(GameState& state, int place);
 bool ChangeBack(GameState& state, int code);
 
 // What start-up makes of the stored "Score" and "CardDeck" texts. A score
-// that is unreadable or not above 0 gives a new player's $100 and a welcome;
+// that is absent (null), unreadable or not above 0 gives a new player's $100
+// and a welcome;
 // a back outside the menu gives the default design.
 struct Opening
 {
     qint32 account = 100;
     int back = cards::kDefaultBack;
     bool newPlayer = true;
+    // The store held a number for the score, if perhaps a lost game's (0 or below).
+    bool scoreRead = false;
 };
 Opening ReadOpening(const QString& score, const QString& cardDeck, const QLocale& locale);
 

@@ -52,4 +52,7 @@ class SettingsStore
     virtual ~SettingsStore() = default;
     virtual QString read(const QString& key, const QString& defaultValue) = 0;
     virtual void write(const QString& key, const QString& value) = 0;
+    // The store gave no account though it holds something: the next save
+    // keeps what it holds beside it before writing over it.
+    virtual void keepOriginalOnSave() {}
 };

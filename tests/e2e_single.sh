@@ -70,6 +70,62 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 [ "$(xdotool getwindowfocus)" = "$window_b" ] || fail "the restarted game B was not brought forward"
+
+# Another local user can reach a game's socket, which has no file modes; it
+# must neither raise the game nor give it the focus. And a name another user
+# bound first leaves the player's own second start answered at once.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+    socket_name() { # config-home: the name a game of this user on that store listens on
+        printf '/quintara-%s-%s' "$(id -u)" \
+            "$(printf '%s' "$(realpath "$1/Tessaro.conf")" | sha256sum | cut -c1-16)"
+    }
+    store_c=$tmp/c
+    stacking=$(xwininfo -root -children | grep -c 0x)
+    order=$(xwininfo -root -children | grep 0x)
+    as_nobody /usr/bin/python3 -c '
+import socket, sys
+for _ in range(20):
+    s = socket.socket(socket.AF_UNIX)
+    s.settimeout(2)
+    s.connect(b"\0" + sys.argv[1].encode())
+    s.recv(1)
+    s.close()
+' "$(socket_name "$store_c")" || fail "another user could not even connect to game C"
+    sleep 1
+    [ "$(xdotool getwindowfocus)" = "$window_b" ] ||
+        fail "another user's connection gave game C the focus"
+    [ "$(xwininfo -root -children | grep 0x)" = "$order" ] ||
+        fail "another user's connection raised a window ($stacking windows)"
+
+    store_d=$(make_store d 300 58)
+    setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/python3 -c '
+import socket, sys, time
+s = socket.socket(socket.AF_UNIX)
+s.bind(b"\0" + sys.argv[1].encode())
+s.listen(8)
+time.sleep(60)
+' "$(socket_name "$store_d")" &
+    squatter=$!
+    game_pids+=("$squatter")
+    sleep 0.5
+    start_game "$game" "$store_d" d1
+    d1=$game_pid
+    table_window "$d1" d1 >/dev/null
+    grep -q "another user" "$tmp/d1.log" ||
+        fail "game D did not say that another user holds its name: $(cat "$tmp/d1.log")"
+    began=$(date +%s%N)
+    start_game "$game" "$store_d" d2
+    wait_exit "$game_pid" "a second start of D beside another user's socket"
+    took=$((($(date +%s%N) - began) / 1000000))
+    [ "$took" -le 2000 ] || fail "the second start of D took $took ms"
+    grep -q "another user" "$tmp/d2.log" ||
+        fail "the second start of D did not say why: $(cat "$tmp/d2.log")"
+    kill "$squatter" "$d1" 2>/dev/null || true
+    echo "e2e: another user neither raised nor focused a game; the second start of D ended in $took ms"
+else
+    echo "e2e: not root or no setpriv: the second user's cases are skipped"
+fi
 focus "$window_b"
 xdotool key ctrl+q
 wait_exit "$b2" "game B after Ctrl+Q"

@@ -1,6 +1,7 @@
 #include "card_code.h"
 #include "main_window.h"
 #include "settings_store.h"
+#include "single_instance.h"
 #include "startup.h"
 #include "table_doubles.h"
 
@@ -13,7 +14,12 @@
 #include <QtTest>
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +83,14 @@ class TestStartup : public QObject
     void brokenStoreNeverStopsTheGame();
     void signalClosesLikeQuit_data();
     void signalClosesLikeQuit();
+    void storeThatGaveNoAccountIsKept_data();
+    void storeThatGaveNoAccountIsKept();
+    void configFolderOfAnyBytes();
+    void storePermissionsHold_data();
+    void storePermissionsHold();
+    void oddLockLetsTheGameStart_data();
+    void oddLockLetsTheGameStart();
+    void noGraphicalSessionSaysSo_data();
     void noGraphicalSessionSaysSo();
 };
 
@@ -363,6 +377,8 @@ void TestStartup::brokenStoreNeverStopsTheGame_data()
     QTest::newRow("binary junk") << "junk" << 100 << true;
     QTest::newRow("unclosed section") << "unclosed" << 100 << true;
     QTest::newRow("list instead of number") << "list" << 100 << true;
+    // Room for the store's name, none for the new file's beside it.
+    QTest::newRow("path near the length limit") << "long" << 250 << false;
 }
 
 void TestStartup::brokenStoreNeverStopsTheGame()
@@ -379,6 +395,14 @@ void TestStartup::brokenStoreNeverStopsTheGame()
         path = blocker.fileName() + QStringLiteral("/Tessaro.conf");
     } else if (kind == QLatin1String("folder")) {
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Tessaro.conf")));
+    } else if (kind == QLatin1String("long")) {
+        QString folder = dir.path();
+        while (folder.size() < 4069 - 250)
+            folder += QLatin1Char('/') + QString(200, QLatin1Char('d'));
+        folder += QLatin1Char('/') + QString(4069 - folder.size() - 1, QLatin1Char('e'));
+        QVERIFY(QDir().mkpath(folder));
+        path = folder + QStringLiteral("/Tessaro.conf");
+        WriteRaw(path, QStringLiteral("250"), QString());
     } else {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -402,6 +426,9 @@ void TestStartup::brokenStoreNeverStopsTheGame()
     table.window.close();
     QVERIFY(shutdown.unloaded());
     QCOMPARE(synced, writable);
+    // The player is told which file was not saved, whatever its length.
+    if (!writable)
+        QVERIFY2(store.errorString().contains(path), qPrintable(store.errorString()));
     if (writable) {
         QSettingsStore reread(path);
         QCOMPARE(reread.read(QStringLiteral("Score"), QString()), QStringLiteral("420"));
@@ -463,23 +490,249 @@ void TestStartup::signalClosesLikeQuit()
         QCOMPARE(SettingsLines(dir.filePath(QStringLiteral("Tessaro.conf"))), saved);
 }
 
+// Plays one session on the store at `path`, from the start to an unload with
+// an account of 420, and saves it; gives the account the game started with.
+qint32 PlaySessionOn(QSettingsStore& store, bool& synced)
+{
+    Table table(Table::Unstarted{7});
+    Shutdown shutdown(table.window, store, [&] { synced = store.sync(); });
+    Form_Load(table.window, store);
+    shutdown.startupFinished();
+    const qint32 opened = table.window.state().Account;
+    WritableState(table.window).Account = 420;
+    table.window.close();
+    return opened;
+}
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestStartup::storeThatGaveNoAccountIsKept_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("kept");
+
+    QByteArray utf16("\xff\xfe", 2);
+    for (QChar c : QStringLiteral("[Settings]\nScore=250\n"))
+        utf16 += QByteArray(1, static_cast<char>(c.unicode())) + QByteArray(1, '\0');
+    QTest::newRow("saved as UTF-16") << utf16 << true;
+    QTest::newRow("section in other case") << QByteArray("[settings]\nScore=250\n") << true;
+    QTest::newRow("key in other case") << QByteArray("[Settings]\nscore=250\n") << true;
+    QTest::newRow("NUL inside the value") << QByteArray("[Settings]\nScore=25\0"
+                                                        "0\n",
+                                                        22)
+                                          << true;
+    // A game lost to the end is an account, of 0: nothing to keep.
+    QTest::newRow("lost game") << QByteArray("[Settings]\nScore=0\nCardDeck=55\n") << false;
+}
+
+// A store that is there but gives no account starts a new player, as the
+// rules say; its old bytes must survive the save that follows.
+void TestStartup::storeThatGaveNoAccountIsKept()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, kept);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tessaro.conf"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    QSettingsStore store(path);
+    bool synced = false;
+    QCOMPARE(PlaySessionOn(store, synced), 100);
+    QVERIFY2(synced, qPrintable(store.errorString()));
+    QSettingsStore reread(path);
+    QCOMPARE(reread.read(QStringLiteral("Score"), QString()), QStringLiteral("420"));
+    const QString copy = path + QStringLiteral(".unread");
+    QCOMPARE(QFile::exists(copy), kept);
+    if (kept) {
+        QCOMPARE(Bytes(copy), bytes);
+        QVERIFY2(store.notice().contains(copy), qPrintable(store.notice()));
+    } else {
+        QCOMPARE(store.notice(), QString());
+    }
+}
+
+// A config folder whose name is not UTF-8 is the one the game reads and
+// writes, and no look-alike folder appears beside it.
+void TestStartup::configFolderOfAnyBytes()
+{
+    QTemporaryDir dir;
+    const QByteArray parent = QFile::encodeName(dir.path());
+    const QByteArray folder = parent + "/caf\xe9";
+    QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+    const QByteArray file = folder + "/Tessaro.conf";
+    FILE* raw = std::fopen(file.constData(), "w");
+    QVERIFY(raw);
+    std::fputs("[Settings]\nScore=250\nCardDeck=57\n", raw);
+    std::fclose(raw);
+
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", folder);
+    {
+        QSettingsStore store;
+        SingleInstance instance(store.fileName());
+        QCOMPARE(instance.claim(), SingleInstance::Role::First);
+        bool synced = false;
+        QCOMPARE(PlaySessionOn(store, synced), 250);
+        QVERIFY2(synced, qPrintable(store.errorString()));
+    }
+    qputenv("XDG_CONFIG_HOME", saved);
+
+    raw = std::fopen(file.constData(), "r");
+    QVERIFY(raw);
+    char text[128] = {};
+    const size_t read = std::fread(text, 1, sizeof text - 1, raw);
+    std::fclose(raw);
+    QCOMPARE(QByteArray(text, static_cast<qsizetype>(read)),
+             QByteArray("[Settings]\nCardDeck=57\nScore=420\n"));
+    // Listed by bytes: Qt would not list a name it cannot decode.
+    int entries = 0;
+    DIR* listing = ::opendir(parent.constData());
+    QVERIFY(listing);
+    while (const dirent* entry = ::readdir(listing))
+        entries += std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0;
+    ::closedir(listing);
+    QCOMPARE(entries, 1);
+}
+
+void TestStartup::storePermissionsHold_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("read-only store") << 0444 << false;
+    QTest::newRow("write-only store") << 0200 << true;
+}
+
+// Run as a user permissions bind (tests/as_unprivileged.sh): a read-only store
+// is left as it is, with a word; a write-only one cannot be read, so it
+// starts a new player, and its old file is kept before the save.
+void TestStartup::storePermissionsHold()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, saved);
+    if (::geteuid() == 0)
+        QSKIP("permissions do not bind root; tests/as_unprivileged.sh runs this as another user");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tessaro.conf"));
+    const QByteArray before("[Settings]\nScore=250\nCardDeck=57\n");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(before);
+    file.close();
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)) == 0);
+    struct stat old = {};
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &old) == 0);
+
+    QSettingsStore store(path);
+    bool synced = true;
+    const qint32 opened = PlaySessionOn(store, synced);
+    QCOMPARE(synced, saved);
+    struct stat now = {};
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &now) == 0);
+    if (!saved) {
+        QCOMPARE(opened, 250);
+        QVERIFY2(store.errorString().contains(path), qPrintable(store.errorString()));
+        QCOMPARE(now.st_ino, old.st_ino);
+        QCOMPARE(Bytes(path), before);
+        return;
+    }
+    QCOMPARE(opened, 100);
+    // The old file itself, unread, under the second name.
+    struct stat copy = {};
+    QVERIFY(::stat(QFile::encodeName(path + QStringLiteral(".unread")).constData(), &copy) == 0);
+    QCOMPARE(copy.st_ino, old.st_ino);
+    QCOMPARE(copy.st_size, old.st_size);
+    QSettingsStore reread(path);
+    QCOMPARE(reread.read(QStringLiteral("Score"), QString()), QStringLiteral("420"));
+}
+
+void TestStartup::oddLockLetsTheGameStart_data()
+{
+    QTest::addColumn<QString>("lock");
+    QTest::addColumn<SingleInstance::Role>("role");
+    QTest::newRow("empty") << "empty" << SingleInstance::Role::First;
+    QTest::newRow("garbage") << "garbage" << SingleInstance::Role::First;
+    QTest::newRow("written by another host") << "other-host" << SingleInstance::Role::First;
+    QTest::newRow("dangling symlink") << "symlink" << SingleInstance::Role::First;
+    QTest::newRow("unreadable") << "unreadable" << SingleInstance::Role::First;
+    // Cannot be taken over: the game starts and names the file.
+    QTest::newRow("a folder") << "folder" << SingleInstance::Role::Unguarded;
+    // A game that holds the lock is left alone.
+    QTest::newRow("held by a running game") << "held" << SingleInstance::Role::Second;
+}
+
+void TestStartup::oddLockLetsTheGameStart()
+{
+    QFETCH(QString, lock);
+    QFETCH(SingleInstance::Role, role);
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("Tessaro.conf"));
+    WriteRaw(store, QStringLiteral("250"), QStringLiteral("57"));
+    const QString lockPath = dir.filePath(QStringLiteral(".Tessaro.conf.quintara-lock"));
+    const auto writeLock = [&](const QByteArray& bytes) {
+        QFile file(lockPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    std::optional<SingleInstance> holder;
+    if (lock == QLatin1String("empty"))
+        writeLock({});
+    else if (lock == QLatin1String("garbage"))
+        writeLock(QByteArray("\x93\x01zz\n\n", 6));
+    else if (lock == QLatin1String("other-host"))
+        writeLock("4242\nquintara\nsome-other-host.example\n");
+    else if (lock == QLatin1String("symlink"))
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("nowhere")), lockPath));
+    else if (lock == QLatin1String("unreadable")) {
+        writeLock(QByteArray("\x93", 1));
+        QVERIFY(::chmod(QFile::encodeName(lockPath).constData(), 0) == 0);
+    } else if (lock == QLatin1String("folder"))
+        QVERIFY(QDir(dir.path()).mkdir(QFileInfo(lockPath).fileName()));
+    else {
+        holder.emplace(store);
+        QCOMPARE(holder->claim(), SingleInstance::Role::First);
+    }
+
+    SingleInstance instance(store);
+    QCOMPARE(instance.claim(), role);
+}
+
+void TestStartup::noGraphicalSessionSaysSo_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no display") << QString() << "graphical session";
+    QTest::newRow("a display nobody serves") << ":4093"
+                                             << "cannot be opened";
+}
+
 void TestStartup::noGraphicalSessionSaysSo()
 {
+    QFETCH(QString, display);
+    QFETCH(QString, said);
     QTemporaryDir dir;
     QProcess game;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
+    if (!display.isEmpty())
+        env.insert(QStringLiteral("DISPLAY"), display);
     game.setProcessEnvironment(env);
     game.start(QStringLiteral(QUINTARA_BINARY), {});
     QVERIFY(game.waitForFinished(15000));
     QCOMPARE(game.exitStatus(), QProcess::NormalExit);
     QCOMPARE(game.exitCode(), 1);
-    const QStringList said =
+    const QStringList lines =
         QString::fromUtf8(game.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(said.size(), 1);
-    QVERIFY2(said.first().contains(QLatin1String("graphical session")), qPrintable(said.first()));
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains(said), qPrintable(lines.first()));
     // Nothing was stored: the game never started.
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("Tessaro.conf"))));
 }
