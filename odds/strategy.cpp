@@ -64,6 +64,16 @@ enum class Style
     Unsuited, // "K Q or K J unsuited"
 };
 
+// The paying rows that hand patterns name, best first, for what a draw aims at.
+enum Row
+{
+    kNoRow = -1,
+    kStraightFlushRow = 1, // a royal is 0
+
+    kFlushRow = 4,
+    kStraightRow,
+};
+
 struct Words
 {
     std::string family; // lines of one family may merge
@@ -71,11 +81,12 @@ struct Words
     std::string detail;
     std::string complete; // the name of the whole family, if it has one
     int order = 0;        // merged lines list their details by it
+    int aim = kNoRow;     // the row a draw's words name ("4 to a flush": the flush)
 };
 
-Words Alone(std::string name)
+Words Alone(std::string name, int aim = kNoRow)
 {
-    return {std::move(name), Style::Alone, "", ""};
+    return {std::move(name), Style::Alone, "", "", 0, aim};
 }
 
 // values descending, all different; an empty family for a hold no strategy names.
@@ -106,32 +117,47 @@ Words DrawWords(const std::vector<int>& values, bool oneSuit)
     }
     const std::string count = std::to_string(n);
     if (oneSuit && n >= 2) {
+        // A royal draw is a straight flush draw too: from a dealt straight
+        // flush it would throw a made row away.
         if (royalRanks && n == 2)
-            return {"suited", Style::Suited, ranks, "", byRank};
+            return {"suited", Style::Suited, ranks, "", byRank, kStraightFlushRow};
         if (royalRanks)
-            return Alone(count + " to a Royal Flush");
+            return Alone(count + " to a Royal Flush", kStraightFlushRow);
         if (ways > 0 && n == 4)
-            return {"4sf", Style::List,
+            return {"4sf",
+                    Style::List,
                     ways >= 2 ? "4 to an outside straight flush" : "4 to an inside straight flush",
-                    "4 to a straight flush", ways >= 2 ? 0 : 1};
+                    "4 to a straight flush",
+                    ways >= 2 ? 0 : 1,
+                    kStraightFlushRow};
         // A gap is a straight the draw cannot reach: 5 6 8 and 2 3 4 have one.
         if (ways > 0)
-            return {count + " to a straight flush", Style::Comma,
-                    HighCards(high) + ", " + Count(6 - n - ways, "gap", "gaps", "no gap"), "",
-                    10 * high + 6 - n - ways};
+            return {count + " to a straight flush",
+                    Style::Comma,
+                    HighCards(high) + ", " + Count(6 - n - ways, "gap", "gaps", "no gap"),
+                    "",
+                    10 * high + 6 - n - ways,
+                    kStraightFlushRow};
         if (n >= 3)
-            return {count + " to a flush", Style::Comma, HighCards(high), "", 10 * high};
+            return {count + " to a flush", Style::Comma, HighCards(high), "", 10 * high, kFlushRow};
         return {};
     }
     if (n == 4 && ways > 0)
-        return {ways >= 2 ? "4 to an outside straight" : "4 to an inside straight", Style::Comma,
-                HighCards(high), "", 10 * high};
+        return {ways >= 2 ? "4 to an outside straight" : "4 to an inside straight",
+                Style::Comma,
+                HighCards(high),
+                "",
+                10 * high,
+                kStraightRow};
     if ((n == 2 || n == 3) && high == n)
         return {count + " unsuited", Style::Unsuited, ranks, "", byRank};
     if (n == 3 && ways > 0)
-        return {"3 to a straight", Style::Comma,
-                HighCards(high) + ", " + Count(3 - ways, "gap", "gaps", "no gap"), "",
-                10 * high + 3 - ways};
+        return {"3 to a straight",
+                Style::Comma,
+                HighCards(high) + ", " + Count(3 - ways, "gap", "gaps", "no gap"),
+                "",
+                10 * high + 3 - ways,
+                kStraightRow};
     if (n == 1 && high == 1) {
         static const char* const kHigh[] = {"Jack", "Queen", "King", "Ace"};
         return {"single", Style::List, kHigh[values[0] - 11], "", byRank};
@@ -250,6 +276,9 @@ void FactsOf(const PaidTables& paid, const PatternBook& book, std::span<const in
         facts.pattern[hold] =
             book.patternOfMultiset(subsets.multiset[s], subsets.suitMultiplier[s] != 0);
     }
+    const int dealtPattern = facts.pattern[kAllHeld];
+    for (int& pattern : facts.pattern)
+        pattern = book.inDeal(pattern, dealtPattern);
 }
 
 } // namespace
@@ -273,6 +302,9 @@ PatternBook::PatternBook() : m_byMultiset(2 * DrawTables::kMultisetCount, kNoPat
         m_details.push_back(words.detail);
         m_orders.push_back(words.order);
         m_family.push_back(fam->second);
+        m_aims.push_back(words.aim);
+        // A made hand's order is its row, best first.
+        m_rows.push_back(words.family == "made" ? words.order : kNoRow);
         return it->second;
     };
     // Multisets in the order DrawTables numbers them as they grow.
@@ -321,7 +353,21 @@ const PatternBook& PatternBook::Get()
     return book;
 }
 
+int PatternBook::inDeal(int pattern, int dealtPattern) const
+{
+    if (pattern == kNoPattern || dealtPattern == kNoPattern)
+        return pattern;
+    const int aim = m_aims[static_cast<std::size_t>(pattern)];
+    const int dealtRow = m_rows[static_cast<std::size_t>(dealtPattern)];
+    return aim != kNoRow && dealtRow != kNoRow && dealtRow <= aim ? kNoPattern : pattern;
+}
+
 int PatternBook::patternOf(std::span<const int, 5> dealt, unsigned hold) const
+{
+    return inDeal(heldPattern(dealt, hold), heldPattern(dealt, kAllHeld));
+}
+
+int PatternBook::heldPattern(std::span<const int, 5> dealt, unsigned hold) const
 {
     std::array<int, 5> ranks{};
     int held = 0;

@@ -31,6 +31,10 @@ class PatternBook
     std::string lineName(const std::vector<int>& patterns) const;
     // The pattern of the held cards of a dealt hand, or kNoPattern.
     int patternOf(std::span<const int, 5> dealt, unsigned hold) const;
+    // A hold's pattern where the dealt hand has dealtPattern: words of a draw
+    // never describe a hand that already is the row they name or better, so
+    // a dealt royal is no "4 to a Royal Flush". kNoPattern then.
+    int inDeal(int pattern, int dealtPattern) const;
     // The same from a rank multiset index of DrawTables and the one-suit flag.
     int patternOfMultiset(int multiset, bool oneSuit) const
     {
@@ -42,6 +46,7 @@ class PatternBook
 
   private:
     PatternBook();
+    int heldPattern(std::span<const int, 5> dealt, unsigned hold) const;
     struct Family
     {
         std::string key;
@@ -53,6 +58,8 @@ class PatternBook
     std::vector<std::string> m_details;
     std::vector<int> m_orders;
     std::vector<int> m_family;
+    std::vector<int> m_aims; // the row a draw names, or -1
+    std::vector<int> m_rows; // a made hand's row, or -1
     std::vector<Family> m_families;
     std::vector<int> m_byMultiset;
     int m_drawFive = 0;

@@ -1004,6 +1004,56 @@ class TestOdds : public QObject
         QVERIFY2(run.err.size() < 200, qPrintable(run.err.left(200)));
     }
 
+    // --bankroll and --risk ask opposite questions; both at once is refused
+    // as such, not as if one were missing.
+    void bankrollAndRiskExcludeEachOther()
+    {
+        const Run run = RunCommand(
+            {"ruin", "--bankroll", "100", "--risk", "0.1", "--bet", "1", "--hands", "10"});
+        QCOMPARE(run.code, kExitUsage);
+        QVERIFY2(run.err.contains("exclude each other"), qPrintable(run.err));
+    }
+
+    // Every JSON key of every command is written in one style, snake_case.
+    void jsonKeysAreSnakeCase_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("hand") << QStringList{"hand", "Kh Qh Jh Th 2s"};
+        QTest::newRow("hand, game deal") << QStringList{"hand", "--deal", "game", "Kh Qh 7c 3d Jh"};
+        QTest::newRow("return") << QStringList{"return", "--plays", "1,3"};
+        QTest::newRow("ruin") << QStringList{"ruin", "--bankroll", "40", "--bet",
+                                             "1",    "--hands",    "50"};
+        QTest::newRow("ruin, risk")
+            << QStringList{"ruin", "--risk", "0.5", "--bet", "1", "--hands", "50"};
+        QTest::newRow("simulate") << QStringList{"simulate", "--hands", "300", "--seed",
+                                                 "1",        "--play",  "game"};
+        QTest::newRow("strategy") << QStringList{"strategy", "--lines", "8"};
+    }
+    void jsonKeysAreSnakeCase()
+    {
+        QFETCH(QStringList, args);
+        const Run run = RunCommand(args << "--json");
+        QCOMPARE(run.code, kExitOk);
+        static const QRegularExpression snake("^[a-z][a-z0-9]*(_[a-z0-9]+)*$");
+        QStringList keys;
+        const auto collect = [&](const auto& self, const QJsonValue& value) -> void {
+            if (value.isObject()) {
+                const QJsonObject object = value.toObject();
+                for (auto it = object.begin(); it != object.end(); ++it) {
+                    keys << it.key();
+                    self(self, it.value());
+                }
+            } else if (value.isArray()) {
+                for (const QJsonValue& item : value.toArray())
+                    self(self, item);
+            }
+        };
+        collect(collect, JsonOf(run));
+        QVERIFY(!keys.isEmpty());
+        for (const QString& key : keys)
+            QVERIFY2(snake.match(key).hasMatch(), qPrintable(key));
+    }
+
     // Different spellings of one command line give the same report.
     void commandLineSpellingsAgree_data()
     {
@@ -1041,6 +1091,9 @@ class TestOdds : public QObject
         QTest::newRow("help beats bad input") << QStringList{"hand", "Zz", "-h"} << "hand CARDS";
         QTest::newRow("return") << QStringList{"return", "--help"} << "--threads";
         QTest::newRow("simulate") << QStringList{"simulate", "--help"} << "--seed";
+        QTest::newRow("version") << QStringList{"--version"}
+                                 << "quintara-odds " QUINTARA_PACKAGE_VERSION "\n";
+        QTest::newRow("hand's suit symbols") << QStringList{"hand", "--help"} << "♣ ♦ ♥ ♠";
     }
     void helpGoesToStandardOutput()
     {

@@ -45,8 +45,9 @@ const char* const kHandHelp =
     "Equal returns list the hold of fewer cards first, then by hold mask\n"
     "(bit i = card place i); the best hold is the first.\n"
     "\n"
-    "CARDS is five cards: a rank A 2-9 T J Q K (or 10) and a suit c d h s, apart or\n"
-    "back to back, e.g. \"Kh Qh Jh Th 2s\", \"10h,Jh,Qh,Kh,Ah\" or KhQhJhTh2s.\n"
+    "CARDS is five cards: a rank A 2-9 T J Q K (or 10) and a suit c d h s (or the\n"
+    "symbols \u2663 \u2666 \u2665 \u2660), apart or back to back, e.g. \"Kh Qh Jh Th 2s\",\n"
+    "\"10h,Jh,Qh,Kh,Ah\", KhQhJhTh2s or \"K\u2665 Q\u2665 J\u2665 10\u2665 2\u2660\".\n"
     "\n"
     "--deal game values every hold in the game's own deal, beside its fair value,\n"
     "best for the game's deal first; give the cards in the order dealt, left to\n"
@@ -592,7 +593,10 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
          {std::pair{&options.bet, "--bet"}, std::pair{&options.hands, "--hands"}})
         if (!option->given())
             throw UsageError{std::string("ruin needs ") + name};
-    if (options.bankroll.given() == options.risk.given())
+    if (options.bankroll.given() && options.risk.given())
+        throw UsageError{"--bankroll and --risk exclude each other: --bankroll B gives the "
+                         "chance of ruin, --risk P the bankroll for a chance"};
+    if (!options.bankroll.given() && !options.risk.given())
         throw UsageError{"ruin needs --bankroll, or --risk to find the bankroll"};
     const std::int64_t bet = ParseCents("--bet", options.bet.text, 1, 100 * kMaxDollars);
     const bool forever = options.hands.text == "inf";
@@ -746,6 +750,8 @@ int RunOddsCommand(const std::vector<std::string>& args, std::ostream& out, std:
         formatter->column_width(34);
         root.formatter(formatter);
         root.footer(std::string(kFooter) + "\n\n" + PaysOrderHelp());
+        root.set_version_flag("--version", "quintara-odds " QUINTARA_VERSION,
+                              "the version, as the package has it");
         CommandSet commands(root);
         for (const auto add : kCommands)
             add(commands);
@@ -763,6 +769,9 @@ int RunOddsCommand(const std::vector<std::string>& args, std::ostream& out, std:
             root.parse(std::vector<std::string>(line.rbegin(), line.rend()));
         } catch (const CLI::CallForHelp&) {
             out << root.help();
+            return kExitOk;
+        } catch (const CLI::CallForVersion& version) {
+            out << version.what() << '\n';
             return kExitOk;
         } catch (const CLI::ParseError& e) {
             throw UsageError{Describe(e, root)};

@@ -89,7 +89,7 @@ std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int ma
     json.beginObject();
     json.key("pays");
     WritePays(json, pays);
-    json.key("maxLines").value(maxLines);
+    json.key("max_lines").value(maxLines);
     json.key("lines").beginArray();
     for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
         json.beginObject();
@@ -119,7 +119,7 @@ std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int ma
     json.key("return").raw(Fraction(g.paid, 10));
     json.key("optimal").raw(Fraction(g.optimalPaid, 10));
     json.key("gap").raw(Fraction(g.optimalPaid - g.paid, 10));
-    json.key("dealsDiffering").value(g.dealsDiffering);
+    json.key("deals_differing").value(g.dealsDiffering);
     json.key("costliest").beginArray();
     for (const Deviation& d : g.costliest) {
         json.beginObject();
@@ -130,9 +130,9 @@ std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int ma
         Cards(json, d.example, kAllHeld);
         json.key("held");
         Cards(json, d.example, d.listHold);
-        json.key("bestHeld");
+        json.key("best_held");
         Cards(json, d.example, d.bestHold);
-        json.key("exampleLoss").raw(FormatFraction(d.exampleLoss, kReturnDenominator, 10));
+        json.key("example_loss").raw(FormatFraction(d.exampleLoss, kReturnDenominator, 10));
         json.endObject();
     }
     json.endArray();
@@ -146,10 +146,13 @@ std::string StrategyText(const Strategy& strategy, const PayVector& pays, int ma
     const StrategyGrade& g = strategy.grade;
     std::string out = "Pays     " + FormatPaysLine(pays) + "\n";
     const std::size_t exceptions = strategy.exceptions.size();
-    out += "Lines    " + std::to_string(strategy.lines.size() + exceptions) + " (at most " +
-           std::to_string(maxLines) + ")" +
+    // Entries count lines and exceptions alike, so the budget reads as spent.
+    const std::size_t lines = strategy.lines.size();
+    out += "Entries  " + std::to_string(lines + exceptions) + " (at most " +
+           std::to_string(maxLines) + "): " + std::to_string(lines) +
+           (lines == 1 ? " line" : " lines") +
            (exceptions == 0 ? std::string()
-                            : ", " + std::to_string(exceptions) +
+                            : " and " + std::to_string(exceptions) +
                                   (exceptions == 1 ? " exception" : " exceptions")) +
            "; hold the first line that fits\n\n";
     char buf[64];
