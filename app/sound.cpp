@@ -41,6 +41,12 @@ constexpr int kFadeMs = 20;
 // Room beyond the sink's own buffer for what the server holds.
 constexpr int kDrainMarginMs = 250;
 
+// A sink that cannot play on; an underrun (a busy machine) is no such thing.
+bool Failed(const QAudioSink& sink)
+{
+    return sink.error() != QAudio::NoError && sink.error() != QAudio::UnderrunError;
+}
+
 // A recording's samples for a sink to pull. Asked to fade out, it ramps the
 // samples not yet taken to silence over kFadeMs and then ends.
 class FadingPcm final : public QIODevice
@@ -233,12 +239,16 @@ bool QtSoundPlayer::startOutput(const QString&, const WaveImage& wave)
     const quint64 generation = m_generation;
     // The sink has taken the last sample, or could not play at all; later, as
     // a sink must not be released inside its own signal.
-    connect(sink, &QAudioSink::stateChanged, this, [this, sink, generation](QAudio::State state) {
-        if (state == QAudio::IdleState || sink->error() != QAudio::NoError)
-            QTimer::singleShot(0, this, [this, generation] { finished(generation); });
-    });
+    // A busy machine can starve the sink for a moment, which also reads as
+    // idle: only a recording taken to its end has ended.
+    connect(sink, &QAudioSink::stateChanged, this,
+            [this, sink, source, generation](QAudio::State state) {
+                const bool drained = state == QAudio::IdleState && source->bytesAvailable() == 0;
+                if (drained || Failed(*sink))
+                    QTimer::singleShot(0, this, [this, generation] { finished(generation); });
+            });
     sink->start(source);
-    if (sink->error() != QAudio::NoError) {
+    if (Failed(*sink)) {
         delete sink;
         return false;
     }
