@@ -152,9 +152,9 @@ std::string StrategyText(const Strategy& strategy, const PayVector& pays, int ma
            std::to_string(maxLines) + "): " + std::to_string(lines) +
            (lines == 1 ? " line" : " lines") +
            (exceptions == 0 ? std::string()
-                            : " and " + std::to_string(exceptions) +
+                            : ", " + std::to_string(exceptions) +
                                   (exceptions == 1 ? " exception" : " exceptions")) +
-           "; hold the first line that fits\n\n";
+           "; hold the first that fits\n\n";
     char buf[64];
     out += "Rank  Decides   Hold\n";
     for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
