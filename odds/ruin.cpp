@@ -27,6 +27,11 @@ constexpr double kSafeRuin = 1e-12;  // ruin chance that counts as none for set-
 constexpr double kSmallMass = 1e-15; // per level, set aside where ruin cannot reach
 constexpr double kTinyMass = 1e-19;  // per level, set aside anywhere: counted as error
 
+bool Stopped(const std::atomic<bool>* stop)
+{
+    return stop && stop->load(std::memory_order_relaxed);
+}
+
 // Levels above which ruin within r rounds has a chance below kSafeRuin. For
 // any theta > 0, exp(-theta S_j) / M(theta)^j is a martingale, so Doob's
 // inequality bounds the chance that the nets ever sum to -t or less within r
@@ -89,10 +94,14 @@ StepTile(double* __restrict out, std::size_t begin, std::size_t end, const doubl
     }
 }
 constexpr std::size_t kTile = 256;
+// Multiply-adds of a hand worth a second thread: about 0.1 ms, several times
+// what waking a sleeping thread costs.
+constexpr std::size_t kHelperWork = std::size_t{1} << 18;
 
-// A second thread for the tiles of wide bands. Between hands it waits by
-// spinning, as each hand's work is tens of microseconds, far less than
-// waking a thread; it sleeps when no hand comes for a while.
+// A second thread for the tiles of wide bands. Both sides wait by sleeping
+// on an atomic, never by spinning, so a run pinned to one core costs what its
+// work does; the helper is asked only for bands wide enough that their half
+// outweighs waking it.
 class TileTeam
 {
   public:
@@ -139,8 +148,7 @@ class TileTeam
         m_round.notify_one();
         for (std::size_t i = 0; i < half; ++i)
             tile(i);
-        while (!m_finished.load())
-            ;
+        m_finished.wait(false);
     }
 
   private:
@@ -148,16 +156,13 @@ class TileTeam
     {
         std::uint64_t seen = 0;
         for (;;) {
-            // Spin while hands follow each other; sleep when they stop (an
-            // FFT hand, the end of the run).
-            for (int spin = 0; spin < 20000 && m_round.load() == seen; ++spin)
-                ;
             m_round.wait(seen);
             seen = m_round.load();
             if (m_stop.load())
                 return;
             m_work();
             m_finished.store(true);
+            m_finished.notify_one();
         }
     }
 
@@ -357,7 +362,7 @@ using PlayGroups = std::map<std::pair<ClassCounts, std::int64_t>, std::int64_t>;
 
 // The chance of each payout of all N plays: one play at a time, exactly.
 std::vector<double> PlainPlays(const PlayGroups& groups, const PayVector& pays, int plays,
-                               int threads)
+                               int threads, const std::atomic<bool>* stop)
 {
     const std::int64_t maxPay = *std::max_element(pays.begin(), pays.end());
     const std::vector<PlayGroups::value_type> list(groups.begin(), groups.end());
@@ -374,7 +379,7 @@ std::vector<double> PlainPlays(const PlayGroups& groups, const PayVector& pays, 
         const auto share = [&](int w) {
             return list.size() * static_cast<std::size_t>(w) / static_cast<std::size_t>(threads);
         };
-        for (std::size_t g = share(worker); g < share(worker + 1); ++g) {
+        for (std::size_t g = share(worker); g < share(worker + 1) && !Stopped(stop); ++g) {
             const auto& [draws, weight] = list[g];
             const auto& [counts, count] = draws;
             // The payout of one play, then of all N, one play at a time.
@@ -498,7 +503,38 @@ RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
     return round;
 }
 
-RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays, int threads)
+bool RuinSurelyTooWide(const RoundOutcomes& onePlay, int plays, std::int64_t start,
+                       std::int64_t hands)
+{
+    if (onePlay.net.empty())
+        return false;
+    const auto top = std::max_element(onePlay.net.begin(), onePlay.net.end()) - onePlay.net.begin();
+    const auto bottom =
+        std::min_element(onePlay.net.begin(), onePlay.net.end()) - onePlay.net.begin();
+    const std::int64_t maxNet = std::int64_t{plays} * onePlay.net[static_cast<std::size_t>(top)];
+    const std::int64_t minNet = std::int64_t{plays} * onePlay.net[static_cast<std::size_t>(bottom)];
+    const double topChance = std::pow(onePlay.chance[static_cast<std::size_t>(top)], plays);
+    const double bottomChance = std::pow(onePlay.chance[static_cast<std::size_t>(bottom)], plays);
+    const std::int64_t spread = maxNet - minNet;
+    double topMass = 1;
+    double bottomMass = 1;
+    // Before hand k + 1 the band holds the two paths' levels after k hands;
+    // the step then needs their distance and a round's spread. Either path
+    // trimmed (below the top's cut) or broke, and nothing is sure any more.
+    for (std::int64_t k = 0; k < hands; ++k) {
+        if (topMass < kSmallMass || bottomMass < kSmallMass || start + k * minNet < plays)
+            return false;
+        if (static_cast<double>(k) * static_cast<double>(spread) + 1 + static_cast<double>(spread) >
+            static_cast<double>(kMaxLevels))
+            return true;
+        topMass *= topChance;
+        bottomMass *= bottomChance;
+    }
+    return false;
+}
+
+RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays, int threads,
+                            const std::atomic<bool>* stop)
 {
     // Deals grouped by the draws of their best hold, a share of the classes
     // on each thread.
@@ -510,12 +546,15 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
     RunWorkers(threads, [&](int worker) {
         constexpr std::size_t kChunk = 1024;
         PlayGroups& groups = parts[static_cast<std::size_t>(worker)];
-        for (std::size_t begin; (begin = next.fetch_add(kChunk)) < classes.size();)
+        for (std::size_t begin;
+             (begin = next.fetch_add(kChunk)) < classes.size() && !Stopped(stop);)
             for (std::size_t c = begin; c < std::min(classes.size(), begin + kChunk); ++c) {
                 const BestPlay play = PlayBest(tables, paid, classes[c].cards);
                 groups[{play.counts, DrawsFor(play.hold)}] += classes[c].weight;
             }
     });
+    if (Stopped(stop))
+        throw RuinStopped{};
     PlayGroups groups;
     for (const PlayGroups& part : parts)
         for (const auto& [draws, weight] : part)
@@ -523,8 +562,10 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
     RoundOutcomes round;
     round.plays = plays;
     const std::vector<double> total =
-        plays <= kPlainPlays ? PlainPlays(groups, pays, plays, threads)
+        plays <= kPlainPlays ? PlainPlays(groups, pays, plays, threads, stop)
                              : SpectralPlays(groups, pays, plays, threads, round.error);
+    if (Stopped(stop))
+        throw RuinStopped{};
     for (std::size_t t = 0; t < total.size(); ++t)
         if (total[t] > 0) {
             round.net.push_back(static_cast<int>(t) - plays);
@@ -570,7 +611,10 @@ class RuinWalk
             m_result.errorBound += m_fft(levels, live, m_next, m_team);
         } else {
             m_next.resize(width);
-            m_team.run((width + kTile - 1) / kTile, 16, [&](std::size_t i) {
+            // Shared only when half the hand outweighs waking the helper.
+            const std::size_t minimum =
+                std::max<std::size_t>(16, kHelperWork / (kTile * m_shift.size()));
+            m_team.run((width + kTile - 1) / kTile, minimum, [&](std::size_t i) {
                 const std::size_t begin = i * kTile;
                 StepTile(m_next.data() + begin, begin, std::min(width, begin + kTile), levels, live,
                          m_shift.data(), m_round.chance.data(), m_shift.size());

@@ -26,8 +26,13 @@ RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals);
 // best hold, and each draws from its own copy of the rest of the deck. Deals
 // of the same draw chances are worked out once, up to 16 plays one play at a
 // time, beyond that from the round's spectrum by FFT (with its error bound).
+// Its work grows with the plays times the top pay; stop, when set, ends it
+// early with RuinStopped.
 RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int plays,
-                            int threads = 1);
+                            int threads = 1, const std::atomic<bool>* stop = nullptr);
+struct RuinStopped
+{
+};
 
 struct RuinResult
 {
@@ -53,6 +58,15 @@ constexpr std::size_t kMaxLevels = std::size_t{1} << 23;
 struct RuinTooWide
 {
 };
+
+// True when a walk of N-play rounds from start units over `hands` hands is
+// sure to pass kMaxLevels, told from one play's outcomes alone, before the
+// rounds' own (which can take minutes) are worked out. Every round netting
+// the most, and every round netting the least, each keep at least the one-
+// play chance to the N-th power of the mass per hand (the N hands share the
+// deal), so while those paths hold mass the band spans them both.
+bool RuinSurelyTooWide(const RoundOutcomes& onePlay, int plays, std::int64_t start,
+                       std::int64_t hands);
 
 // The exact bankroll distribution, hand by hand, from start units, carried as
 // the band of levels that hold mass, so the work follows the spread and not

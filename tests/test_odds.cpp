@@ -987,6 +987,19 @@ class TestOdds : public QObject
             << QStringList{"hand", "--deal", "casino", "Kh Qh Jh Th 2s"};
         QTest::newRow("simulate: unknown play")
             << QStringList{"simulate", "--hands", "10", "--play", "casino"};
+        // Sure to pass the widest band: refused before the rounds' outcomes,
+        // which would take minutes, as single play refuses it.
+        QTest::newRow("N-play spread too wide") << QStringList{"ruin",
+                                                               "--bet",
+                                                               "1",
+                                                               "--bankroll",
+                                                               "100",
+                                                               "--hands",
+                                                               "20",
+                                                               "--plays",
+                                                               "3",
+                                                               "--pays",
+                                                               "0,0,0,0,0,0,0,0,1000000"};
         QTest::newRow("trainer has no json") << QStringList{"train", "--json"};
         QTest::newRow("zero training hands") << QStringList{"train", "--hands", "0"};
         QTest::newRow("training seed overflow")

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <exception>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -495,6 +496,12 @@ double ParseRisk(const std::string& text)
 
 // One ruin run: a progress bar on a terminal, Ctrl+C ends it with the
 // hands so far.
+std::string TooWideMessage()
+{
+    return "ruin: the bankroll's spread under these pays grows past " + std::to_string(kMaxLevels) +
+           " levels; try fewer --hands, --plays or smaller --pays";
+}
+
 class RuinRunner
 {
   public:
@@ -530,9 +537,7 @@ class RuinRunner
         try {
             return compute(progress);
         } catch (const RuinTooWide&) {
-            throw UsageError{"ruin: the bankroll's spread under these pays grows past " +
-                             std::to_string(kMaxLevels) +
-                             " levels; try fewer --hands, --plays or smaller --pays"};
+            throw UsageError{TooWideMessage()};
         }
     }
 
@@ -631,9 +636,23 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
 
     const auto start = std::chrono::steady_clock::now();
     const DrawTables tables;
-    const RoundOutcomes round =
-        plays == 1 ? SingleHandOutcomes(ComputeReturn(tables, c.pays, DefaultThreadCount()))
-                   : PlaysOutcomes(tables, c.pays, plays, DefaultThreadCount());
+    RoundOutcomes round = SingleHandOutcomes(ComputeReturn(tables, c.pays, DefaultThreadCount()));
+    if (plays > 1) {
+        // Refused from one play's outcomes when the walk is sure to be too
+        // wide: the rounds' own take long for large pays, and Ctrl+C ends them.
+        const std::int64_t units = bankroll > 0 ? bankroll / bet : plays;
+        if (RuinSurelyTooWide(round, plays, units,
+                              forever ? std::numeric_limits<std::int64_t>::max() : hands))
+            throw UsageError{TooWideMessage()};
+        const StopOnInterrupt interrupt;
+        try {
+            round = PlaysOutcomes(tables, c.pays, plays, DefaultThreadCount(),
+                                  &StopOnInterrupt::stopped());
+        } catch (const RuinStopped&) {
+            c.err << "quintara-odds: ruin stopped while the outcomes of a round were worked out\n";
+            return kExitInterrupted;
+        }
+    }
     double returnValue = 1; // per unit bet: 1 + the mean net of a round per play
     for (std::size_t k = 0; k < round.net.size(); ++k)
         returnValue += round.chance[k] * round.net[k] / plays;
