@@ -823,6 +823,36 @@ class TestOdds : public QObject
         }
     }
 
+    // A table that pays nothing takes one bet a hand: five bets are gone after
+    // five hands, and the band of live levels with them. The run still
+    // answers for all the hands asked, and is no stopped run.
+    void ruinOfAnEmptiedBandCoversEveryHand()
+    {
+        const Run run = RunCommand({"ruin", "--bankroll", "5", "--bet", "1", "--hands", "100",
+                                    "--pays", "0,0,0,0,0,0,0,0,0", "--json"});
+        QCOMPARE(run.code, kExitOk);
+        const QJsonObject doc = JsonOf(run);
+        QCOMPARE(doc["hands"].toInt(), 100);
+        QCOMPARE(doc["ruin"].toDouble(), 1.0);
+    }
+
+    // The model's link for drawn card i (deck place 6 + i) is the measured
+    // chance that the successor comes next, less what a uniform pick among the
+    // 47 - i unseen cards gives it anyway: the five dealt and i drawn are seen.
+    void gameDealLinksCountTheUnseenCards()
+    {
+        const DealModel model = GameDealModel();
+        for (int i = 0; i < 5; ++i) {
+            const auto k = static_cast<std::size_t>(4 + i);
+            const double measured =
+                static_cast<double>(kMeasuredNext[k]) / static_cast<double>(kMeasuredFree[k]);
+            const double link = model.link[static_cast<std::size_t>(i)];
+            const double unseen = 52 - 5 - i;
+            QVERIFY2(std::abs(link + (1 - link) / unseen - measured) < 1e-12,
+                     qPrintable(QString("drawn card %1: link %2").arg(i + 1).arg(link)));
+        }
+    }
+
     // simulate --play game plays, deal by deal, the best hold that hand
     // --deal game names first, and sets the fair deck's best hold beside it
     // on the very same deals.

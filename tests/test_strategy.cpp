@@ -107,6 +107,8 @@ class TestStrategy : public QObject
     void trainerReportsMistakes_data();
     void trainerReportsMistakes();
     void trainerListsTheWorstThree();
+    void trainerAsksAgainOnAnEmptyAnswer();
+    void trainerDealsUniformly();
 };
 
 void TestStrategy::patternNames_data()
@@ -506,6 +508,55 @@ void TestStrategy::trainerReportsMistakes()
 
 // Twenty hands thrown away whole: the summary counts every mistake and lists
 // the three costliest by their exact loss, the earlier hand first on a tie.
+// The transcript of a trainer session on 9/6 with the list given, fair deal.
+QString Trained(const std::string& input, std::uint64_t hands, std::uint64_t seed)
+{
+    const PayVector pays = Pays("800,50,25,9,6,4,3,2,1");
+    static const std::vector<StrategyLine> lines = StrategyData(Tables(), pays, 0).best(40).lines;
+    TrainerOptions options;
+    options.pays = pays;
+    options.hands = hands;
+    options.seed = seed;
+    options.lines = lines;
+    std::istringstream in(input);
+    std::ostringstream out;
+    RunTrainer(options, in, out);
+    return QString::fromStdString(out.str());
+}
+
+// An empty line is no answer: the trainer asks again rather than keep all five.
+void TestStrategy::trainerAsksAgainOnAnEmptyAnswer()
+{
+    const QString out = Trained("\nall\n", 1, 5);
+    QCOMPARE(out.count(QStringLiteral("Turn face down (places 1 to 5, none or all)?")), 2);
+    QVERIFY2(!out.contains(QStringLiteral("holding all")), qPrintable(out));
+}
+
+// A uniform shuffle leaves any card in its place of the fresh deck with a
+// chance of 1/52; a cyclic one (every card moved) never does. The five dealt
+// places hold their fresh card in about 5/52 of the hands.
+void TestStrategy::trainerDealsUniformly()
+{
+    const int hands = kFullRun ? 2000 : 500;
+    const QString out = Trained(QString("none\n").repeated(hands).toStdString(),
+                                static_cast<std::uint64_t>(hands), 11);
+    static const QRegularExpression dealt("^Hand \\d+ of \\d+ +(.+)$",
+                                          QRegularExpression::MultilineOption);
+    int seen = 0;
+    int inPlace = 0;
+    for (auto it = dealt.globalMatch(out); it.hasNext();) {
+        const std::array<int, 5> cards = Deal(it.next().captured(1).trimmed());
+        ++seen;
+        for (int k = 0; k < 5; ++k)
+            inPlace += cards[static_cast<std::size_t>(k)] == k + 1;
+    }
+    QCOMPARE(seen, hands);
+    const double expected = 5.0 * hands / 52;
+    QVERIFY2(
+        inPlace > expected / 2 && inPlace < expected * 2,
+        qPrintable(QString("%1 cards in place, about %2 expected").arg(inPlace).arg(expected)));
+}
+
 void TestStrategy::trainerListsTheWorstThree()
 {
     const PayVector pays = Pays("800,50,25,9,6,4,3,2,1");
