@@ -769,6 +769,51 @@ RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int6
     return result;
 }
 
+RuinCurve ComputeRuinCurve(const RoundOutcomes& round, std::int64_t hands,
+                           const RuinProgress& progress)
+{
+    const SafeLevel safe(round);
+    const std::int64_t plays = round.plays;
+    const std::int64_t lowest = *std::min_element(round.net.begin(), round.net.end());
+    // The levels from which h hands can ruin at all, or with a chance the
+    // cut allows for; and whether the cut is what ends them.
+    const auto reach = [&](std::int64_t h) {
+        const double exact = static_cast<double>(plays - lowest * h);
+        const double cut = std::ceil(safe(h));
+        return std::pair{static_cast<std::int64_t>(std::min(exact, cut)), cut < exact};
+    };
+    RuinCurve curve;
+    curve.ruin.assign(static_cast<std::size_t>(plays), 1.0); // no hand left: broke or not
+    std::vector<double> next;
+    bool lastCut = false; // the last hand's levels end at the cut, not where ruin ends
+    std::int64_t h = 0;
+    while (h < hands && !Stopped(progress)) {
+        const auto [top, cut] = reach(h + 1);
+        if (top > static_cast<std::int64_t>(kMaxLevels))
+            throw RuinTooWide{};
+        const auto below = static_cast<std::int64_t>(curve.ruin.size());
+        next.assign(static_cast<std::size_t>(std::max(top, plays)), 0.0);
+        std::fill(next.begin(), next.begin() + plays, 1.0);
+        for (std::size_t k = 0; k < round.net.size(); ++k) {
+            const double chance = round.chance[k];
+            const std::int64_t net = round.net[k];
+            // Levels b with b + net inside the last hand's levels.
+            const std::int64_t end = std::min<std::int64_t>(top, below - net);
+            for (std::int64_t b = plays; b < end; ++b)
+                next[static_cast<std::size_t>(b)] +=
+                    chance * curve.ruin[static_cast<std::size_t>(b + net)];
+        }
+        if (lastCut)
+            curve.errorBound += kSafeRuin;
+        lastCut = cut;
+        curve.errorBound += round.error;
+        std::swap(curve.ruin, next);
+        Count(progress, ++h);
+    }
+    curve.hands = h;
+    return curve;
+}
+
 EverRuin ComputeEverRuin(const RoundOutcomes& round, std::int64_t start, int threads,
                          const RuinProgress& progress)
 {

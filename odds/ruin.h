@@ -76,6 +76,23 @@ bool RuinSurelyTooWide(const RoundOutcomes& onePlay, int plays, std::int64_t sta
 // on the running minimum of the nets) are set aside as never broke.
 // errorBound adds up what that could change. A round of many outcomes
 // (N-play) steps by FFT, on up to two threads, and its round-off is added.
+// The chance of going broke within the hands from every bankroll at once:
+// one backward pass over the levels, from the hands' end (where only a
+// bankroll that cannot bet is broke) one hand at a time to their start. From
+// a level ruin within the hands left cannot reach with a chance of 1e-12 or
+// more (the bound ComputeRuin sets aside by) it counts as none, each such
+// cut added to errorBound. ruin[b] is the chance from b units; every level
+// from ruin.size() up has less than errorBound. Stopped early, hands says
+// how many were carried.
+struct RuinCurve
+{
+    std::vector<double> ruin;
+    double errorBound = 0;
+    std::int64_t hands = 0;
+};
+RuinCurve ComputeRuinCurve(const RoundOutcomes& round, std::int64_t hands,
+                           const RuinProgress& progress = {});
+
 RuinResult ComputeRuin(const RoundOutcomes& round, std::int64_t start, std::int64_t hands,
                        int threads = 1, const RuinProgress& progress = {});
 

@@ -1068,6 +1068,8 @@ class TestOdds : public QObject
                                              "1",    "--hands",    "50"};
         QTest::newRow("ruin, risk")
             << QStringList{"ruin", "--risk", "0.5", "--bet", "1", "--hands", "50"};
+        QTest::newRow("ruin, curve")
+            << QStringList{"ruin", "--curve", "--bet", "1", "--hands", "50"};
         QTest::newRow("simulate") << QStringList{"simulate", "--hands", "300", "--seed",
                                                  "1",        "--play",  "game"};
         QTest::newRow("strategy") << QStringList{"strategy", "--lines", "8"};
@@ -1389,6 +1391,43 @@ class TestOdds : public QObject
         const RuinResult result = ComputeRuin(round, start, hands);
         QVERIFY2(std::abs(result.ruin - ruin) < 1e-15, qPrintable(QString::number(result.ruin)));
         QCOMPARE((QList<qint64>{result.low, result.median, result.high}), points);
+    }
+
+    // One backward pass gives the chance of ruin from every bankroll: each
+    // against the forward walk from that bankroll, within both error bounds;
+    // and where nothing pays, exactly: broke within H hands from b bets iff b <= H.
+    void ruinCurveMatchesTheWalk_data()
+    {
+        QTest::addColumn<QString>("pays");
+        QTest::addColumn<qint64>("hands");
+        QTest::newRow("9/6, 300 hands") << "800,50,25,9,6,4,3,2,1" << qint64{300};
+        QTest::newRow("game, 120 hands") << "" << qint64{120};
+        QTest::newRow("only pairs pay, 200 hands") << "0,0,0,0,0,0,0,0,2" << qint64{200};
+        QTest::newRow("nothing pays, 10 hands") << "0,0,0,0,0,0,0,0,0" << qint64{10};
+    }
+    void ruinCurveMatchesTheWalk()
+    {
+        QFETCH(QString, pays);
+        QFETCH(qint64, hands);
+        const RoundOutcomes round = SingleHandOutcomes(ComputeReturn(Tables(), Pays(pays), 2));
+        const RuinCurve curve = ComputeRuinCurve(round, hands);
+        QCOMPARE(curve.hands, hands);
+        const bool nothingPays = pays == "0,0,0,0,0,0,0,0,0";
+        for (const std::int64_t units : {1, 2, 3, 5, 9, 10, 11, 20, 40, 80, 160}) {
+            const double fromCurve = units < static_cast<std::int64_t>(curve.ruin.size())
+                                         ? curve.ruin[static_cast<std::size_t>(units)]
+                                         : 0.0;
+            if (nothingPays) {
+                QCOMPARE(fromCurve, units <= hands ? 1.0 : 0.0);
+                continue;
+            }
+            const RuinResult walk = ComputeRuin(round, units, hands);
+            QVERIFY2(std::abs(fromCurve - walk.ruin) <= curve.errorBound + walk.errorBound + 1e-12,
+                     qPrintable(QString("%1 bets: curve %2, walk %3")
+                                    .arg(units)
+                                    .arg(fromCurve, 0, 'g', 17)
+                                    .arg(walk.ruin, 0, 'g', 17)));
+        }
     }
 
     // A round of thousands of outcomes, as N-play has, steps by FFT: its ruin

@@ -437,8 +437,16 @@ const char* const kRuinHelp =
     "\n"
     "--risk P, instead of --bankroll, finds the smallest bankroll in bets (and\n"
     "dollars) whose chance of going broke within the hands, or ever, is at most\n"
-    "P: ruin falls as the bankroll grows, so doubling and halving find it, one\n"
-    "run at each bankroll tried.\n"
+    "P. For one play within the hands, one backward pass over the levels gives\n"
+    "the chance from every bankroll at once: from the hands' end, where only a\n"
+    "bankroll that cannot bet is broke, one hand at a time to their start;\n"
+    "levels from which ruin in the hands left is below 1e-12 (the bound below)\n"
+    "count as none. Otherwise ruin falls as the bankroll grows, so doubling and\n"
+    "halving find it, one run at each bankroll tried.\n"
+    "\n"
+    "--curve, instead of --bankroll, prints that chance for about twenty\n"
+    "bankrolls from one bet to where it falls below 0.0001, from the same pass\n"
+    "(one play, --hands H).\n"
     "\n"
     "Truncation: levels at the top of the bankroll's distribution are set aside\n"
     "as never broke when they hold below 1e-15 of the chance and going broke\n"
@@ -473,6 +481,7 @@ struct RuinOptions
     ValueOption hands;
     ValueOption plays;
     ValueOption risk;
+    bool curve = false;
 };
 
 // The hands one run carries at most, times the plays of each: a bankroll of
@@ -516,6 +525,11 @@ class RuinRunner
             return ComputeRuin(m_round, units, m_hands, DefaultThreadCount(), p);
         });
     }
+    RuinCurve curve()
+    {
+        return run(m_hands, 2,
+                   [&](const RuinProgress& p) { return ComputeRuinCurve(m_round, m_hands, p); });
+    }
     EverRuin ever(std::int64_t units)
     {
         return run(0, 1, [&](const RuinProgress& p) {
@@ -550,6 +564,51 @@ class RuinRunner
 // The smallest bankroll in bets whose ruin is at most risk: ruin falls as
 // the bankroll grows, so doubling finds a bankroll that is enough and
 // halving the gap the smallest.
+// The smallest bankroll whose ruin is at most risk, read off the curve.
+RiskReportData RiskFromCurve(const RuinCurve& curve, double risk)
+{
+    RiskReportData report;
+    report.risk = risk;
+    report.maxUnits = kMaxUnits;
+    const auto size = static_cast<std::int64_t>(curve.ruin.size());
+    std::int64_t units = 1;
+    while (units < size && curve.ruin[static_cast<std::size_t>(units)] > risk)
+        ++units;
+    if (units > kMaxUnits)
+        return report;
+    report.units = units;
+    report.ruin = units < size ? curve.ruin[static_cast<std::size_t>(units)] : 0;
+    report.errorBound = curve.errorBound;
+    if (units > 1)
+        report.ruinBelow = curve.ruin[static_cast<std::size_t>(units - 1)];
+    return report;
+}
+
+// About twenty bankrolls from one bet to where ruin has fallen below 1e-4,
+// evenly spaced in whole bets.
+RuinCurveReportData BuildCurveReport(const RuinCurve& curve, std::int64_t bet)
+{
+    RuinCurveReportData report;
+    report.bet = bet;
+    report.errorBound = curve.errorBound;
+    auto last = static_cast<std::int64_t>(curve.ruin.size());
+    for (std::int64_t u = 1; u < last; ++u)
+        if (curve.ruin[static_cast<std::size_t>(u)] < 1e-4) {
+            last = u;
+            break;
+        }
+    const std::int64_t step = std::max<std::int64_t>(1, (last + 19) / 20);
+    for (std::int64_t u = 1;; u += step) {
+        const std::int64_t at = std::min(u, last);
+        report.points.push_back({at, at < static_cast<std::int64_t>(curve.ruin.size())
+                                         ? curve.ruin[static_cast<std::size_t>(at)]
+                                         : 0.0});
+        if (at == last)
+            break;
+    }
+    return report;
+}
+
 RiskReportData FindRisk(RuinRunner& runner, const RoundOutcomes& round, std::int64_t hands,
                         double risk)
 {
@@ -598,10 +657,10 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
          {std::pair{&options.bet, "--bet"}, std::pair{&options.hands, "--hands"}})
         if (!option->given())
             throw UsageError{std::string("ruin needs ") + name};
-    if (options.bankroll.given() && options.risk.given())
-        throw UsageError{"--bankroll and --risk exclude each other: --bankroll B gives the "
-                         "chance of ruin, --risk P the bankroll for a chance"};
-    if (!options.bankroll.given() && !options.risk.given())
+    if (options.bankroll.given() + options.risk.given() + options.curve > 1)
+        throw UsageError{"--bankroll, --risk and --curve exclude each other: --bankroll B gives "
+                         "the chance of ruin, --risk P the bankroll for a chance"};
+    if (!options.bankroll.given() && !options.risk.given() && !options.curve)
         throw UsageError{"ruin needs --bankroll, or --risk to find the bankroll"};
     const std::int64_t bet = ParseCents("--bet", options.bet.text, 1, 100 * kMaxDollars);
     const bool forever = options.hands.text == "inf";
@@ -657,8 +716,25 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
     for (std::size_t k = 0; k < round.net.size(); ++k)
         returnValue += round.chance[k] * round.net[k] / plays;
     RuinRunner runner(c, round, hands);
+    if (options.curve) {
+        if (forever || plays > 1)
+            throw UsageError{"--curve needs --hands H of one play"};
+        const RuinCurve curve = runner.curve();
+        if (runner.stopped()) {
+            c.err << "quintara-odds: ruin stopped before the curve was complete\n";
+            return kExitInterrupted;
+        }
+        RuinCurveReportData report = BuildCurveReport(curve, bet);
+        report.pays = c.pays;
+        report.hands = hands;
+        report.seconds = SecondsSince(start);
+        Print(c, report);
+        return kExitOk;
+    }
     if (options.risk.given()) {
-        RiskReportData report = FindRisk(runner, round, hands, risk);
+        // One play within the hands: every bankroll's ruin from one pass.
+        RiskReportData report = plays == 1 && !forever ? RiskFromCurve(runner.curve(), risk)
+                                                       : FindRisk(runner, round, hands, risk);
         if (runner.stopped()) {
             c.err << "quintara-odds: ruin stopped before the bankroll was found\n";
             return kExitInterrupted;
@@ -706,6 +782,9 @@ void AddRuinCommand(CommandSet& commands)
                    "N-play, 1 to 100: each hand bets U on each of N hands that share the deal");
     AddValueOption(ruin, "--risk", options->risk, "P",
                    "instead of --bankroll: the smallest bankroll whose ruin is at most P");
+    ruin.add_flag("--curve", options->curve,
+                  "instead of --bankroll: the chance of ruin for a range of bankrolls")
+        ->disable_flag_override();
 }
 
 // Every sub-command, in the order --help lists them.

@@ -185,6 +185,25 @@ struct RiskReportData
 std::string RenderText(const RiskReportData& report);
 std::string RenderJson(const RiskReportData& report);
 
+// ruin --curve: the chance of going broke within the hands for a range of
+// bankrolls, in bets of one play.
+struct RuinCurveReportData
+{
+    PayVector pays{};
+    std::int64_t bet = 0; // cents a hand
+    std::int64_t hands = 0;
+    struct Point
+    {
+        std::int64_t units = 0;
+        double ruin = 0;
+    };
+    std::vector<Point> points;
+    double errorBound = 0;
+    double seconds = 0;
+};
+std::string RenderText(const RuinCurveReportData& report);
+std::string RenderJson(const RuinCurveReportData& report);
+
 // The holds of a hand from best to worst, in BetterHold order.
 std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays);
 
