@@ -1057,6 +1057,31 @@ class TestOdds : public QObject
         QVERIFY2(run.err.contains("exclude each other"), qPrintable(run.err));
     }
 
+    // Every text report fits a terminal of 80 columns.
+    void textReportsFitEightyColumns_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("hand") << QStringList{"hand", "Kh Qh Jh Th 2s"};
+        QTest::newRow("hand, game deal") << QStringList{"hand", "--deal", "game", "Kh Qh 7c 3d Jh"};
+        QTest::newRow("return") << QStringList{"return", "--plays", "1,3"};
+        QTest::newRow("simulate, game play")
+            << QStringList{"simulate", "--hands", "300", "--seed", "1", "--play", "game"};
+        QTest::newRow("ruin") << QStringList{"ruin", "--bankroll", "200", "--bet",
+                                             "1.25", "--hands",    "50"};
+        QTest::newRow("ruin, risk")
+            << QStringList{"ruin", "--risk", "0.01", "--bet", "1.25", "--hands", "inf"};
+        QTest::newRow("ruin, curve")
+            << QStringList{"ruin", "--curve", "--bet", "1", "--hands", "50"};
+    }
+    void textReportsFitEightyColumns()
+    {
+        QFETCH(QStringList, args);
+        const Run run = RunCommand(args);
+        QCOMPARE(run.code, kExitOk);
+        for (const QString& line : run.out.split('\n'))
+            QVERIFY2(line.size() <= 80, qPrintable(line));
+    }
+
     // Every JSON key of every command is written in one style, snake_case.
     void jsonKeysAreSnakeCase_data()
     {

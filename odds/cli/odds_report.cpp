@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <numeric>
 
 namespace odds {
@@ -200,6 +201,16 @@ HandReportData BuildHandReport(const std::array<int, 5>& dealt, const HoldTable&
     return report;
 }
 
+// A chance in seven characters, six decimals: ".021277", or "1.00000".
+std::string ChanceText(double chance)
+{
+    if (chance >= 1)
+        return "1.00000";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.6f", chance);
+    return text + 1; // without the leading 0
+}
+
 std::string RenderJson(const HandReportData& report)
 {
     JsonWriter w;
@@ -239,21 +250,33 @@ std::string RenderText(const HandReportData& report)
     out += "Best   hold " + HeldText(report.dealt, best.mask) + ", return " +
            FormatFraction(best.paid, best.draws, 10) + " per unit bet\n";
     out += "       turn face down " + FaceDownSentence(report.dealt, best.mask) + "\n\n";
-    out += "  #  Hold            Face down   Return    ";
-    for (const char* name : kShortNames)
-        out += Format("%9s", name);
-    out += "\n";
+    // Two tables of the same 32 holds, so each fits 80 columns: what to do
+    // and what it returns, then the chance of each row after the draw.
+    out += "  #  Hold            Face down   Return\n";
     for (std::size_t i = 0; i < report.holds.size(); ++i) {
         const HandReportData::Hold& hold = report.holds[i];
-        out += Format("%3zu  %s  %-10s  %-10s", i + 1, HeldText(report.dealt, hold.mask).c_str(),
+        out += Format("%3zu  %s  %-10s  %s\n", i + 1, HeldText(report.dealt, hold.mask).c_str(),
                       FaceDownText(hold.mask).c_str(),
                       FormatFraction(hold.paid, hold.draws, 6).c_str());
-        for (const hands::HandClass row : kPayOrder)
-            out += Format("%9.6f", hold.probability[static_cast<int>(row)]);
+    }
+    // A column as wide as its name and a space, and at least a chance and one.
+    const auto width = [](const char* name) {
+        return std::max(8, static_cast<int>(std::strlen(name)) + 1);
+    };
+    out += "\n  # ";
+    for (const char* name : kShortNames)
+        out += Format("%*s", width(name), name);
+    out += "\n";
+    for (std::size_t i = 0; i < report.holds.size(); ++i) {
+        out += Format("%3zu ", i + 1);
+        for (std::size_t k = 0; k < kPayOrder.size(); ++k)
+            out += Format(
+                "%*s", width(kShortNames[k]),
+                ChanceText(report.holds[i].probability[static_cast<int>(kPayOrder[k])]).c_str());
         out += "\n";
     }
-    out += "\nReturn per unit bet, exact; then the chance of each row after the draw.\n"
-           "Face down: the card places, 1 to 5 from the left, to turn face down for the "
+    out += "\nReturn per unit bet, exact; below it, the chance of each row after the draw.\n"
+           "Face down: the card places, 1 to 5 from the left, to turn face down for the\n"
            "draw.\n" +
            RowLegend("Rows: ");
     return out;
@@ -325,7 +348,7 @@ std::string RenderText(const GameHandReportData& report)
     out += "Hand   " + report.hand + "   (as dealt: place 1 was the top card)\n";
     out += "Pays   " + FormatPaysLine(report.pays) + "\n";
     out += "Best   for the game's deal: hold " + HeldText(report.dealt, best.mask) +
-           Format(", %.6f per unit bet (fair deck: %s)\n", best.game,
+           Format(", %.6f per unit bet\n       (fair deck: %s)\n", best.game,
                   FormatFraction(best.paid, best.draws, 6).c_str());
     out += "       turn face down " + FaceDownSentence(report.dealt, best.mask) + "\n";
     const auto fairBest =
@@ -354,7 +377,7 @@ std::string RenderText(const GameHandReportData& report)
                   link.front(), link.back(),
                   GroupedDecimal(static_cast<double>(kMeasuredDecks), 0).c_str());
     out += "Fair deck: exact for a uniformly shuffled deck. Fair #: its rank there.\n"
-           "Face down: the card places, 1 to 5 from the left, to turn face down for the "
+           "Face down: the card places, 1 to 5 from the left, to turn face down for the\n"
            "draw.\n";
     return out;
 }
@@ -454,23 +477,28 @@ std::string RenderText(const ReturnReportData& report)
 {
     std::string out;
     out += "Pays     " + FormatPaysLine(report.pays) + "\n";
-    out += "Return   " + report.returnText + "  per unit bet, best hold on every one of the " +
+    out += "Return   " + report.returnText + "  per unit bet, best hold on all " +
            std::to_string(kDealCount) + " deals\n";
     out += "         = " + WholeText(report.numerator) + "/" + WholeText(report.denominator) +
            " exactly\n";
-    out += Format("Variance %.9Lf   standard deviation %.9Lf   hit frequency %.9f\n",
-                  report.variance, report.deviation, report.hitFrequency);
+    out += Format("Variance %.9Lf   standard deviation %.9Lf\n", report.variance, report.deviation);
+    out += Format("Hits     %.9f of the hands pay (hit frequency)\n", report.hitFrequency);
     out += "Every deal weighted by " + WholeText(kReturnDenominator, true) + ": " +
            WholeText(report.combinations, true) + " combinations\n\n";
-    out += Format("%-29s %7s %22s  %-14s %-14s %18s  %s\n", "Row", "Pays", "Combinations", "Dealt",
-                  "After the draw", "Cycle", "Share of return");
+    // Two tables of the same rows, so each fits 80 columns.
+    out += Format("%-29s %7s %22s %19s\n", "Row", "Pays", "Combinations", "Cycle");
     for (const ReturnReportData::Row& row : report.rows) {
         const std::string cycle =
             row.cycle > 0 ? "1 in " + GroupedDecimal(row.cycle, 2) : std::string("never");
-        out += Format("%-29s %7lld %22s  %.12f %.12f %18s  %.10f\n", RowText(row.row).c_str(),
+        out += Format("%-29s %7lld %22s %19s\n", RowText(row.row).c_str(),
                       static_cast<long long>(row.pays), WholeText(row.combinations, true).c_str(),
-                      row.dealt, row.probability, cycle.c_str(), row.share);
+                      cycle.c_str());
     }
+    out +=
+        Format("\n%-29s  %-14s  %-14s  %s\n", "Row", "Dealt", "After the draw", "Share of return");
+    for (const ReturnReportData::Row& row : report.rows)
+        out += Format("%-29s  %.12f  %.12f  %.10f\n", RowText(row.row).c_str(), row.dealt,
+                      row.probability, row.share);
     if (!report.plays.empty()) {
         out += "\nStandard deviation per hand of N-play (the N hands share the held cards):\n";
         for (const auto& [n, deviation] : report.plays)
@@ -573,19 +601,26 @@ std::string RenderText(const SimulationReportData& report)
                   static_cast<unsigned long long>(report.run.options.seed), report.run.threads,
                   report.run.threads == 1 ? "" : "s", report.run.seconds);
     out += "Pays     " + FormatPaysLine(report.pays) + "\n";
-    out += Format("Return   %.10f observed, %s exact on a fair deck: %+.2f standard errors\n",
+    out += Format("Return   %.10f observed, %s exact on a fair deck:\n"
+                  "         %+.2f standard errors\n",
                   report.observed, report.exactText.c_str(), report.z);
     if (game)
         out += Format("Gain     %+.10f +- %.10f (one standard error) over the fair\n"
                       "         deck's best hold on the same deals, which returned %.10f\n",
                       report.gain, report.gainStandardError, report.fairBestReturn);
     out += "\n";
-    out += Format("%-31s %12s %12s %7s   %12s %12s %7s\n", "Row", "Dealt seen", "fair deck", "z",
-                  "Made seen", "fair deck", "z");
-    for (const SimulationReportData::Row& row : report.rows)
-        out += Format("%-31s %12.8f %12.8f %+7.2f   %12.8f %12.8f %+7.2f\n",
-                      RowText(row.row).c_str(), row.dealt.observed, row.dealt.exact, row.dealt.z,
-                      row.made.observed, row.made.exact, row.made.z);
+    // Dealt and made after the draw in two tables, so each fits 80 columns.
+    const auto table = [&](const char* seen, auto figure) {
+        out += Format("%-31s %12s %12s %7s\n", "Row", seen, "fair deck", "z");
+        for (const SimulationReportData::Row& row : report.rows) {
+            const SimulationReportData::Figure& f = figure(row);
+            out += Format("%-31s %12.8f %12.8f %+7.2f\n", RowText(row.row).c_str(), f.observed,
+                          f.exact, f.z);
+        }
+    };
+    table("Dealt seen", [](const SimulationReportData::Row& row) { return row.dealt; });
+    out += "\n";
+    table("Made seen", [](const SimulationReportData::Row& row) { return row.made; });
     out += "\nz: how many standard errors the count lies from a fair deck's expectation.\n";
     out += RowLegend("Rows: ");
     return out;
@@ -675,11 +710,11 @@ std::string RenderText(const RuinReportData& report)
            ", best hold each time" + (report.stopped() ? " (stopped)" : "") + "\n";
     const std::string unable = "(unable to bet $" + DollarText(report.bet * report.plays) + ")";
     if (report.forever()) {
-        out +=
-            Format("Ruin     %.10f", report.ever.ruin) +
-            (report.ever.ruin > 0 && report.ever.ruin < 1e-4 ? Format(" (%.3e)", report.ever.ruin)
-                                                             : std::string()) +
-            "  chance of ever going broke " + unable + "\n";
+        out += Wrapped("Ruin     ", Format("%.10f", report.ever.ruin) +
+                                        (report.ever.ruin > 0 && report.ever.ruin < 1e-4
+                                             ? Format(" (%.3e)", report.ever.ruin)
+                                             : std::string()) +
+                                        "  chance of ever going broke " + unable);
         if (report.ever.certain)
             out += Format("         certain: the table returns %.10f per unit bet, no more than "
                           "1,\n         so the bankroll comes down to nothing in the end\n",
@@ -700,8 +735,8 @@ std::string RenderText(const RuinReportData& report)
                       std::max(report.ever.errorBound, 1e-15), report.seconds);
         return out;
     }
-    out += Format("Ruin     %.10f  chance of going broke ", report.result.ruin) + unable +
-           " within the hands\n";
+    out += Wrapped("Ruin     ", Format("%.10f  chance of going broke ", report.result.ruin) +
+                                    unable + " within the hands");
     out += "After    $" + DollarText(report.low) + " at the 5% point, $" +
            DollarText(report.median) + " median, $" + DollarText(report.high) +
            " at the 95% point\n";
@@ -746,12 +781,12 @@ std::string RenderText(const RiskReportData& report)
     const std::string within = report.hands == 0 ? "ever" : "within the hands";
     out += Format("Risk     at most %g of going broke ", report.risk) + within + "\n";
     if (report.units > 0) {
-        out += Format("Bankroll %lld bets ($", static_cast<long long>(report.units)) +
-               DollarText(report.units * report.bet) +
-               Format(") at least: ruin %.10f", report.ruin);
+        std::string bankroll = Format("%lld bets ($", static_cast<long long>(report.units)) +
+                               DollarText(report.units * report.bet) +
+                               Format(") at least: ruin %.10f", report.ruin);
         if (report.ruinBelow >= 0)
-            out += Format(", one bet less %.10f", report.ruinBelow);
-        out += "\n";
+            bankroll += Format(", one bet less %.10f", report.ruinBelow);
+        out += Wrapped("Bankroll ", bankroll);
         out += Format("\nThe ruin figures are exact to within %.1e; computed in %.2f s.\n",
                       std::max(report.errorBound, 1e-15), report.seconds);
     } else if (report.certain) {

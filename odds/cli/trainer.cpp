@@ -343,14 +343,16 @@ std::optional<unsigned> AskHold(std::istream& in, std::ostream& out, bool echo)
 
 void ReportGrade(std::ostream& out, const std::array<int, 5>& dealt, const Grade& g)
 {
+    // Wrapped at 80 columns, under their text.
     if (g.loss() == 0) {
-        out << "Best hold (returns " << Bet(g.bestReturn) << "; " << g.lineText << ").\n";
+        out << Wrapped("Best hold ", "(returns " + Bet(g.bestReturn) + "; " + g.lineText + ").");
         return;
     }
-    out << "Not the best: holding " << HeldText(dealt, g.held) << " returns " << Bet(g.heldReturn)
-        << ", so it loses " << Bet(g.loss()) << " per unit bet.\n"
-        << "Best: hold " << HeldText(dealt, g.best) << " (" << FaceDownText(g.best) << "), returns "
-        << Bet(g.bestReturn) << " (" << g.lineText << ").\n";
+    out << Wrapped("Not the best: ", "holding " + HeldText(dealt, g.held) + " returns " +
+                                         Bet(g.heldReturn) + ", so it loses " + Bet(g.loss()) +
+                                         " per unit bet.")
+        << Wrapped("Best: ", "hold " + HeldText(dealt, g.best) + " (" + FaceDownText(g.best) +
+                                 "), returns " + Bet(g.bestReturn) + " (" + g.lineText + ").");
 }
 
 // Draws for the places given up and shows what the hand made.
