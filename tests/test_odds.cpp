@@ -12,6 +12,7 @@
 #include "pay_text.h"
 #include "random.h"
 #include "ruin.h"
+#include "game_shuffle.h"
 #include "simulation.h"
 
 #include <QJsonArray>

@@ -1,7 +1,7 @@
-// Writes odds/game_deal_links.h: how often each card of the game's shuffled
+// Writes odds/deal/game_deal_links.h: how often each card of the game's shuffled
 // deck is followed by its successor, counted on seeded decks so that a rerun
 // with the same arguments writes the same file.
-//   measure-deal DECKS SEED > odds/game_deal_links.h
+//   measure-deal DECKS SEED > odds/deal/game_deal_links.h
 #include "game_deal.h"
 #include "random.h"
 
@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     std::uint64_t decks = 0;
     std::uint64_t seed = 0;
     if (argc != 3 || !ParseNumber(argv[1], decks) || !ParseNumber(argv[2], seed) || decks == 0) {
-        std::fprintf(stderr, "usage: measure-deal DECKS SEED > odds/game_deal_links.h\n");
+        std::fprintf(stderr, "usage: measure-deal DECKS SEED > odds/deal/game_deal_links.h\n");
         return 2;
     }
     cards::SeededRandom random(seed);

@@ -1,7 +1,6 @@
 #include "command_line.h"
 
 #include "exact_return.h"
-#include "odds_command.h"
 #include "pay_text.h"
 
 #include <algorithm>
@@ -44,17 +43,6 @@ StopOnInterrupt::~StopOnInterrupt()
 const std::atomic<bool>& StopOnInterrupt::stopped()
 {
     return g_interrupted;
-}
-
-std::string Quote(std::string_view text)
-{
-    std::string out = "'";
-    for (const char c : text.substr(0, 40))
-        out += (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) ? '?'
-                                                                                               : c;
-    if (text.size() > 40)
-        out += "...";
-    return out + "'";
 }
 
 CommandSet::CommandSet(CLI::App& root) : m_root(root)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exit_codes.h"
+#include "pay_text.h"
 #include "pays.h"
 
 #include <CLI/CLI.hpp>
@@ -123,8 +125,5 @@ class StopOnInterrupt
   private:
     struct sigaction m_previous = {};
 };
-
-// User input shown in an error line: one line, printable, short, quoted.
-std::string Quote(std::string_view text);
 
 } // namespace odds

@@ -2,8 +2,6 @@
 
 #include "json_writer.h"
 
-#include "command_line.h"
-
 #include <algorithm>
 #include <charconv>
 #include <utility>
@@ -56,6 +54,17 @@ std::string FormatPays(const PayVector& pays)
         out += std::to_string(pays[static_cast<int>(hand)]);
     }
     return out;
+}
+
+std::string Quote(std::string_view text)
+{
+    std::string out = "'";
+    for (const char c : text.substr(0, 40))
+        out += (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) ? '?'
+                                                                                               : c;
+    if (text.size() > 40)
+        out += "...";
+    return out + "'";
 }
 
 std::string FormatPaysLine(const PayVector& pays)

@@ -33,4 +33,7 @@ class JsonWriter;
 // The nine pays as a JSON array, in kPayOrder.
 void WritePays(JsonWriter& w, const PayVector& pays);
 
+// User input shown in an error line: one line, printable, short, quoted.
+std::string Quote(std::string_view text);
+
 } // namespace odds

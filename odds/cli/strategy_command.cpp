@@ -4,7 +4,6 @@
 #include "card_code.h"
 #include "command_line.h"
 #include "json_writer.h"
-#include "odds_command.h"
 
 #include <cstdio>
 #include <memory>

@@ -8,7 +8,6 @@
 #include "deck.h"
 #include "evaluator.h"
 #include "game_deal.h"
-#include "odds_command.h"
 #include "random.h"
 
 #include <algorithm>

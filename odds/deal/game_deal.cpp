@@ -2,8 +2,8 @@
 
 #include "card_code.h"
 #include "game_deal_links.h"
+#include "game_shuffle.h"
 #include "random.h"
-#include "simulation.h"
 #include "split_mix.h"
 
 #include <algorithm>

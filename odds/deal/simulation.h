@@ -83,8 +83,4 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
                           std::atomic<std::uint64_t>* done = nullptr,
                           ReturnTotals* exact = nullptr);
 
-// The first ten cards of a fresh deck after cards::ShuffleDeck, drawing the
-// same random numbers, without moving the other 42 cards.
-std::array<int, 10> ShuffledTop(cards::Random& random);
-
 } // namespace odds
