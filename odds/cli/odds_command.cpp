@@ -1,6 +1,7 @@
 #include "odds_command.h"
 #include "pay_text.h"
 
+#include "bankroll_search.h"
 #include "card_code.h"
 #include "command_line.h"
 #include "odds_report.h"
@@ -564,25 +565,6 @@ class RuinRunner
 // The smallest bankroll in bets whose ruin is at most risk: ruin falls as
 // the bankroll grows, so doubling finds a bankroll that is enough and
 // halving the gap the smallest.
-// The smallest bankroll whose ruin is at most risk, read off the curve.
-RiskReportData RiskFromCurve(const RuinCurve& curve, double risk)
-{
-    RiskReportData report;
-    report.risk = risk;
-    report.maxUnits = kMaxUnits;
-    const auto size = static_cast<std::int64_t>(curve.ruin.size());
-    std::int64_t units = 1;
-    while (units < size && curve.ruin[static_cast<std::size_t>(units)] > risk)
-        ++units;
-    if (units > kMaxUnits)
-        return report;
-    report.units = units;
-    report.ruin = units < size ? curve.ruin[static_cast<std::size_t>(units)] : 0;
-    report.errorBound = curve.errorBound;
-    if (units > 1)
-        report.ruinBelow = curve.ruin[static_cast<std::size_t>(units - 1)];
-    return report;
-}
 
 // About twenty bankrolls from one bet to where ruin has fallen below 1e-4,
 // evenly spaced in whole bets.
@@ -609,46 +591,35 @@ RuinCurveReportData BuildCurveReport(const RuinCurve& curve, std::int64_t bet)
     return report;
 }
 
-RiskReportData FindRisk(RuinRunner& runner, const RoundOutcomes& round, std::int64_t hands,
-                        double risk)
+// The report of a risk search: the answer in the analysis' terms, and the
+// figures the report adds.
+RiskReportData RiskReport(const RiskAnswer& answer, double risk)
 {
     RiskReportData report;
     report.risk = risk;
     report.maxUnits = kMaxUnits;
-    std::map<std::int64_t, std::pair<double, double>> tried; // units: ruin, bound
-    const auto ruin = [&](std::int64_t units) {
-        if (const auto at = tried.find(units); at != tried.end())
-            return at->second.first;
+    report.units = answer.units;
+    report.certain = answer.certain;
+    report.ruin = answer.ruin;
+    report.errorBound = answer.errorBound;
+    report.ruinBelow = answer.ruinBelow;
+    return report;
+}
+
+RiskReportData FindRisk(RuinRunner& runner, const RoundOutcomes& round, std::int64_t hands,
+                        double risk)
+{
+    const auto ruinAt = [&](std::int64_t units) {
         if (hands == 0) {
             const EverRuin e = runner.ever(units);
-            report.certain = e.certain;
-            tried[units] = {e.ruin, e.errorBound};
-        } else {
-            const RuinResult r = runner.within(units);
-            tried[units] = {r.ruin, r.errorBound};
+            return RuinAt{e.ruin, e.errorBound, e.certain};
         }
-        return tried[units].first;
+        const RuinResult r = runner.within(units);
+        return RuinAt{r.ruin, r.errorBound, false};
     };
-    std::int64_t low = round.plays - 1; // not enough: not even a bankroll
-    std::int64_t high = round.plays;
-    while (ruin(high) > risk && !report.certain && !runner.stopped()) {
-        low = high;
-        if (high == kMaxUnits)
-            return report;
-        high = std::min(kMaxUnits, high * 2);
-    }
-    if (report.certain || runner.stopped())
-        return report;
-    while (high - low > 1 && !runner.stopped()) {
-        const std::int64_t mid = low + (high - low) / 2;
-        (ruin(mid) <= risk ? high : low) = mid;
-    }
-    report.units = high;
-    report.ruin = tried[high].first;
-    report.errorBound = tried[high].second;
-    if (const auto below = tried.find(high - 1); below != tried.end())
-        report.ruinBelow = below->second.first;
-    return report;
+    return RiskReport(
+        FindRiskBankroll(ruinAt, round.plays, risk, kMaxUnits, [&] { return runner.stopped(); }),
+        risk);
 }
 
 int RunRuin(const RuinOptions& options, const CommandContext& c)
@@ -733,8 +704,10 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
     }
     if (options.risk.given()) {
         // One play within the hands: every bankroll's ruin from one pass.
-        RiskReportData report = plays == 1 && !forever ? RiskFromCurve(runner.curve(), risk)
-                                                       : FindRisk(runner, round, hands, risk);
+        RiskReportData report =
+            plays == 1 && !forever
+                ? RiskReport(RiskFromCurve(runner.curve(), risk, kMaxUnits), risk)
+                : FindRisk(runner, round, hands, risk);
         if (runner.stopped()) {
             c.err << "quintara-odds: ruin stopped before the bankroll was found\n";
             return kExitInterrupted;
