@@ -1,0 +1,248 @@
+#include "strategy.h"
+
+#include "card_code.h"
+#include "parallel.h"
+#include "strategy_search.h"
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
+
+// The best list within a budget: the lists of one search path, each weighed
+// with the exceptions that pay on it.
+namespace odds {
+
+struct StrategyData::Scan
+{
+    std::vector<StrategyException> best; // by line; instead < 0 where none
+    std::vector<double> bestGain;
+};
+
+// One pass over the classes of the plain list. Every line below the deciding
+// one that fits is a candidate; its gain is summed by the values the deciding
+// hold throws away, so "a 10 or 9" is the sum for 10 and 9 less both.
+StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) const
+{
+    const PatternBook& book = PatternBook::Get();
+    const auto n = lines.size();
+    constexpr int kOff = std::numeric_limits<int>::max();
+    constexpr std::size_t kValues = 13;
+    constexpr std::size_t kSuit = kValues + kValues * kValues;
+    constexpr std::size_t kStride = kSuit + 1;
+    std::vector<int> rank(static_cast<std::size_t>(book.count()), kOff);
+    for (std::size_t i = 0; i < n; ++i)
+        for (const int p : lines[i])
+            rank[static_cast<std::size_t>(p)] = static_cast<int>(i);
+    // Each pair of lines sums its gains once for any hold and once more for
+    // holds that keep a card of each value: "it holds a 10 and ...".
+    constexpr std::size_t kHeld = 1 + kValues;
+    std::vector<double> sums(n * n * kHeld * kStride, 0);
+    Scan out;
+    std::vector<const Entry*> onLine(n, nullptr);
+    std::vector<int> fitting;
+    for (std::size_t c = 0; c < m_classes.size(); ++c) {
+        fitting.clear();
+        for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e) {
+            const Entry& entry = m_entries[e];
+            const int r = rank[entry.pattern];
+            if (r == kOff)
+                continue;
+            const Entry*& at = onLine[static_cast<std::size_t>(r)];
+            if (!at)
+                fitting.push_back(r);
+            if (!at || BetterHold(entry.value, entry.hold, at->value, at->hold))
+                at = &entry;
+        }
+        if (fitting.empty())
+            continue;
+        std::sort(fitting.begin(), fitting.end());
+        const auto u = static_cast<std::size_t>(fitting[0]);
+        const Entry& decider = *onLine[u];
+        const double w = m_classes[c].weight;
+        std::array<int, 5> thrown{};
+        int count = 0;
+        unsigned suits = 0;
+        for (int i = 0; i < 5; ++i)
+            if (decider.hold & (1u << i))
+                suits |= 1u << cards::CardSuit(m_classes[c].cards[static_cast<std::size_t>(i)]);
+        std::array<std::size_t, 6> held{0};
+        std::size_t heldCount = 1; // bucket 0: any hold
+        unsigned heldSeen = 0;
+        for (int i = 0; i < 5; ++i)
+            if (decider.hold & (1u << i)) {
+                const int v =
+                    Value(cards::CardRank(m_classes[c].cards[static_cast<std::size_t>(i)]) - 1) - 2;
+                if (!(heldSeen & (1u << v)))
+                    held[heldCount++] = 1 + static_cast<std::size_t>(v);
+                heldSeen |= 1u << v;
+            }
+        bool suited = false;
+        unsigned seen = 0;
+        for (int i = 0; i < 5; ++i) {
+            if (decider.hold & (1u << i))
+                continue;
+            const int card = m_classes[c].cards[static_cast<std::size_t>(i)];
+            const int v = Value(cards::CardRank(card) - 1) - 2;
+            if (!(seen & (1u << v)))
+                thrown[static_cast<std::size_t>(count++)] = v;
+            seen |= 1u << v;
+            suited = suited || (suits != 0 && (suits & (suits - 1)) == 0 &&
+                                (suits & (1u << cards::CardSuit(card))));
+        }
+        for (std::size_t k = 1; k < fitting.size(); ++k) {
+            const auto l = static_cast<std::size_t>(fitting[k]);
+            const double g = w * static_cast<double>(onLine[l]->value - decider.value);
+            for (std::size_t h = 0; h < heldCount; ++h) {
+                double* sum = &sums[((u * n + l) * kHeld + held[h]) * kStride];
+                for (int a = 0; a < count; ++a) {
+                    const auto va = static_cast<std::size_t>(thrown[static_cast<std::size_t>(a)]);
+                    sum[va] += g;
+                    for (int b = 0; b < count; ++b)
+                        if (b != a)
+                            sum[kValues + va * kValues +
+                                static_cast<std::size_t>(thrown[static_cast<std::size_t>(b)])] += g;
+                }
+                if (suited)
+                    sum[kSuit] += g;
+            }
+        }
+        for (const int r : fitting)
+            onLine[static_cast<std::size_t>(r)] = nullptr;
+    }
+    out.best.assign(n, StrategyException{0, -1, 0, false});
+    out.bestGain.assign(n, 0);
+    for (std::size_t u = 0; u < n; ++u)
+        for (std::size_t l = u + 1; l < n; ++l)
+            for (std::size_t h = 0; h < kHeld; ++h) {
+                const double* sum = &sums[((u * n + l) * kHeld + h) * kStride];
+                const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
+                const auto offer = [&](double g, unsigned values, bool heldSuit, bool all) {
+                    if (g > out.bestGain[u]) {
+                        out.bestGain[u] = g;
+                        out.best[u] = {
+                            static_cast<int>(u), static_cast<int>(l), values, heldSuit, all, keeps};
+                    }
+                };
+                for (std::size_t a = 0; a < kValues; ++a) {
+                    offer(sum[a], 1u << (a + 2), false, false);
+                    for (std::size_t b = a + 1; b < kValues; ++b) {
+                        const unsigned both = (1u << (a + 2)) | (1u << (b + 2));
+                        const double together = sum[kValues + a * kValues + b];
+                        offer(sum[a] + sum[b] - together, both, false, false);
+                        offer(together, both, false, true);
+                    }
+                }
+                offer(sum[kSuit], 0, true, false);
+            }
+    return out;
+}
+
+Strategy StrategyData::best(int maxLines, double minGain) const
+{
+    maxLines = std::max(1, maxLines);
+    const double threshold = minGain * static_cast<double>(ReturnTotals::Denominator());
+    // A list with the exceptions that pay on it, best first: they amend
+    // distinct lines, so their gains add and any first few form a strategy.
+    struct Candidate
+    {
+        std::vector<StrategyLine> lines;
+        std::vector<StrategyException> exceptions;
+        std::vector<Wide> gained;
+        Wide plainPaid = 0;
+    };
+    const auto consider = [&](StrategySearch& state, std::vector<Candidate>& candidates) {
+        state.finish();
+        Candidate c;
+        c.lines = state.lines();
+        const Scan s = scan(c.lines);
+        std::vector<StrategyException> offered;
+        for (std::size_t u = 0; u < c.lines.size(); ++u)
+            if (s.best[u].instead >= 0 && s.bestGain[u] > 0)
+                offered.push_back(s.best[u]);
+        // The scan sums in doubles: the exact grade says what each one wins.
+        const StrategyGrade g = grade(c.lines, offered);
+        c.plainPaid = g.paid;
+        std::vector<std::size_t> order;
+        for (std::size_t k = 0; k < offered.size(); ++k) {
+            c.plainPaid -= g.gained[k];
+            if (g.gained[k] > 0 && static_cast<double>(g.gained[k]) >= threshold)
+                order.push_back(k);
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t x, std::size_t y) { return g.gained[x] > g.gained[y]; });
+        // Lines an exception names stay; the others merge where no deal
+        // changes, which keeps every exception's gain. Without exceptions the
+        // same list merges further.
+        std::vector<int> named;
+        for (const std::size_t k : order) {
+            c.exceptions.push_back(offered[k]);
+            c.gained.push_back(g.gained[k]);
+            named.push_back(state.lineAt(offered[k].line));
+            named.push_back(state.lineAt(offered[k].instead));
+        }
+        state.mergeSilent(named);
+        c.lines = state.lines();
+        for (std::size_t k = 0; k < c.exceptions.size(); ++k) {
+            c.exceptions[k].line = state.rankOfLine(named[2 * k]);
+            c.exceptions[k].instead = state.rankOfLine(named[2 * k + 1]);
+        }
+        candidates.push_back(c);
+        if (!named.empty()) {
+            state.mergeSilent();
+            candidates.push_back({state.lines(), {}, {}, c.plainPaid});
+        }
+    };
+    // The lists a little longer than the budget may merge into it; shorter
+    // ones leave room for exceptions. Each is weighed on its own copy.
+    std::vector<StrategySearch> states;
+    StrategySearch search(*this);
+    search.descend([&](const StrategySearch& state) {
+        if (state.size() <= maxLines + kLongerLists)
+            states.push_back(state);
+        return state.size() > maxLines - kShorterLists;
+    });
+    std::vector<std::vector<Candidate>> weighed(states.size());
+    std::atomic<std::size_t> next{0};
+    RunWorkers(m_threads, [&](int) {
+        for (std::size_t i; (i = next++) < states.size();)
+            consider(states[i], weighed[i]);
+    });
+    std::vector<Candidate> candidates;
+    for (std::vector<Candidate>& some : weighed)
+        for (Candidate& c : some)
+            candidates.push_back(std::move(c));
+
+    // The list and the number of its exceptions that pay most within the
+    // budget; of equal returns the one with fewer entries.
+    const Candidate* chosen = nullptr;
+    std::size_t taken = 0;
+    Wide chosenPaid = 0;
+    std::size_t chosenEntries = 0;
+    for (const Candidate& c : candidates) {
+        Wide paid = c.plainPaid;
+        for (std::size_t r = 0; c.lines.size() + r <= static_cast<std::size_t>(maxLines); ++r) {
+            const std::size_t entries = c.lines.size() + r;
+            if (!chosen || paid > chosenPaid || (paid == chosenPaid && entries < chosenEntries)) {
+                chosen = &c;
+                taken = r;
+                chosenPaid = paid;
+                chosenEntries = entries;
+            }
+            if (r == c.exceptions.size())
+                break;
+            paid += c.gained[r];
+        }
+    }
+    Strategy strategy;
+    if (!chosen)
+        return strategy;
+    strategy.lines = chosen->lines;
+    strategy.exceptions.assign(chosen->exceptions.begin(),
+                               chosen->exceptions.begin() + static_cast<std::ptrdiff_t>(taken));
+    std::sort(strategy.exceptions.begin(), strategy.exceptions.end(),
+              [](const auto& a, const auto& b) { return a.line < b.line; });
+    strategy.grade = grade(strategy.lines, strategy.exceptions);
+    return strategy;
+}
+
+} // namespace odds

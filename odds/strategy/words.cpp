@@ -1,0 +1,415 @@
+#include "strategy.h"
+
+#include "card_code.h"
+#include "strategy_search.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+// The words of the lists: every hold's pattern in the poker words players
+// use, the book that numbers them, and the exceptions' conditions.
+namespace odds {
+namespace {
+
+constexpr int kRanks = 13;
+
+std::string ValueName(int value)
+{
+    static const char* const kNames[] = {"",  "",  "2",  "3", "4", "5", "6", "7",
+                                         "8", "9", "10", "J", "Q", "K", "A"};
+    return kNames[value];
+}
+
+std::string Count(int n, const char* one, const char* many, const char* none)
+{
+    if (n == 0)
+        return none;
+    return std::to_string(n) + ' ' + (n == 1 ? one : many);
+}
+
+std::string HighCards(int n)
+{
+    return Count(n, "high card", "high cards", "no high card");
+}
+
+// The straights that contain every held value, the Ace either end.
+int Straights(const std::vector<int>& values)
+{
+    int ways = 0;
+    for (int low = 1; low <= 10; ++low) {
+        bool all = true;
+        for (const int v : values) {
+            const bool in = (v >= low && v <= low + 4) || (v == 14 && low == 1);
+            all = all && in;
+        }
+        ways += all ? 1 : 0;
+    }
+    return ways;
+}
+
+// How a pattern reads, and how the lines of one family read once merged.
+enum class Style
+{
+    Alone,    // the family is the pattern
+    List,     // details are whole names: "Jack or Queen"
+    Comma,    // family, then details: "4 to a flush, 1 or 2 high cards"
+    Suited,   // "Suited K Q or K J"
+    Unsuited, // "K Q or K J unsuited"
+};
+
+// The paying rows that hand patterns name, best first, for what a draw aims at.
+enum Row
+{
+    kNoRow = -1,
+    kStraightFlushRow = 1, // a royal is 0
+
+    kFlushRow = 4,
+    kStraightRow,
+};
+
+struct Words
+{
+    std::string family; // lines of one family may merge
+    Style style = Style::Alone;
+    std::string detail;
+    std::string complete; // the name of the whole family, if it has one
+    int order = 0;        // merged lines list their details by it
+    int aim = kNoRow;     // the row a draw's words name ("4 to a flush": the flush)
+};
+
+Words Alone(std::string name, int aim = kNoRow)
+{
+    return {std::move(name), Style::Alone, "", "", 0, aim};
+}
+
+// values descending, all different; an empty family for a hold no strategy names.
+Words DrawWords(const std::vector<int>& values, bool oneSuit)
+{
+    const int n = static_cast<int>(values.size());
+    if (n == 0)
+        return Alone("Draw five");
+    const int high = static_cast<int>(
+        std::count_if(values.begin(), values.end(), [](int v) { return v >= 11; }));
+    const bool royalRanks = values.back() >= 10;
+    const int ways = Straights(values);
+    std::string ranks;
+    int byRank = 0; // higher ranks first
+    for (const int v : values) {
+        if (!ranks.empty())
+            ranks += ' ';
+        ranks += ValueName(v);
+        byRank = byRank * 15 - v;
+    }
+    if (n == 5) {
+        if (ways == 1 && oneSuit)
+            return {"made", Style::List, royalRanks ? "Royal Flush" : "Straight Flush", "",
+                    royalRanks ? 0 : 1};
+        if (oneSuit)
+            return {"made", Style::List, "Flush", "", 4};
+        return ways == 1 ? Words{"made", Style::List, "Straight", "", 5} : Words{};
+    }
+    const std::string count = std::to_string(n);
+    if (oneSuit && n >= 2) {
+        // A royal draw is a straight flush draw too: from a dealt straight
+        // flush it would throw a made row away.
+        if (royalRanks && n == 2)
+            return {"suited", Style::Suited, ranks, "", byRank, kStraightFlushRow};
+        if (royalRanks)
+            return Alone(count + " to a Royal Flush", kStraightFlushRow);
+        if (ways > 0 && n == 4)
+            return {"4sf",
+                    Style::List,
+                    ways >= 2 ? "4 to an outside straight flush" : "4 to an inside straight flush",
+                    "4 to a straight flush",
+                    ways >= 2 ? 0 : 1,
+                    kStraightFlushRow};
+        // A gap is a straight the draw cannot reach: 5 6 8 and 2 3 4 have one.
+        if (ways > 0)
+            return {count + " to a straight flush",
+                    Style::Comma,
+                    HighCards(high) + ", " + Count(6 - n - ways, "gap", "gaps", "no gap"),
+                    "",
+                    10 * high + 6 - n - ways,
+                    kStraightFlushRow};
+        if (n >= 3)
+            return {count + " to a flush", Style::Comma, HighCards(high), "", 10 * high, kFlushRow};
+        return {};
+    }
+    if (n == 4 && ways > 0)
+        return {ways >= 2 ? "4 to an outside straight" : "4 to an inside straight",
+                Style::Comma,
+                HighCards(high),
+                "",
+                10 * high,
+                kStraightRow};
+    if ((n == 2 || n == 3) && high == n)
+        return {count + " unsuited", Style::Unsuited, ranks, "", byRank};
+    if (n == 3 && ways > 0)
+        return {"3 to a straight",
+                Style::Comma,
+                HighCards(high) + ", " + Count(3 - ways, "gap", "gaps", "no gap"),
+                "",
+                10 * high + 3 - ways,
+                kStraightRow};
+    if (n == 1 && high == 1) {
+        static const char* const kHigh[] = {"Jack", "Queen", "King", "Ace"};
+        return {"single", Style::List, kHigh[values[0] - 11], "", byRank};
+    }
+    return {};
+}
+
+// ranks0 ascending (Ace = 0).
+Words PatternWords(const std::vector<int>& ranks0, bool oneSuit)
+{
+    std::array<int, kRanks> count{};
+    for (const int r : ranks0)
+        ++count[static_cast<std::size_t>(r)];
+    std::vector<int> groups;
+    int pairValue = 0;
+    for (int r = 0; r < kRanks; ++r)
+        if (count[static_cast<std::size_t>(r)] > 1) {
+            groups.push_back(count[static_cast<std::size_t>(r)]);
+            pairValue = Value(r);
+        }
+    const std::size_t n = ranks0.size();
+    if (!groups.empty()) {
+        std::sort(groups.begin(), groups.end());
+        const auto made = [](const char* name, int order) {
+            return Words{"made", Style::List, name, "", order};
+        };
+        if (groups == std::vector<int>{4} && n == 4)
+            return made("Four of a kind", 2);
+        if (groups == std::vector<int>{2, 3})
+            return made("Full House", 3);
+        if (groups == std::vector<int>{3} && n == 3)
+            return made("Three of a kind", 6);
+        if (groups == std::vector<int>{2, 2} && n == 4)
+            return made("Two Pair", 7);
+        if (groups == std::vector<int>{2} && n == 2)
+            return made(pairValue >= 11 ? "Pair of Jacks or better" : "Low pair",
+                        pairValue >= 11 ? 8 : 9);
+        return {};
+    }
+    std::vector<int> values;
+    for (const int r : ranks0)
+        values.push_back(Value(r));
+    std::sort(values.rbegin(), values.rend());
+    return DrawWords(values, oneSuit && n >= 2);
+}
+
+// "a", "a or b", "a, b or c".
+std::string JoinOr(const std::vector<std::string>& items)
+{
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out += i + 1 == items.size() ? " or " : ", ";
+        out += items[i];
+    }
+    return out;
+}
+
+// "no, 1 or 2 high cards" rather than three whole phrases.
+std::string JoinDetails(const std::vector<std::string>& details)
+{
+    if (details.size() == 1)
+        return details[0];
+    std::vector<std::string> counts;
+    bool plural = false;
+    for (const std::string& d : details) {
+        const std::size_t space = d.find(' ');
+        const std::string rest = d.substr(space + 1);
+        if (space == std::string::npos || (rest != "high card" && rest != "high cards")) {
+            std::vector<std::string> joined = details;
+            for (std::string& item : joined)
+                if (const std::size_t comma = item.find(", "); comma != std::string::npos)
+                    item.replace(comma, 2, " and ");
+            return JoinOr(joined);
+        }
+        counts.push_back(d.substr(0, space));
+        plural = plural || (counts.back() != "no" && counts.back() != "1");
+    }
+    return JoinOr(counts) + (plural ? " high cards" : " high card");
+}
+
+std::string Format(const Words& words, const std::vector<std::string>& details, bool complete)
+{
+    switch (words.style) {
+    case Style::Alone:
+        return words.family;
+    case Style::List:
+        return complete && !words.complete.empty() ? words.complete : JoinOr(details);
+    case Style::Comma:
+        return complete ? words.family : words.family + ", " + JoinDetails(details);
+    case Style::Suited:
+        return "Suited " + JoinOr(details);
+    case Style::Unsuited:
+        return JoinOr(details) + " unsuited";
+    }
+    return words.family;
+}
+
+} // namespace
+
+PatternBook::PatternBook() : m_byMultiset(2 * DrawTables::kMultisetCount, kNoPattern)
+{
+    std::map<std::string, int> ids;
+    std::map<std::string, int> families;
+    std::vector<int> ranks;
+    const auto intern = [&](const Words& words) {
+        const std::string name = Format(words, {words.detail}, false);
+        const auto [it, added] = ids.emplace(name, static_cast<int>(m_names.size()));
+        if (!added)
+            return it->second;
+        const auto [fam, newFamily] =
+            families.emplace(words.family, static_cast<int>(m_families.size()));
+        if (newFamily)
+            m_families.push_back({words.family, static_cast<int>(words.style), words.complete, 0});
+        ++m_families[static_cast<std::size_t>(fam->second)].members;
+        m_names.push_back(name);
+        m_details.push_back(words.detail);
+        m_orders.push_back(words.order);
+        m_family.push_back(fam->second);
+        m_aims.push_back(words.aim);
+        // A made hand's order is its row, best first.
+        m_rows.push_back(words.family == "made" ? words.order : kNoRow);
+        return it->second;
+    };
+    // Multisets in the order DrawTables numbers them as they grow.
+    const auto visit = [&](auto&& self, int index, int lowest) -> void {
+        for (const bool oneSuit : {false, true}) {
+            const Words words = PatternWords(ranks, oneSuit);
+            if (!words.family.empty())
+                m_byMultiset[static_cast<std::size_t>(2 * index + (oneSuit ? 1 : 0))] =
+                    intern(words);
+        }
+        if (ranks.size() == 5)
+            return;
+        for (int r = lowest; r < kRanks; ++r) {
+            const int size = static_cast<int>(ranks.size());
+            ranks.push_back(r);
+            self(self, DrawTables::GrowMultiset(index, size, r), r);
+            ranks.pop_back();
+        }
+    };
+    visit(visit, 0, 0);
+    m_drawFive = ids.at("Draw five");
+}
+
+std::string PatternBook::lineName(const std::vector<int>& patterns) const
+{
+    if (patterns.size() == 1)
+        return name(patterns[0]);
+    const Family& f = m_families[static_cast<std::size_t>(family(patterns[0]))];
+    std::vector<int> sorted = patterns;
+    std::sort(sorted.begin(), sorted.end(), [&](int a, int b) {
+        const auto key = [&](int p) {
+            return std::pair(m_orders[static_cast<std::size_t>(p)], name(p));
+        };
+        return key(a) < key(b);
+    });
+    std::vector<std::string> details;
+    for (const int p : sorted)
+        details.push_back(m_details[static_cast<std::size_t>(p)]);
+    const Words words{f.key, static_cast<Style>(f.style), "", f.complete};
+    return Format(words, details, static_cast<int>(patterns.size()) == f.members);
+}
+
+const PatternBook& PatternBook::Get()
+{
+    static const PatternBook book;
+    return book;
+}
+
+int PatternBook::inDeal(int pattern, int dealtPattern) const
+{
+    if (pattern == kNoPattern || dealtPattern == kNoPattern)
+        return pattern;
+    const int aim = m_aims[static_cast<std::size_t>(pattern)];
+    const int dealtRow = m_rows[static_cast<std::size_t>(dealtPattern)];
+    return aim != kNoRow && dealtRow != kNoRow && dealtRow <= aim ? kNoPattern : pattern;
+}
+
+int PatternBook::patternOf(std::span<const int, 5> dealt, unsigned hold) const
+{
+    return inDeal(heldPattern(dealt, hold), heldPattern(dealt, kAllHeld));
+}
+
+int PatternBook::heldPattern(std::span<const int, 5> dealt, unsigned hold) const
+{
+    std::array<int, 5> ranks{};
+    int held = 0;
+    unsigned suits = 0;
+    for (int i = 0; i < 5; ++i)
+        if (hold & (1u << i)) {
+            ranks[static_cast<std::size_t>(held++)] =
+                cards::CardRank(dealt[static_cast<std::size_t>(i)]) - 1;
+            suits |= 1u << cards::CardSuit(dealt[static_cast<std::size_t>(i)]);
+        }
+    for (int i = 1; i < held; ++i)
+        for (int j = i;
+             j > 0 && ranks[static_cast<std::size_t>(j - 1)] > ranks[static_cast<std::size_t>(j)];
+             --j)
+            std::swap(ranks[static_cast<std::size_t>(j - 1)], ranks[static_cast<std::size_t>(j)]);
+    int index = 0;
+    for (int k = 0; k < held; ++k)
+        index = DrawTables::GrowMultiset(index, k, ranks[static_cast<std::size_t>(k)]);
+    return patternOfMultiset(index, (suits & (suits - 1)) == 0);
+}
+
+bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold) const
+{
+    unsigned heldSuits = 0;
+    for (int i = 0; i < 5; ++i)
+        if (hold & (1u << i))
+            heldSuits |= 1u << cards::CardSuit(dealt[static_cast<std::size_t>(i)]);
+    const bool oneSuit = heldSuits != 0 && (heldSuits & (heldSuits - 1)) == 0;
+    if (heldValue != 0) {
+        bool keeps = false;
+        for (int i = 0; i < 5; ++i)
+            keeps = keeps ||
+                    ((hold & (1u << i)) &&
+                     Value(cards::CardRank(dealt[static_cast<std::size_t>(i)]) - 1) == heldValue);
+        if (!keeps)
+            return false;
+    }
+    unsigned thrown = 0;
+    for (int i = 0; i < 5; ++i)
+        if (!(hold & (1u << i)))
+            thrown |= 1u << Value(cards::CardRank(dealt[static_cast<std::size_t>(i)]) - 1);
+    if (allValues)
+        return values != 0 && (thrown & values) == values;
+    for (int i = 0; i < 5; ++i) {
+        if (hold & (1u << i))
+            continue;
+        const int card = dealt[static_cast<std::size_t>(i)];
+        if (values & (1u << Value(cards::CardRank(card) - 1)))
+            return true;
+        if (heldSuit && oneSuit && (heldSuits & (1u << cards::CardSuit(card))))
+            return true;
+    }
+    return false;
+}
+
+std::string StrategyException::condition() const
+{
+    static const char* const kNames[] = {"",     "",       "a 2",     "a 3",    "a 4",
+                                         "a 5",  "a 6",    "a 7",     "an 8",   "a 9",
+                                         "a 10", "a Jack", "a Queen", "a King", "an Ace"};
+    std::vector<std::string> items;
+    for (int v = 14; v >= 2; --v)
+        if (values & (1u << v))
+            items.push_back(kNames[v]);
+    if (heldSuit)
+        items.push_back("a card of the held suit");
+    const std::string holds =
+        heldValue == 0 ? std::string("it") : "it holds " + std::string(kNames[heldValue]) + " and";
+    if (allValues && items.size() == 2)
+        return holds + " throws away " + items[1] + " and " + items[0];
+    return holds + " throws away " + JoinOr(items);
+}
+
+} // namespace odds
