@@ -1,9 +1,12 @@
 #pragma once
 
 #include "card_code.h"
+#include "deck.h"
 #include "draw_tables.h"
+#include "hold_analysis.h"
 #include "pay_text.h"
 #include "pays.h"
+#include "random.h"
 
 #include <QString>
 #include <algorithm>
@@ -43,6 +46,33 @@ inline odds::PayVector Pays(const QString& text)
     std::string error;
     return text.isEmpty() ? odds::GamePays()
                           : odds::ParsePays(text.toStdString(), error).value_or(odds::PayVector{});
+}
+
+struct PlayedHand
+{
+    std::array<int, 5> dealt{};
+    unsigned hold = 0;
+    std::array<int, 5> final{};
+};
+
+// One hand as the game plays it, written plainly: a fresh deck built in
+// deck, five cards from the top, the best hold, then each discarded place,
+// left to right, refilled from the top. The simulation's fast path must
+// play the very same hands.
+inline PlayedHand PlayHand(const odds::DrawTables& tables, const odds::PaidTables& paid,
+                           cards::Random& random, cards::CardString& deck)
+{
+    PlayedHand hand;
+    cards::NewDeck(deck, random);
+    cards::ShuffleDeck(deck, random);
+    for (int& card : hand.dealt)
+        card = cards::TakeCard(deck, random);
+    hand.hold = odds::PlayBest(tables, paid, hand.dealt).hold;
+    hand.final = hand.dealt;
+    for (int place = 0; place < 5; ++place)
+        if (!(hand.hold & (1u << place)))
+            hand.final[static_cast<std::size_t>(place)] = cards::TakeCard(deck, random);
+    return hand;
 }
 
 } // namespace odds_test

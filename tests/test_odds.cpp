@@ -41,6 +41,8 @@ namespace {
 
 using odds_test::Deal;
 using odds_test::kFullRun;
+using odds_test::PlayHand;
+using odds_test::PlayedHand;
 using odds_test::Pays;
 using odds_test::Tables;
 

@@ -15,14 +15,14 @@ namespace odds {
 // Each command builds one report: every figure is worked out here, once, and
 // RenderText and RenderJson only lay the figures out, each in its own way.
 
-// The rows of the pay table from the top down, Nothing last.
-inline constexpr std::array<hands::HandClass, kClassCount> kRowsTopDown = {
-    hands::HandClass::RoyalFlush,    hands::HandClass::StraightFlush,
-    hands::HandClass::FourOfAKind,   hands::HandClass::FullHouse,
-    hands::HandClass::Flush,         hands::HandClass::Straight,
-    hands::HandClass::ThreeOfAKind,  hands::HandClass::TwoPair,
-    hands::HandClass::JacksOrBetter, hands::HandClass::Nothing};
-static_assert(std::equal(kPayOrder.begin(), kPayOrder.end(), kRowsTopDown.begin()));
+// The rows of the pay table from the top down, Nothing last: the paying rows
+// as --pays lists them, then the row that pays nothing.
+inline constexpr std::array<hands::HandClass, kClassCount> kRowsTopDown = [] {
+    std::array<hands::HandClass, kClassCount> rows{};
+    std::copy(kPayOrder.begin(), kPayOrder.end(), rows.begin());
+    rows.back() = hands::HandClass::Nothing;
+    return rows;
+}();
 
 struct HandReportData
 {

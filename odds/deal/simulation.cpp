@@ -180,22 +180,6 @@ void PlayBlock(const DrawTables& tables, const ClassHolds& holds, const GameDeal
 
 } // namespace
 
-PlayedHand PlayHand(const DrawTables& tables, const PaidTables& paid, cards::Random& random,
-                    cards::CardString& deck)
-{
-    PlayedHand hand;
-    cards::NewDeck(deck, random);
-    cards::ShuffleDeck(deck, random);
-    for (int& card : hand.dealt)
-        card = cards::TakeCard(deck, random);
-    hand.hold = PlayBest(tables, paid, hand.dealt).hold;
-    hand.final = hand.dealt;
-    for (int place = 0; place < 5; ++place)
-        if (!(hand.hold & (1u << place)))
-            hand.final[static_cast<std::size_t>(place)] = cards::TakeCard(deck, random);
-    return hand;
-}
-
 std::uint64_t BlockSeed(std::uint64_t seed, std::uint64_t block)
 {
     return SplitMix(SplitMix(seed) ^ block);

@@ -14,19 +14,6 @@ class Random;
 
 namespace odds {
 
-struct PlayedHand
-{
-    std::array<int, 5> dealt{};
-    unsigned hold = 0;
-    std::array<int, 5> final{};
-};
-
-// One hand as the game plays it, from a fresh deck built in deck: five cards
-// from the top, the best hold, then each discarded place, left to right,
-// refilled from the top.
-PlayedHand PlayHand(const DrawTables& tables, const PaidTables& paid, cards::Random& random,
-                    cards::CardString& deck);
-
 // The hold a simulation plays: the best for a fair deck, or the best for the
 // game's own deal (GameDeal under the measured model).
 enum class SimulatedPlay
@@ -75,7 +62,7 @@ std::uint64_t BlockSeed(std::uint64_t seed, std::uint64_t block);
 // Plays options.hands hands as the game deals them: a fresh deck from
 // cards::NewDeck and cards::ShuffleDeck, five cards taken from the top, the
 // best hold, then the discarded places refilled from the top, left to right.
-// The same hands as PlayHand with cards::SeededRandom(BlockSeed(seed, block)),
+// The same hands as cards::SeededRandom(BlockSeed(seed, block)) gives one by one,
 // found faster: the best holds of every class of deals are solved once, which
 // also gives the exact figures of a fair deck, stored in exact when given.
 // done, when given, counts finished hands as they go.

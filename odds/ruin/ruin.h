@@ -40,7 +40,6 @@ struct RuinResult
     std::int64_t median = 0; // bankroll in units after the hands, 0.5 point
     std::int64_t low = 0;    // 0.05 point
     std::int64_t high = 0;   // 0.95 point
-    double cutMass = 0;      // mass set aside outside the tracked band
     double errorBound = 0;   // how far ruin may lie from the exact figure
     std::int64_t hands = 0;  // hands carried: fewer than asked when stopped
 };

@@ -75,18 +75,14 @@ class RuinWalk
             m_broke[static_cast<std::size_t>(m_low)] += m_mass[first];
         // Trim the bottom: zeros, and mass too small to count, which may yet
         // go broke and so counts in full towards the error.
-        for (; m_low <= m_top && m_mass[first] < kTinyMass; ++first, ++m_low) {
-            m_result.cutMass += m_mass[first];
+        for (; m_low <= m_top && m_mass[first] < kTinyMass; ++first, ++m_low)
             m_result.errorBound += m_mass[first];
-        }
         // Trim the top: zeros always, small mass where ruin can no longer reach.
         while (m_top >= m_low) {
             const double m = m_mass[static_cast<std::size_t>(m_top - m_low) + first];
             if (static_cast<double>(m_top) >= safeFrom && m < kSmallMass) {
-                m_result.cutMass += m;
                 m_result.errorBound += m * kSafeRuin;
             } else if (m < kTinyMass) {
-                m_result.cutMass += m;
                 m_result.errorBound += m;
             } else {
                 break;
