@@ -146,7 +146,7 @@ void BM_SimulateGame(benchmark::State& state)
     options.seed = 11;
     options.threads = static_cast<int>(state.range(0));
     options.pays = odds::GamePays();
-    options.play = odds::SimulatedPlay::Game;
+    options.play = odds::DealKind::Game;
     for (auto _ : state)
         benchmark::DoNotOptimize(odds::Simulate(Tables(), options).paid);
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(options.hands));

@@ -6,6 +6,13 @@
 
 namespace odds {
 
+// One worker per core, or one where the system does not say.
+inline int DefaultThreadCount()
+{
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : static_cast<int>(n);
+}
+
 // Runs work(0) .. work(threads - 1) at once, work(0) on the calling thread.
 // Work is expected to share its items through a counter, so if the system
 // refuses a thread the ones already running finish the job. Returns the

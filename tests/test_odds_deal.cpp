@@ -339,7 +339,7 @@ class TestOddsDeal : public QObject
         options.seed = 7;
         options.pays = GamePays();
         options.threads = 2;
-        options.play = SimulatedPlay::Game;
+        options.play = DealKind::Game;
         const SimulationTotals totals = Simulate(Tables(), options);
 
         const PaidTables paid(Tables(), options.pays);

@@ -408,7 +408,7 @@ void TestStrategy::trainerReportsMistakes()
     options.pays = pays;
     options.hands = 3;
     options.seed = 20261208;
-    options.deal = gameDeal ? TrainerDeal::Game : TrainerDeal::Fair;
+    options.deal = gameDeal ? DealKind::Game : DealKind::Fair;
     static const std::vector<StrategyLine> lines = StrategyData(Tables(), pays, 0).best(40).lines;
     options.lines = lines;
     const auto train = [&](const std::string& input) {

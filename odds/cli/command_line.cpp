@@ -160,11 +160,16 @@ std::uint64_t FreshSeed()
     return bits & ((std::uint64_t{1} << 53) - 1);
 }
 
-bool GameChosen(const ValueOption& option, const std::string& name)
+DealKind DealKindFrom(const ValueOption& option, const std::string& name)
 {
     if (option.given() && option.text != "fair" && option.text != "game")
         throw UsageError{name + " is fair or game, not " + Quote(option.text)};
-    return option.given() && option.text == "game";
+    return option.given() && option.text == "game" ? DealKind::Game : DealKind::Fair;
+}
+
+std::uint64_t SeedFrom(const ValueOption& seed)
+{
+    return seed.given() ? ParseWholeNumber("--seed", seed.text, 0, UINT64_MAX) : FreshSeed();
 }
 
 int ThreadsFrom(const ValueOption& threads)

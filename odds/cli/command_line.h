@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exit_codes.h"
+#include "game_deal.h"
 #include "pay_text.h"
 #include "pays.h"
 
@@ -108,8 +109,11 @@ std::string DollarText(std::int64_t cents);
 void AddThreadsOption(CLI::App& app, ValueOption& into);
 int ThreadsFrom(const ValueOption& threads);
 
-// --deal and --play: fair (also when not given) or game; true for game.
-bool GameChosen(const ValueOption& option, const std::string& name);
+// --deal or --play: fair (also when not given) or game; anything else is bad input.
+DealKind DealKindFrom(const ValueOption& option, const std::string& name);
+
+// --seed as given, or a fresh one.
+std::uint64_t SeedFrom(const ValueOption& seed);
 
 // Ctrl+C while it lives sets stopped() instead of ending the program, so a
 // long run can end with what it has; the next Ctrl+C ends it as usual.

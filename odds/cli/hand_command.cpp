@@ -108,7 +108,7 @@ void AddHandCommand(CommandSet& commands)
     CLI::App& hand = commands.add(
         "hand", "the return of each of the 32 holds of a dealt hand, best first", kHandHelp,
         [options](const CommandContext& c) {
-            const bool game = GameChosen(options->deal, "--deal");
+            const bool game = DealKindFrom(options->deal, "--deal") == DealKind::Game;
             const std::array<int, 5> dealt = DealtCards(options->words);
             const DrawTables tables;
             HoldTable table;

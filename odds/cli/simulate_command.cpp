@@ -49,13 +49,10 @@ int RunSimulate(const SimulateOptions& options, const CommandContext& c)
         throw UsageError{"simulate needs --hands N"};
     SimulationRun run;
     run.options.hands = ParseWholeNumber("--hands", options.hands.text, 1, kMaxHands);
-    run.options.seed = options.seed.given()
-                           ? ParseWholeNumber("--seed", options.seed.text, 0, UINT64_MAX)
-                           : FreshSeed();
+    run.options.seed = SeedFrom(options.seed);
     run.options.threads = ThreadsFrom(options.threads);
     run.options.pays = c.pays;
-    run.options.play =
-        GameChosen(options.play, "--play") ? SimulatedPlay::Game : SimulatedPlay::Fair;
+    run.options.play = DealKindFrom(options.play, "--play");
     run.threads = static_cast<int>(
         std::min<std::uint64_t>(static_cast<std::uint64_t>(run.options.threads),
                                 (run.options.hands + kSimulationBlock - 1) / kSimulationBlock));

@@ -68,7 +68,7 @@ std::string RenderJson(const SimulationReportData& report)
     w.key("seconds").value(report.run.seconds);
     w.key("pays");
     WritePays(w, report.pays);
-    const bool game = report.run.options.play == SimulatedPlay::Game;
+    const bool game = report.run.options.play == DealKind::Game;
     w.key("play").value(game ? "game" : "fair");
     w.key("fair_best_return").value(report.fairBestReturn);
     w.key("gain").value(report.gain);
@@ -95,7 +95,7 @@ std::string RenderJson(const SimulationReportData& report)
 std::string RenderText(const SimulationReportData& report)
 {
     std::string out;
-    const bool game = report.run.options.play == SimulatedPlay::Game;
+    const bool game = report.run.options.play == DealKind::Game;
     out += Format("Hands    %llu through the game's shuffle and the top of the deck,\n"
                   "         the best hold %s each time\n",
                   static_cast<unsigned long long>(report.hands),

@@ -144,12 +144,12 @@ std::string Trim(const std::string& text)
 class Dealer
 {
   public:
-    Dealer(TrainerDeal deal, std::uint64_t seed) : m_deal(deal), m_engine(seed), m_game(seed) {}
+    Dealer(DealKind deal, std::uint64_t seed) : m_deal(deal), m_engine(seed), m_game(seed) {}
 
     std::array<int, 5> deal()
     {
         std::array<int, 5> hand{};
-        if (m_deal == TrainerDeal::Game) {
+        if (m_deal == DealKind::Game) {
             cards::NewDeck(m_deck, m_game);
             cards::ShuffleDeck(m_deck, m_game);
             for (int& card : hand)
@@ -169,7 +169,7 @@ class Dealer
 
     int draw()
     {
-        if (m_deal == TrainerDeal::Game)
+        if (m_deal == DealKind::Game)
             return cards::TakeCard(m_deck, m_game);
         return m_deck[m_next++];
     }
@@ -186,7 +186,7 @@ class Dealer
         }
     }
 
-    TrainerDeal m_deal;
+    DealKind m_deal;
     std::mt19937_64 m_engine;
     cards::SeededRandom m_game;
     cards::CardString m_deck;
@@ -213,7 +213,7 @@ class Grader
     explicit Grader(const TrainerOptions& options)
         : m_pays(options.pays), m_lines(options.lines), m_exceptions(options.exceptions)
     {
-        if (options.deal == TrainerDeal::Game) {
+        if (options.deal == DealKind::Game) {
             m_paid.emplace(m_tables, m_pays);
             m_game.emplace(*m_paid, GameDealModel());
         }
@@ -376,10 +376,10 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
     Tally tally;
 
     out << "Pays " << FormatPays(options.pays) << ", "
-        << (options.deal == TrainerDeal::Game ? "the game's deal" : "a fair deal") << ", seed "
+        << (options.deal == DealKind::Game ? "the game's deal" : "a fair deal") << ", seed "
         << options.seed << ".\n";
     out << RowLegend("Rows: ");
-    if (options.deal == TrainerDeal::Game)
+    if (options.deal == DealKind::Game)
         out << "Holds are graded by their values in the game's own deal (exact under a run\n"
                "model of its shuffle: see quintara-odds hand --help).\n";
     out << "Answer with the places of the cards to turn face down and exchange, as in the\n"
@@ -421,10 +421,8 @@ void AddTrainCommand(CommandSet& commands)
             options.pays = c.pays;
             if (args->hands.given())
                 options.hands = ParseWholeNumber("--hands", args->hands.text, 1, kMaxTrainHands);
-            options.seed = args->seed.given()
-                               ? ParseWholeNumber("--seed", args->seed.text, 0, UINT64_MAX)
-                               : FreshSeed();
-            options.deal = GameChosen(args->deal, "--deal") ? TrainerDeal::Game : TrainerDeal::Fair;
+            options.seed = SeedFrom(args->seed);
+            options.deal = DealKindFrom(args->deal, "--deal");
             options.colour = &c.out == &std::cout && isatty(STDOUT_FILENO) == 1;
             options.echo = isatty(STDIN_FILENO) != 1;
             return RunTrainer(options, std::cin, c.out);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game_deal.h"
 #include "pays.h"
 #include "strategy.h"
 
@@ -15,18 +16,12 @@ class CommandSet;
 // The train command of quintara-odds.
 void AddTrainCommand(CommandSet& commands);
 
-enum class TrainerDeal
-{
-    Fair, // a uniformly shuffled deck
-    Game, // the game's own shuffle and draw
-};
-
 struct TrainerOptions
 {
     PayVector pays{};
     std::uint64_t hands = 0; // 0: until "q" or the end of input
     std::uint64_t seed = 0;
-    TrainerDeal deal = TrainerDeal::Fair;
+    DealKind deal = DealKind::Fair;
     bool colour = false; // suit colours, for a terminal
     bool echo = false;   // show each answer read: input that is not a terminal
     // The list whose lines the advice quotes; empty: the best 40-line list.

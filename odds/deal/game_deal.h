@@ -13,6 +13,14 @@ class Random;
 
 namespace odds {
 
+// Which deal a value or a hand is for: a uniformly shuffled deck, or the
+// game's own shuffle with the draw refilling from the top, left to right.
+enum class DealKind
+{
+    Fair,
+    Game,
+};
+
 // The game's shuffle moves blocks of the ordered deck without turning them
 // round, so a dealt deck is a string of runs of consecutive codes: after a
 // card c the next is often c's successor (the next rank of its suit, a King

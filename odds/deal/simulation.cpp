@@ -227,7 +227,7 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
     const ClassHolds holds(tables, classes, ties);
     std::optional<PaidTables> paid;
     std::optional<GameDeal> game;
-    if (options.play == SimulatedPlay::Game) {
+    if (options.play == DealKind::Game) {
         paid.emplace(tables, options.pays);
         game.emplace(*paid, GameDealModel());
     }

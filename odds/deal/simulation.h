@@ -2,6 +2,7 @@
 
 #include "card_code.h"
 #include "exact_return.h"
+#include "game_deal.h"
 #include "hold_analysis.h"
 
 #include <array>
@@ -16,11 +17,6 @@ namespace odds {
 
 // The hold a simulation plays: the best for a fair deck, or the best for the
 // game's own deal (GameDeal under the measured model).
-enum class SimulatedPlay
-{
-    Fair,
-    Game
-};
 
 struct SimulationOptions
 {
@@ -28,7 +24,7 @@ struct SimulationOptions
     std::uint64_t seed = 0;
     int threads = 0; // 0: one per core
     PayVector pays{};
-    SimulatedPlay play = SimulatedPlay::Fair;
+    DealKind play = DealKind::Fair;
     // When it turns true no new block starts: the totals are the whole
     // blocks played so far.
     const std::atomic<bool>* stop = nullptr;

@@ -91,12 +91,6 @@ std::vector<DealClass> SuitClasses()
     return classes;
 }
 
-int DefaultThreadCount()
-{
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : static_cast<int>(n);
-}
-
 ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int threads)
 {
     return ComputeReturn(tables, pays, threads, SuitClasses(), nullptr);

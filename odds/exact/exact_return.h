@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hold_analysis.h"
+#include "parallel.h"
 
 #include <array>
 #include <cstdint>
@@ -58,7 +59,5 @@ ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int 
 
 // num / den in decimal, rounded half up; both non-negative, den > 0.
 std::string FormatFraction(Wide num, Wide den, int decimals);
-
-int DefaultThreadCount();
 
 } // namespace odds
