@@ -52,6 +52,16 @@ void Hands(JsonWriter& w, std::int64_t hands)
         w.key("hands").value(hands);
 }
 
+// The opening of a report on a bet over so many hands, with no bankroll given.
+void BeginBetRun(JsonWriter& w, const PayVector& pays, std::int64_t bet, std::int64_t hands)
+{
+    w.beginObject();
+    w.key("pays");
+    WritePays(w, pays);
+    Money(w, "bet", bet);
+    Hands(w, hands);
+}
+
 std::string Horizon(std::int64_t hands, int plays)
 {
     const std::string of = plays == 1 ? "" : Format(" of %d-play", plays);
@@ -140,11 +150,7 @@ std::string RenderText(const RuinReportData& report)
 std::string RenderJson(const RiskReportData& report)
 {
     JsonWriter w;
-    w.beginObject();
-    w.key("pays");
-    WritePays(w, report.pays);
-    Money(w, "bet", report.bet);
-    Hands(w, report.hands);
+    BeginBetRun(w, report.pays, report.bet, report.hands);
     w.key("plays").value(report.plays);
     w.key("risk").value(report.risk);
     if (report.units > 0) {
@@ -195,11 +201,7 @@ std::string RenderText(const RiskReportData& report)
 std::string RenderJson(const RuinCurveReportData& report)
 {
     JsonWriter w;
-    w.beginObject();
-    w.key("pays");
-    WritePays(w, report.pays);
-    Money(w, "bet", report.bet);
-    Hands(w, report.hands);
+    BeginBetRun(w, report.pays, report.bet, report.hands);
     w.key("curve").beginArray();
     for (const RuinCurveReportData::Point& point : report.points) {
         w.beginObject();

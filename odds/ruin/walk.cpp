@@ -1,13 +1,9 @@
 #include "ruin.h"
 
-// The transforms multiply finite complex numbers only: without the checks for
-// infinities and NaNs a complex product is four multiplications, not a call.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("cx-limited-range")
-#endif
+// First: its pragma must come before the complex products.
+#include "ruin_levels.h"
 
 #include "parallel.h"
-#include "ruin_levels.h"
 #include "stepping.h"
 
 #include <algorithm>
