@@ -39,6 +39,13 @@ void WriteRaw(const QString& path, const QString& score, const QString& cardDeck
         file.write(QStringLiteral("CardDeck=%1\n").arg(cardDeck).toUtf8());
 }
 
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
 QStringList SettingsLines(const QString& path)
 {
     QFile file(path);
@@ -343,10 +350,7 @@ void TestStartup::saveKeepsLinkModeAndOtherKeys()
     QFETCH(int, mode);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("real.conf"));
-    QFile raw(file);
-    QVERIFY(raw.open(QIODevice::WriteOnly));
-    raw.write("[Other]\nName=kept\n\n[Settings]\nScore=5\n");
-    raw.close();
+    WriteBytes(file, "[Other]\nName=kept\n\n[Settings]\nScore=5\n");
     QVERIFY(::chmod(QFile::encodeName(file).constData(), static_cast<mode_t>(mode)) == 0);
     QString path = file;
     if (linked) {
@@ -537,10 +541,7 @@ void TestStartup::storeThatGaveNoAccountIsKept()
     QFETCH(bool, kept);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Tessaro.conf"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    WriteBytes(path, bytes);
 
     QSettingsStore store(path);
     bool synced = false;
@@ -621,10 +622,7 @@ void TestStartup::storePermissionsHold()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Tessaro.conf"));
     const QByteArray before("[Settings]\nScore=250\nCardDeck=57\n");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(before);
-    file.close();
+    WriteBytes(path, before);
     QVERIFY(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)) == 0);
     struct stat old = {};
     QVERIFY(::stat(QFile::encodeName(path).constData(), &old) == 0);
@@ -675,11 +673,7 @@ void TestStartup::oddLockLetsTheGameStart()
     const QString store = dir.filePath(QStringLiteral("Tessaro.conf"));
     WriteRaw(store, QStringLiteral("250"), QStringLiteral("57"));
     const QString lockPath = dir.filePath(QStringLiteral(".Tessaro.conf.quintara-lock"));
-    const auto writeLock = [&](const QByteArray& bytes) {
-        QFile file(lockPath);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    };
+    const auto writeLock = [&](const QByteArray& bytes) { WriteBytes(lockPath, bytes); };
     std::optional<SingleInstance> holder;
     if (lock == QLatin1String("empty"))
         writeLock({});

@@ -3,20 +3,7 @@
 #include "card_code.h"
 
 #include <algorithm>
-#include <atomic>
-#include <charconv>
-#include <chrono>
-#include <cmath>
-#include <condition_variable>
-#include <exception>
-#include <limits>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <new>
-#include <optional>
-#include <thread>
-#include <type_traits>
 
 namespace odds {
 namespace {

@@ -1,18 +1,14 @@
 #include "report_text.h"
 
 #include "odds_report.h"
-#include "pay_text.h"
 
 #include "card_code.h"
-#include "command_line.h"
-#include "game_deal_links.h"
 #include "json_writer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <numeric>
 
 namespace odds::report_detail {

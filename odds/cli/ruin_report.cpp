@@ -2,17 +2,10 @@
 #include "pay_text.h"
 #include "report_text.h"
 
-#include "card_code.h"
 #include "command_line.h"
-#include "game_deal_links.h"
 #include "json_writer.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
-#include <numeric>
 
 namespace odds {
 

@@ -2,19 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <chrono>
-#include <cmath>
-#include <condition_variable>
-#include <exception>
-#include <limits>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <new>
 #include <optional>
-#include <thread>
-#include <type_traits>
 
 namespace odds {
 namespace {
