@@ -1,12 +1,12 @@
 #include "exact_return.h"
 #include "game_deal.h"
+#include "game_shuffle.h"
 #include "hold_analysis.h"
 #include "odds_command.h"
 #include "odds_report.h"
 #include "pay_text.h"
 #include "random.h"
 #include "ruin.h"
-#include "game_shuffle.h"
 #include "simulation.h"
 #include "strategy.h"
 
@@ -72,7 +72,8 @@ void BM_HandReport(benchmark::State& state)
     for (auto _ : state) {
         const auto& deal = deals[i++ & 1023];
         odds::CountDraws(Tables(), deal, table);
-        benchmark::DoNotOptimize(odds::RenderText(odds::BuildHandReport(deal, table, pays)));
+        benchmark::DoNotOptimize(
+            odds::RenderText(odds::BuildHandReport(deal, table, pays, odds::JacksFamily())));
     }
 }
 BENCHMARK(BM_HandReport)->Unit(benchmark::kMicrosecond);

@@ -12,7 +12,24 @@ namespace {
 
 constexpr int kMaxThreads = 1024;
 
-const char* const kPaysHelp = "nine multipliers, top row first; default 500,100,50,10,7,5,3,2,1";
+const char* const kPaysHelp =
+    "the multipliers, top row first; default 500,100,50,10,7,5,3,2,1 (nine, for jacks)";
+
+std::string FamilyKeys()
+{
+    std::string keys;
+    for (const Family& f : Families())
+        keys += (keys.empty() ? "" : ", ") + std::string(f.key);
+    return keys;
+}
+
+// The one option of two places (before or after the command's name) given.
+const ValueOption* Given(const ValueOption& own, const ValueOption& root, const char* name)
+{
+    if (own.given() && root.given())
+        throw UsageError{std::string(name) + " given more than once"};
+    return own.given() ? &own : (root.given() ? &root : nullptr);
+}
 
 } // namespace
 
@@ -53,6 +70,11 @@ CommandSet::CommandSet(CLI::App& root) : m_root(root)
 void CommandSet::addCommon(CLI::App& app, Common& into, bool json)
 {
     AddValueOption(app, "--pays", into.pays, "R,SF,FK,FH,FL,ST,TK,TP,JB", kPaysHelp);
+    AddValueOption(app, "--game", into.game, "NAME",
+                   "the family: " + FamilyKeys() + " (default jacks; see quintara-odds games)");
+    AddValueOption(app, "--table", into.table, "NAME",
+                   "a built-in pay table by name, e.g. \"9/6 Double Double Bonus\" (see "
+                   "quintara-odds tables)");
     if (json)
         app.add_flag("--json", into.json, "machine-readable output")->disable_flag_override();
 }
@@ -64,8 +86,8 @@ CLI::App& CommandSet::add(const std::string& name, const std::string& summary,
     std::string text = footer;
     text += "\n\n";
     text += PaysOrderHelp();
-    text += json ? "--pays and --json may also come before the command's name."
-                 : "--pays may also come before the command's name.";
+    text += json ? "--pays, --game, --table and --json may also come before the command's name."
+                 : "--pays, --game and --table may also come before the command's name.";
     command->footer(text);
     addCommon(*command, m_common[name], json);
     m_runs[name] = std::move(run);
@@ -79,20 +101,49 @@ int CommandSet::run(std::ostream& out, std::ostream& err, bool progress) const
         throw UsageError{"no command given; try quintara-odds --help"};
     const std::string name = chosen.front()->get_name();
     const Common& own = m_common.at(name);
-    if (own.pays.given() && m_rootCommon.pays.given())
-        throw UsageError{"--pays given more than once"};
+    const ValueOption* pays = Given(own.pays, m_rootCommon.pays, "--pays");
+    const ValueOption* game = Given(own.game, m_rootCommon.game, "--game");
+    const ValueOption* table = Given(own.table, m_rootCommon.table, "--table");
     CommandContext context{out, err, progress};
     context.json = own.json || m_rootCommon.json;
-    context.pays = GamePays();
-    if (own.pays.given() || m_rootCommon.pays.given()) {
-        std::string error;
-        const auto pays =
-            ParsePays(own.pays.given() ? own.pays.text : m_rootCommon.pays.text, error);
-        if (!pays)
-            throw UsageError{error};
-        context.pays = *pays;
-    }
+    ChoosePays(game ? &game->text : nullptr, table ? &table->text : nullptr,
+               pays ? &pays->text : nullptr, context);
     return m_runs.at(name)(context);
+}
+
+void ChoosePays(const std::string* game, const std::string* table, const std::string* pays,
+                CommandContext& context)
+{
+    if (game) {
+        context.family = FindFamily(*game);
+        if (!context.family)
+            throw UsageError{"--game: no family " + Quote(*game) + "; one of " + FamilyKeys()};
+    }
+    context.pays = context.family->defaultPays;
+    if (table) {
+        if (pays)
+            throw UsageError{"--table and --pays exclude each other"};
+        const NamedTable* named = FindTable(*table);
+        if (!named) {
+            std::string closest;
+            for (const std::string_view n : ClosestTables(*table, 3))
+                closest += (closest.empty() ? "" : ", ") + ("\"" + std::string(n) + "\"");
+            throw UsageError{"--table: no table named " + Quote(*table) + "; the closest are " +
+                             closest};
+        }
+        if (game && named->family != context.family)
+            throw UsageError{"--table \"" + std::string(named->name) + "\" is a " +
+                             std::string(named->family->key) + " table, not " + *game};
+        context.family = named->family;
+        context.pays = named->pays;
+    }
+    if (pays) {
+        std::string error;
+        const auto parsed = ParsePays(*pays, error, *context.family);
+        if (!parsed)
+            throw UsageError{error};
+        context.pays = *parsed;
+    }
 }
 
 void AddValueOption(CLI::App& app, const std::string& name, ValueOption& into,
@@ -165,6 +216,13 @@ DealKind DealKindFrom(const ValueOption& option, const std::string& name)
     if (option.given() && option.text != "fair" && option.text != "game")
         throw UsageError{name + " is fair or game, not " + Quote(option.text)};
     return option.given() && option.text == "game" ? DealKind::Game : DealKind::Fair;
+}
+
+void RefuseGameDeal(const Family& family, const std::string& option)
+{
+    if (family.wild != Wild::None)
+        throw UsageError{option + " models the game's 52 cards with none wild; " +
+                         std::string(family.name) + " has wild cards"};
 }
 
 std::uint64_t SeedFrom(const ValueOption& seed)

@@ -2,6 +2,7 @@
 
 #include "exit_codes.h"
 #include "game_deal.h"
+#include "pay_tables.h"
 #include "pay_text.h"
 #include "pays.h"
 
@@ -32,6 +33,7 @@ struct CommandContext
     std::ostream& err;
     bool progress = false; // err is a terminal: long runs may draw a bar there
     bool json = false;
+    const Family* family = &JacksFamily();
     PayVector pays{};
 };
 
@@ -57,8 +59,8 @@ struct ValueOption
 //       AddValueOption(foo, "--hands", *hands, "N", "how many hands");  // a ValueOption
 //   }
 //
-// --pays and --json are added here, so they are accepted before the command
-// name as well as after it.
+// --pays, --game, --table and --json are added here, so they are accepted
+// before the command name as well as after it.
 class CommandSet
 {
   public:
@@ -75,6 +77,8 @@ class CommandSet
     struct Common
     {
         ValueOption pays;
+        ValueOption game;
+        ValueOption table;
         bool json = false;
     };
     void addCommon(CLI::App& app, Common& into, bool json);
@@ -87,6 +91,10 @@ class CommandSet
 
 void AddValueOption(CLI::App& app, const std::string& name, ValueOption& into,
                     const std::string& valueName, const std::string& help);
+
+// The family and pays of --game, --table and --pays (each may be absent).
+void ChoosePays(const std::string* game, const std::string* table, const std::string* pays,
+                CommandContext& context);
 
 // text as a whole number low..high, or a UsageError naming the option.
 std::uint64_t ParseWholeNumber(const std::string& name, const std::string& text, std::uint64_t low,
@@ -111,6 +119,10 @@ int ThreadsFrom(const ValueOption& threads);
 
 // --deal or --play: fair (also when not given) or game; anything else is bad input.
 DealKind DealKindFrom(const ValueOption& option, const std::string& name);
+
+// The game's own deal models 52 cards none of which is wild; a UsageError
+// naming the option for any other family.
+void RefuseGameDeal(const Family& family, const std::string& option);
 
 // --seed as given, or a fresh one.
 std::uint64_t SeedFrom(const ValueOption& seed);

@@ -49,35 +49,47 @@ std::string SuitLetters(std::string text)
     return text;
 }
 
-std::array<int, 5> DealtCards(const std::vector<std::string>& words)
+bool IsJokerWord(std::string word)
 {
+    for (char& c : word)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word == "jk" || word == "joker" || word == "x";
+}
+
+std::array<int, 5> DealtCards(const std::vector<std::string>& words, const Family& family)
+{
+    std::vector<int> parsed;
+    std::string word;
     std::string text;
     for (const std::string& part : words)
         text += SuitLetters(part) + ' ';
-    const auto parsed = cards::ParseCards(text);
-    if (!parsed) {
-        // Name the piece that failed: try each blank- or comma-separated word.
-        std::string word;
-        for (const char c : text + ' ') {
-            if (c == ' ' || c == ',' || c == '\t' || c == '\n') {
-                if (!word.empty() && !cards::ParseCards(word))
-                    break;
-                word.clear();
-            } else {
-                word += c;
-            }
+    for (const char c : text) {
+        if (c != ' ' && c != ',' && c != '\t' && c != '\n') {
+            word += c;
+            continue;
         }
-        throw UsageError{"unknown card in " + Quote(word.empty() ? text : word) +
-                         "; write cards like Kh, Td, 10d or K♥"};
+        if (word.empty())
+            continue;
+        // The joker stands alone as a word: Jk, Joker or X.
+        if (family.wild == Wild::Joker && IsJokerWord(word)) {
+            parsed.push_back(kJoker);
+        } else if (const auto cards = cards::ParseCards(word)) {
+            parsed.insert(parsed.end(), cards->begin(), cards->end());
+        } else {
+            throw UsageError{"unknown card in " + Quote(word) +
+                             "; write cards like Kh, Td, 10d or K♥" +
+                             std::string(family.wild == Wild::Joker ? ", the joker as Jk" : "")};
+        }
+        word.clear();
     }
-    if (parsed->size() != 5)
-        throw UsageError{"hand needs exactly 5 cards, got " + std::to_string(parsed->size())};
+    if (parsed.size() != 5)
+        throw UsageError{"hand needs exactly 5 cards, got " + std::to_string(parsed.size())};
     std::array<int, 5> dealt{};
-    std::copy(parsed->begin(), parsed->end(), dealt.begin());
+    std::copy(parsed.begin(), parsed.end(), dealt.begin());
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < i; ++j)
             if (dealt[i] == dealt[j])
-                throw UsageError{"card " + cards::CardNotation(dealt[i]) + " given twice"};
+                throw UsageError{"card " + CardText(dealt[i]) + " given twice"};
     return dealt;
 }
 
@@ -96,17 +108,19 @@ void AddHandCommand(CommandSet& commands)
         "hand", "the return of each of the 32 holds of a dealt hand, best first", kHandHelp,
         [options](const CommandContext& c) {
             const bool game = DealKindFrom(options->deal, "--deal") == DealKind::Game;
-            const std::array<int, 5> dealt = DealtCards(options->words);
-            const DrawTables tables;
+            if (game)
+                RefuseGameDeal(*c.family, "--deal game");
+            const std::array<int, 5> dealt = DealtCards(options->words, *c.family);
+            const DrawTables tables(*c.family);
             HoldTable table;
             CountDraws(tables, dealt, table);
             if (game) {
                 const PaidTables paid(tables, c.pays);
                 const DealModel model = GameDealModel();
                 Print(c, BuildGameHandReport(dealt, table, GameDeal(paid, model).values(dealt),
-                                             model, c.pays));
+                                             model, c.pays, *c.family));
             } else {
-                Print(c, BuildHandReport(dealt, table, c.pays));
+                Print(c, BuildHandReport(dealt, table, c.pays, *c.family));
             }
             return kExitOk;
         });

@@ -16,24 +16,43 @@ using namespace report_detail;
 
 namespace {
 
-// Columns for the nine paying rows, top of the table first, in the game's own
-// words: here a Flush is a straight flush and a Suit is five of one suit.
-constexpr std::array<const char*, kClassCount - 1> kShortNames = {
-    "Royal", "Flush", "Caret", "Full H.", "Suit", "Straight", "3 kind", "2 pairs", "Jacks+"};
+// A column as wide as its name and a space, and at least a chance and one.
+int ColumnWidth(std::string_view name)
+{
+    return std::max(8, static_cast<int>(name.size()) + 1);
+}
+
+// The paying rows in runs of columns that fit 80 columns beside the hold's number.
+std::vector<std::vector<int>> ColumnGroups(const Family& family)
+{
+    std::vector<std::vector<int>> groups(1);
+    int width = 4;
+    for (const int row : family.payOrder) {
+        const int w = ColumnWidth(family.shortNames[static_cast<std::size_t>(row)]);
+        if (width + w > 80) {
+            groups.emplace_back();
+            width = 4;
+        }
+        groups.back().push_back(row);
+        width += w;
+    }
+    return groups;
+}
 
 } // namespace
 
 HandReportData BuildHandReport(const std::array<int, 5>& dealt, const HoldTable& table,
-                               const PayVector& pays)
+                               const PayVector& pays, const Family& family)
 {
     HandReportData report;
     report.dealt = dealt;
-    report.hand = cards::FormatCards({dealt.begin(), dealt.end()});
+    report.hand = CardsText(dealt);
+    report.family = &family;
     report.pays = pays;
-    for (const unsigned h : RankHolds(table, pays)) {
+    for (const unsigned h : RankHolds(table, pays, family.deck())) {
         HandReportData::Hold hold;
         hold.mask = h;
-        hold.draws = DrawsFor(h);
+        hold.draws = DrawsFor(h, family.deck());
         hold.counts = table[h];
         for (int c = 0; c < kClassCount; ++c) {
             hold.paid += table[h][c] * pays[c];
@@ -61,7 +80,7 @@ std::string RenderJson(const HandReportData& report)
     w.beginObject();
     w.key("hand").value(report.hand);
     w.key("pays");
-    WritePays(w, report.pays);
+    WritePays(w, report.pays, *report.family);
     w.key("holds").beginArray();
     for (const HandReportData::Hold& hold : report.holds) {
         w.beginObject();
@@ -70,9 +89,9 @@ std::string RenderJson(const HandReportData& report)
         w.key("paid").value(hold.paid);
         w.key("draws").value(hold.draws);
         w.key("rows").beginArray();
-        for (const hands::HandClass row : kRowsTopDown) {
-            const int c = static_cast<int>(row);
-            BeginRow(w, row, report.pays[c]);
+        for (const int row : report.family->rowsTopDown()) {
+            const auto c = static_cast<std::size_t>(row);
+            BeginRow(w, *report.family, row, report.pays[c]);
             w.key("count").value(static_cast<std::int64_t>(hold.counts[c]));
             w.key("probability").value(hold.probability[c]);
             w.endObject();
@@ -90,7 +109,7 @@ std::string RenderText(const HandReportData& report)
     const HandReportData::Hold& best = report.holds.front();
     std::string out;
     out += "Hand   " + report.hand + "\n";
-    out += "Pays   " + FormatPaysLine(report.pays) + "\n";
+    out += "Pays   " + FormatPaysLine(report.pays, *report.family) + "\n";
     out += "Best   hold " + HeldText(report.dealt, best.mask) + ", return " +
            FormatFraction(best.paid, best.draws, 10) + " per unit bet\n";
     out += "       turn face down " + FaceDownSentence(report.dealt, best.mask) + "\n\n";
@@ -103,36 +122,38 @@ std::string RenderText(const HandReportData& report)
                       FaceDownText(hold.mask).c_str(),
                       FormatFraction(hold.paid, hold.draws, 6).c_str());
     }
-    // A column as wide as its name and a space, and at least a chance and one.
-    const auto width = [](const char* name) {
-        return std::max(8, static_cast<int>(std::strlen(name)) + 1);
-    };
-    out += "\n  # ";
-    for (const char* name : kShortNames)
-        out += Format("%*s", width(name), name);
-    out += "\n";
-    for (std::size_t i = 0; i < report.holds.size(); ++i) {
-        out += Format("%3zu ", i + 1);
-        for (std::size_t k = 0; k < kPayOrder.size(); ++k)
-            out += Format(
-                "%*s", width(kShortNames[k]),
-                ChanceText(report.holds[i].probability[static_cast<int>(kPayOrder[k])]).c_str());
+    const Family& family = *report.family;
+    for (const std::vector<int>& group : ColumnGroups(family)) {
+        out += "\n  # ";
+        for (const int row : group) {
+            const std::string_view name = family.shortNames[static_cast<std::size_t>(row)];
+            out += Format("%*.*s", ColumnWidth(name), static_cast<int>(name.size()), name.data());
+        }
         out += "\n";
+        for (std::size_t i = 0; i < report.holds.size(); ++i) {
+            out += Format("%3zu ", i + 1);
+            for (const int row : group)
+                out += Format(
+                    "%*s", ColumnWidth(family.shortNames[static_cast<std::size_t>(row)]),
+                    ChanceText(report.holds[i].probability[static_cast<std::size_t>(row)]).c_str());
+            out += "\n";
+        }
     }
     out += "\nReturn per unit bet, exact; below it, the chance of each row after the draw.\n"
            "Face down: the card places, 1 to 5 from the left, to turn face down for the\n"
            "draw.\n" +
-           RowLegend("Rows: ");
+           RowLegend("Rows: ", family);
     return out;
 }
 
 GameHandReportData BuildGameHandReport(const std::array<int, 5>& dealt, const HoldTable& table,
                                        const HoldValues& game, const DealModel& model,
-                                       const PayVector& pays)
+                                       const PayVector& pays, const Family& family)
 {
     GameHandReportData report;
     report.dealt = dealt;
-    report.hand = cards::FormatCards({dealt.begin(), dealt.end()});
+    report.hand = CardsText(dealt);
+    report.family = &family;
     report.pays = pays;
     report.model = model;
     std::array<int, kHoldCount> fairRank{};
@@ -163,7 +184,7 @@ std::string RenderJson(const GameHandReportData& report)
     w.key("hand").value(report.hand);
     w.key("deal").value("game");
     w.key("pays");
-    WritePays(w, report.pays);
+    WritePays(w, report.pays, *report.family);
     w.key("model").beginObject();
     w.key("links").beginArray();
     for (const double link : report.model.link)
@@ -190,7 +211,7 @@ std::string RenderText(const GameHandReportData& report)
     const GameHandReportData::Hold& best = report.holds.front();
     std::string out;
     out += "Hand   " + report.hand + "   (as dealt: place 1 was the top card)\n";
-    out += "Pays   " + FormatPaysLine(report.pays) + "\n";
+    out += "Pays   " + FormatPaysLine(report.pays, *report.family) + "\n";
     out += "Best   for the game's deal: hold " + HeldText(report.dealt, best.mask) +
            Format(", %.6f per unit bet\n       (fair deck: %s)\n", best.game,
                   FormatFraction(best.paid, best.draws, 6).c_str());

@@ -15,15 +15,6 @@ namespace odds {
 // Each command builds one report: every figure is worked out here, once, and
 // RenderText and RenderJson only lay the figures out, each in its own way.
 
-// The rows of the pay table from the top down, Nothing last: the paying rows
-// as --pays lists them, then the row that pays nothing.
-inline constexpr std::array<hands::HandClass, kClassCount> kRowsTopDown = [] {
-    std::array<hands::HandClass, kClassCount> rows{};
-    std::copy(kPayOrder.begin(), kPayOrder.end(), rows.begin());
-    rows.back() = hands::HandClass::Nothing;
-    return rows;
-}();
-
 struct HandReportData
 {
     struct Hold
@@ -36,11 +27,12 @@ struct HandReportData
     };
     std::array<int, 5> dealt{};
     std::string hand; // the dealt cards written out
+    const Family* family = &JacksFamily();
     PayVector pays{};
     std::vector<Hold> holds; // best first
 };
 HandReportData BuildHandReport(const std::array<int, 5>& dealt, const HoldTable& table,
-                               const PayVector& pays);
+                               const PayVector& pays, const Family& family);
 std::string RenderText(const HandReportData& report);
 std::string RenderJson(const HandReportData& report);
 
@@ -58,13 +50,14 @@ struct GameHandReportData
     };
     std::array<int, 5> dealt{};
     std::string hand;
+    const Family* family = &JacksFamily();
     PayVector pays{};
     DealModel model;
     std::vector<Hold> holds; // best for the game's deal first
 };
 GameHandReportData BuildGameHandReport(const std::array<int, 5>& dealt, const HoldTable& table,
                                        const HoldValues& game, const DealModel& model,
-                                       const PayVector& pays);
+                                       const PayVector& pays, const Family& family);
 std::string RenderText(const GameHandReportData& report);
 std::string RenderJson(const GameHandReportData& report);
 
@@ -72,15 +65,18 @@ struct ReturnReportData
 {
     struct Row
     {
-        hands::HandClass row{};
+        int row = 0;
         std::int64_t pays = 0;
-        std::int64_t combinations = 0; // weighted: see ReturnTotals::Denominator()
+        std::int64_t combinations = 0; // weighted: see ReturnTotals::denominator()
         double dealt = 0;              // chance the deal already is this row
         double probability = 0;        // after the draw
         double cycle = 0;              // one in this many hands; 0 for a row never made
         double share = 0;              // probability x pays: the row's part of the return
     };
+    const Family* family = &JacksFamily();
     PayVector pays{};
+    std::int64_t deals = 0;
+    std::int64_t weight = 0;       // of each deal, so that every draw counts whole
     std::int64_t combinations = 0; // every deal weighted, all draws
     Wide paid = 0;                 // over the same combinations
     Wide numerator = 0;            // the return, reduced
@@ -117,7 +113,7 @@ struct SimulationReportData
     };
     struct Row
     {
-        hands::HandClass row{};
+        int row = 0;
         std::int64_t pays = 0;
         Figure dealt;
         Figure made;
@@ -132,6 +128,7 @@ struct SimulationReportData
     std::string exactText;
     double standardError = 0;
     double z = 0;
+    const Family* family = &JacksFamily();
     PayVector pays{};
     std::vector<Row> rows;
 };
@@ -142,6 +139,7 @@ std::string RenderJson(const SimulationReportData& report);
 
 struct RuinReportData
 {
+    const Family* family = &JacksFamily();
     PayVector pays{};
     std::int64_t bankroll = 0; // cents
     std::int64_t bet = 0;      // cents a play
@@ -168,6 +166,7 @@ std::string RenderJson(const RuinReportData& report);
 // hands (or for ever) is at most the risk asked.
 struct RiskReportData
 {
+    const Family* family = &JacksFamily();
     PayVector pays{};
     std::int64_t bet = 0;   // cents a play
     std::int64_t hands = 0; // 0: for ever
@@ -189,6 +188,7 @@ std::string RenderJson(const RiskReportData& report);
 // bankrolls, in bets of one play.
 struct RuinCurveReportData
 {
+    const Family* family = &JacksFamily();
     PayVector pays{};
     std::int64_t bet = 0; // cents a hand
     std::int64_t hands = 0;
@@ -205,7 +205,8 @@ std::string RenderText(const RuinCurveReportData& report);
 std::string RenderJson(const RuinCurveReportData& report);
 
 // The holds of a hand from best to worst, in BetterHold order.
-std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays);
+std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays,
+                                           const Deck& deck = kDeck52);
 
 // How many standard errors count successes lie from n trials at probability p.
 double StandardScore(std::uint64_t count, std::uint64_t n, double p);

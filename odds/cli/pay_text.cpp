@@ -8,8 +8,12 @@
 
 namespace odds {
 
-std::optional<PayVector> ParsePays(std::string_view text, std::string& error)
+std::optional<PayVector> ParsePays(std::string_view text, std::string& error, const Family& family)
 {
+    const std::size_t rows = family.payOrder.size();
+    const std::string expected =
+        "--pays takes exactly " + std::to_string(rows) + " multipliers" +
+        (&family == &JacksFamily() ? std::string() : " for " + std::string(family.name));
     PayVector pays{};
     std::size_t field = 0;
     std::size_t pos = 0;
@@ -21,8 +25,8 @@ std::optional<PayVector> ParsePays(std::string_view text, std::string& error)
             item.remove_prefix(1);
         while (!item.empty() && item.back() == ' ')
             item.remove_suffix(1);
-        if (field >= kPayOrder.size()) {
-            error = "--pays takes exactly 9 multipliers, got more";
+        if (field >= rows) {
+            error = expected + ", got more";
             return std::nullopt;
         }
         std::int64_t value = -1;
@@ -33,25 +37,25 @@ std::optional<PayVector> ParsePays(std::string_view text, std::string& error)
                     std::to_string(kMaxPay);
             return std::nullopt;
         }
-        pays[static_cast<int>(kPayOrder[field++])] = value;
+        pays[static_cast<std::size_t>(family.payOrder[field++])] = value;
         if (comma == std::string_view::npos)
             break;
         pos = comma + 1;
     }
-    if (field != kPayOrder.size()) {
-        error = "--pays takes exactly 9 multipliers, got " + std::to_string(field);
+    if (field != rows) {
+        error = expected + ", got " + std::to_string(field);
         return std::nullopt;
     }
     return pays;
 }
 
-std::string FormatPays(const PayVector& pays)
+std::string FormatPays(const PayVector& pays, const Family& family)
 {
     std::string out;
-    for (const hands::HandClass hand : kPayOrder) {
+    for (const int row : family.payOrder) {
         if (!out.empty())
             out += ',';
-        out += std::to_string(pays[static_cast<int>(hand)]);
+        out += std::to_string(pays[static_cast<std::size_t>(row)]);
     }
     return out;
 }
@@ -67,8 +71,10 @@ std::string Quote(std::string_view text)
     return out + "'";
 }
 
-std::string FormatPaysLine(const PayVector& pays)
+std::string FormatPaysLine(const PayVector& pays, const Family& family)
 {
+    if (&family != &JacksFamily())
+        return FormatPays(pays, family) + " (" + std::string(family.name) + ")";
     return FormatPays(pays) + (pays == GamePays() ? " (the game's table)" : "");
 }
 
@@ -97,19 +103,16 @@ std::string Wrapped(std::string head, const std::string& text)
     return out + line + "\n";
 }
 
-std::string RowLegend(const std::string& head)
+std::string RowLegend(const std::string& head, const Family& family)
 {
     // Lines break between rows only: a row's words stay together.
     constexpr char kJoin = '\x1f';
     std::string text;
-    for (const char* row :
-         {"Royal Flush", "Flush (straight flush)", "Caret (four of a kind)", "Full House",
-          "Suit (flush: five of one suit)", "Straight", "3 of a kind", "Two Pairs (two pair)",
-          "2 of a kind (a pair of Jacks or better)"}) {
+    for (const int row : family.payOrder) {
         if (!text.empty())
             text += ", ";
-        for (const char* c = row; *c != 0; ++c)
-            text += *c == ' ' ? kJoin : *c;
+        for (const char c : family.legend[static_cast<std::size_t>(row)])
+            text += c == ' ' ? kJoin : c;
     }
     std::string out = Wrapped(head, text);
     std::replace(out.begin(), out.end(), kJoin, ' ');
@@ -119,14 +122,16 @@ std::string RowLegend(const std::string& head)
 std::string PaysOrderHelp()
 {
     std::string out = "--pays lists the nine rows from the top of the table down:\n";
-    return out += RowLegend("  ");
+    out += RowLegend("  ");
+    return out += "With --game or --table, the rows of that family instead (see quintara-odds\n"
+                  "games).\n";
 }
 
-void WritePays(JsonWriter& w, const PayVector& pays)
+void WritePays(JsonWriter& w, const PayVector& pays, const Family& family)
 {
     w.beginArray();
-    for (const hands::HandClass row : kPayOrder)
-        w.value(pays[static_cast<int>(row)]);
+    for (const int row : family.payOrder)
+        w.value(pays[static_cast<std::size_t>(row)]);
     w.endArray();
 }
 

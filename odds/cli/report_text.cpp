@@ -29,9 +29,9 @@ std::string Format(const char* format, ...)
     return out;
 }
 
-std::string RowText(hands::HandClass row)
+std::string RowText(const Family& family, int row)
 {
-    return std::string(RowName(row));
+    return std::string(family.rowName(row));
 }
 
 // value to the given decimals, with thousands separators in the whole part.
@@ -50,11 +50,11 @@ std::string GroupedDecimal(double value, int decimals)
 
 std::string CardsOf(const std::array<int, 5>& dealt, unsigned hold, bool held)
 {
-    cards::CardString chosen;
+    std::vector<int> chosen;
     for (std::size_t i = 0; i < 5; ++i)
         if (((hold >> i) & 1u) == (held ? 1u : 0u))
             chosen.push_back(dealt[i]);
-    return cards::FormatCards(chosen);
+    return CardsText(chosen);
 }
 
 // The dealt cards with "--" in the places given up.
@@ -64,7 +64,7 @@ std::string HeldText(const std::array<int, 5>& dealt, unsigned hold)
     for (std::size_t i = 0; i < 5; ++i) {
         if (i > 0)
             out += ' ';
-        out += (hold & (1u << i)) ? cards::CardNotation(dealt[i]) : "--";
+        out += (hold & (1u << i)) ? CardText(dealt[i]) : "--";
     }
     return out;
 }
@@ -104,7 +104,7 @@ void CardArray(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold, bo
     w.beginArray();
     for (std::size_t i = 0; i < 5; ++i)
         if (((hold >> i) & 1u) == (held ? 1u : 0u))
-            w.value(cards::CardNotation(dealt[i]));
+            w.value(CardText(dealt[i]));
     w.endArray();
 }
 
@@ -124,10 +124,10 @@ void HoldCards(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold)
     w.endArray();
 }
 
-JsonWriter& BeginRow(JsonWriter& w, hands::HandClass row, std::int64_t pays)
+JsonWriter& BeginRow(JsonWriter& w, const Family& family, int row, std::int64_t pays)
 {
     w.beginObject();
-    w.key("name").value(RowText(row));
+    w.key("name").value(RowText(family, row));
     return w.key("pays").value(pays);
 }
 
@@ -153,13 +153,14 @@ std::string WholeText(Wide value, bool grouped)
     return negative ? '-' + digits : digits;
 }
 
-std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays)
+std::array<unsigned, kHoldCount> RankHolds(const HoldTable& table, const PayVector& pays,
+                                           const Deck& deck)
 {
     std::array<unsigned, kHoldCount> order{};
     std::array<std::int64_t, kHoldCount> value{};
     std::iota(order.begin(), order.end(), 0u);
     for (unsigned h = 0; h < kHoldCount; ++h)
-        value[h] = ScaledReturn(table[h], h, pays);
+        value[h] = ScaledReturn(table[h], h, pays, deck);
     std::sort(order.begin(), order.end(),
               [&](unsigned a, unsigned b) { return BetterHold(value[a], a, value[b], b); });
     return order;

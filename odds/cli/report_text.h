@@ -12,7 +12,7 @@ namespace odds::report_detail {
 
 // printf into a string of the length the text needs.
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...);
-std::string RowText(hands::HandClass row);
+std::string RowText(const Family& family, int row);
 // A decimal with thousands separators.
 std::string GroupedDecimal(double value, int decimals);
 // The dealt cards with "--" in the places given up.
@@ -26,6 +26,6 @@ std::string FaceDownSentence(const std::array<int, 5>& dealt, unsigned hold);
 // to turn face down.
 void HoldCards(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold);
 // Every row object of every report starts alike.
-JsonWriter& BeginRow(JsonWriter& w, hands::HandClass row, std::int64_t pays);
+JsonWriter& BeginRow(JsonWriter& w, const Family& family, int row, std::int64_t pays);
 
 } // namespace odds::report_detail

@@ -79,7 +79,7 @@ void AddReturnCommand(CommandSet& commands)
                          const int count = ThreadsFrom(options->threads);
                          const std::vector<int> plays = PlaysFrom(options->plays);
                          const auto start = std::chrono::steady_clock::now();
-                         const DrawTables tables;
+                         const DrawTables tables(*c.family);
                          const ReturnTotals totals = ComputeReturn(tables, c.pays, count);
                          Print(c, BuildReturnReport(totals, plays, count, SecondsSince(start)));
                          return kExitOk;

@@ -46,11 +46,12 @@ void Hands(JsonWriter& w, std::int64_t hands)
 }
 
 // The opening of a report on a bet over so many hands, with no bankroll given.
-void BeginBetRun(JsonWriter& w, const PayVector& pays, std::int64_t bet, std::int64_t hands)
+void BeginBetRun(JsonWriter& w, const Family& family, const PayVector& pays, std::int64_t bet,
+                 std::int64_t hands)
 {
     w.beginObject();
     w.key("pays");
-    WritePays(w, pays);
+    WritePays(w, pays, family);
     Money(w, "bet", bet);
     Hands(w, hands);
 }
@@ -68,7 +69,7 @@ std::string RenderJson(const RuinReportData& report)
     JsonWriter w;
     w.beginObject();
     w.key("pays");
-    WritePays(w, report.pays);
+    WritePays(w, report.pays, *report.family);
     Money(w, "bankroll", report.bankroll);
     Money(w, "bet", report.bet);
     Hands(w, report.forever() ? 0 : report.result.hands);
@@ -99,7 +100,7 @@ std::string RenderJson(const RuinReportData& report)
 std::string RenderText(const RuinReportData& report)
 {
     std::string out;
-    out += "Pays     " + FormatPaysLine(report.pays) + "\n";
+    out += "Pays     " + FormatPaysLine(report.pays, *report.family) + "\n";
     out += "Start    $" + DollarText(report.bankroll) + " bankroll, $" + DollarText(report.bet) +
            " a hand, " + Horizon(report.forever() ? 0 : report.result.hands, report.plays) +
            ", best hold each time" + (report.stopped() ? " (stopped)" : "") + "\n";
@@ -143,7 +144,7 @@ std::string RenderText(const RuinReportData& report)
 std::string RenderJson(const RiskReportData& report)
 {
     JsonWriter w;
-    BeginBetRun(w, report.pays, report.bet, report.hands);
+    BeginBetRun(w, *report.family, report.pays, report.bet, report.hands);
     w.key("plays").value(report.plays);
     w.key("risk").value(report.risk);
     if (report.units > 0) {
@@ -166,7 +167,7 @@ std::string RenderJson(const RiskReportData& report)
 std::string RenderText(const RiskReportData& report)
 {
     std::string out;
-    out += "Pays     " + FormatPaysLine(report.pays) + "\n";
+    out += "Pays     " + FormatPaysLine(report.pays, *report.family) + "\n";
     out += "Start    $" + DollarText(report.bet) + " a hand, " +
            Horizon(report.hands, report.plays) + ", best hold each time\n";
     const std::string within = report.hands == 0 ? "ever" : "within the hands";
@@ -194,7 +195,7 @@ std::string RenderText(const RiskReportData& report)
 std::string RenderJson(const RuinCurveReportData& report)
 {
     JsonWriter w;
-    BeginBetRun(w, report.pays, report.bet, report.hands);
+    BeginBetRun(w, *report.family, report.pays, report.bet, report.hands);
     w.key("curve").beginArray();
     for (const RuinCurveReportData::Point& point : report.points) {
         w.beginObject();
@@ -213,7 +214,7 @@ std::string RenderJson(const RuinCurveReportData& report)
 std::string RenderText(const RuinCurveReportData& report)
 {
     std::string out;
-    out += "Pays     " + FormatPaysLine(report.pays) + "\n";
+    out += "Pays     " + FormatPaysLine(report.pays, *report.family) + "\n";
     out += "Start    $" + DollarText(report.bet) + " a hand, " + Horizon(report.hands, 1) +
            ", best hold each time\n\n";
     out += "    Bets      Bankroll  Chance of going broke within the hands\n";

@@ -17,6 +17,7 @@ SimulationReportData BuildSimulationReport(const SimulationTotals& seen, const R
     report.run = run;
     report.hands = seen.hands;
     report.paid = seen.paid;
+    report.family = exact.family;
     report.pays = exact.pays;
     const std::uint64_t n = seen.hands;
     const double mean = exact.returnValue();
@@ -26,16 +27,17 @@ SimulationReportData BuildSimulationReport(const SimulationTotals& seen, const R
     report.gain = seen.gain();
     report.gainStandardError = seen.gainStandardError();
     report.z = report.standardError > 0 ? (report.observed - mean) / report.standardError : 0.0;
-    report.exactText = FormatFraction(exact.paid, ReturnTotals::Denominator(), 10);
+    report.exactText = FormatFraction(exact.paid, exact.denominator(), 10);
     const auto figure = [n](std::uint64_t count, double p) {
         return SimulationReportData::Figure{count,
                                             static_cast<double>(count) / static_cast<double>(n), p,
                                             StandardScore(count, n, p)};
     };
-    for (const hands::HandClass row : kRowsTopDown) {
-        const int c = static_cast<int>(row);
-        report.rows.push_back({row, exact.pays[c], figure(seen.dealt[c], exact.dealtProbability(c)),
-                               figure(seen.made[c], exact.rowProbability(c))});
+    for (const int row : exact.family->rowsTopDown()) {
+        const auto c = static_cast<std::size_t>(row);
+        report.rows.push_back({row, exact.pays[c],
+                               figure(seen.dealt[c], exact.dealtProbability(row)),
+                               figure(seen.made[c], exact.rowProbability(row))});
     }
     return report;
 }
@@ -59,7 +61,7 @@ std::string RenderJson(const SimulationReportData& report)
     w.key("threads").value(report.run.threads);
     w.key("seconds").value(report.run.seconds);
     w.key("pays");
-    WritePays(w, report.pays);
+    WritePays(w, report.pays, *report.family);
     const bool game = report.run.options.play == DealKind::Game;
     w.key("play").value(game ? "game" : "fair");
     w.key("fair_best_return").value(report.fairBestReturn);
@@ -74,7 +76,7 @@ std::string RenderJson(const SimulationReportData& report)
     w.endObject();
     w.key("rows").beginArray();
     for (const SimulationReportData::Row& row : report.rows) {
-        BeginRow(w, row.row, row.pays);
+        BeginRow(w, *report.family, row.row, row.pays);
         put(w, "dealt", row.dealt);
         put(w, "made", row.made);
         w.endObject();
@@ -99,7 +101,7 @@ std::string RenderText(const SimulationReportData& report)
     out += Format("Seed     %llu   (%d thread%s, %.2f s)\n",
                   static_cast<unsigned long long>(report.run.options.seed), report.run.threads,
                   report.run.threads == 1 ? "" : "s", report.run.seconds);
-    out += "Pays     " + FormatPaysLine(report.pays) + "\n";
+    out += "Pays     " + FormatPaysLine(report.pays, *report.family) + "\n";
     out += Format("Return   %.10f observed, %s exact on a fair deck:\n"
                   "         %+.2f standard errors\n",
                   report.observed, report.exactText.c_str(), report.z);
@@ -113,15 +115,15 @@ std::string RenderText(const SimulationReportData& report)
         out += Format("%-31s %12s %12s %7s\n", "Row", seen, "fair deck", "z");
         for (const SimulationReportData::Row& row : report.rows) {
             const SimulationReportData::Figure& f = figure(row);
-            out += Format("%-31s %12.8f %12.8f %+7.2f\n", RowText(row.row).c_str(), f.observed,
-                          f.exact, f.z);
+            out += Format("%-31s %12.8f %12.8f %+7.2f\n", RowText(*report.family, row.row).c_str(),
+                          f.observed, f.exact, f.z);
         }
     };
     table("Dealt seen", [](const SimulationReportData::Row& row) { return row.dealt; });
     out += "\n";
     table("Made seen", [](const SimulationReportData::Row& row) { return row.made; });
     out += "\nz: how many standard errors the count lies from a fair deck's expectation.\n";
-    out += RowLegend("Rows: ");
+    out += RowLegend("Rows: ", *report.family);
     return out;
 }
 

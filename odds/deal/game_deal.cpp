@@ -91,14 +91,14 @@ class PaidLookup
     {
         std::int64_t index = SetsSmallerThan(n);
         for (int k = 0; k < n; ++k)
-            index += detail::Choose(set[k] - 1, k + 1);
+            index += Choose(set[k] - 1, k + 1);
         return index;
     }
     static std::int64_t SetsSmallerThan(int n)
     {
         std::int64_t count = 0;
         for (int k = 0; k < n; ++k)
-            count += detail::Choose(cards::kCardCount, k);
+            count += Choose(cards::kCardCount, k);
         return count;
     }
 
@@ -123,7 +123,7 @@ class PaidLookup
         if (n >= 5 - length)
             return;
         for (int c = last + 1; c <= cards::kCardCount; ++c)
-            addRunSums(length, held.with(c), n + 1, colex + detail::Choose(c - 1, n + 1),
+            addRunSums(length, held.with(c), n + 1, colex + Choose(c - 1, n + 1),
                        bits | Bit(c), c, sums);
     }
 
@@ -317,7 +317,7 @@ class RunWalk
     {
         const int held = 5 - m_drawCount;
         const double scale =
-            weight / static_cast<double>(detail::Choose(cards::kCardCount - 5 - known, singles));
+            weight / static_cast<double>(Choose(cards::kCardCount - 5 - known, singles));
         for (unsigned h = 0; h < kHoldCount; ++h) {
             if (kHeldCount[h] != held)
                 continue;

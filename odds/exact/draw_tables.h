@@ -1,6 +1,5 @@
 #pragma once
 
-#include "evaluator.h"
 #include "pays.h"
 
 #include <array>
@@ -12,25 +11,16 @@ namespace odds {
 
 namespace detail {
 
-constexpr std::int64_t Choose(int n, int k)
-{
-    if (k < 0 || n < 0 || k > n)
-        return 0;
-    std::int64_t r = 1;
-    for (int i = 1; i <= k; ++i)
-        r = r * (n - k + i) / i;
-    return r;
-}
-
-// A multiset of j ranks s1 <= ... <= sj (0-based) maps to the j-combination
-// si + i - 1 of 12 + j values. Its colex rank, after the multisets of every
-// smaller size, is one flat index for sizes 0..5. kGrowBy[size][rank] is what
-// adding rank as element size + 1 adds to that index.
+// A multiset of j ranks s1 <= ... <= sj (0-based, the joker 13) maps to the
+// j-combination si + i - 1 of 13 + j values. Its colex rank, after the
+// multisets of every smaller size, is one flat index for sizes 0..5.
+// kGrowBy[size][rank] is what adding rank as element size + 1 adds to it.
 inline constexpr auto kGrowBy = [] {
-    std::array<std::array<int, 13>, 5> grow{};
+    std::array<std::array<int, kRankValues>, 5> grow{};
     for (int size = 0; size < 5; ++size)
-        for (int r = 0; r < 13; ++r)
-            grow[size][r] = static_cast<int>(Choose(12 + size, size) + Choose(r + size, size + 1));
+        for (int r = 0; r < kRankValues; ++r)
+            grow[size][r] =
+                static_cast<int>(Choose(kRankValues - 1 + size, size) + Choose(r + size, size + 1));
     return grow;
 }();
 
@@ -40,18 +30,24 @@ inline constexpr auto kGrowBy = [] {
 using ClassCounts = std::array<std::int32_t, kClassCount>;
 
 // What a five-card hand is worth depends only on its multiset of ranks and on
-// whether all five suits agree. These tables hold, per rank multiset of up to
-// five cards, how many of the 2,598,960 hands contain a given set of cards
-// with those ranks, and per set of ranks of one suit, how many of those hands
-// are five of that suit. Every entry comes from hands::ClassifyHand.
+// whether the cards that are not wild share one suit. These tables hold, per
+// rank multiset of up to five cards, how many of the deck's hands contain a
+// given set of cards with those ranks, and per set of cards whose natural
+// ones share a suit, how many of those hands keep that suit. Every entry
+// comes from the family's rule.
 class DrawTables
 {
   public:
-    DrawTables();
+    explicit DrawTables(const Family& family = JacksFamily());
 
     // Multisets of 0..5 ranks, each a sorted run of 0-based ranks (Ace = 0).
-    static constexpr int kMultisetCount = 8568;
-    static constexpr unsigned kSuitedSetCount = 1u << 13;
+    static constexpr int kMultisetCount = 11628;
+    // A suited key: the natural ranks (13 bits) and the wild cards among them.
+    static constexpr unsigned kSuitedSetCount = 5u << 13;
+    static constexpr unsigned SuitedKey(unsigned naturalRanks, int wilds)
+    {
+        return naturalRanks | (static_cast<unsigned>(wilds) << 13);
+    }
     // Index of the multiset grown by a rank no lower than any already in it.
     static int GrowMultiset(int index, int size, int rank0)
     {
@@ -61,21 +57,24 @@ class DrawTables
     // Hands that hold a given set of cards whose ranks are this multiset,
     // counted by the row the ranks alone decide (never a one-suit row).
     const ClassCounts& containing(int multiset) const { return m_containing[multiset]; }
-    // For a set of ranks of one suit (a 13-bit mask, bit = 0-based rank): the
-    // one-suit hands holding them, added to their one-suit rows and taken from
-    // the rows their ranks alone would give.
-    const ClassCounts& suitedShift(unsigned rankMask) const { return m_suitedShift[rankMask]; }
+    // For a set of cards whose natural ones share a suit (by SuitedKey): the
+    // hands holding them whose natural cards all keep that suit, added to
+    // their one-suit rows and taken from the rows their ranks alone would give.
+    const ClassCounts& suitedShift(unsigned key) const { return m_suitedShift[key]; }
 
     // The row of a hand of five distinct card codes, by table lookup.
-    hands::HandClass classify(std::span<const int, 5> hand) const;
-    // Hands of each row among all 2,598,960.
+    int classify(std::span<const int, 5> hand) const;
+    // Hands of each row among all the deck's deals.
     const ClassCounts& allHands() const { return m_allHands; }
+    const Family& family() const { return *m_family; }
+    const Deck& deck() const { return m_family->deck(); }
 
   private:
-    std::vector<hands::HandClass> m_rankClass;   // by multiset index, size 5
-    std::vector<hands::HandClass> m_suitedClass; // by 13-bit rank mask
-    std::vector<ClassCounts> m_containing;       // by multiset index
-    std::vector<ClassCounts> m_suitedShift;      // by 13-bit rank mask
+    const Family* m_family;
+    std::vector<std::int8_t> m_rankClass;   // by multiset index, size 5
+    std::vector<std::int8_t> m_suitedClass; // by suited key, five cards
+    std::vector<ClassCounts> m_containing;  // by multiset index
+    std::vector<ClassCounts> m_suitedShift; // by suited key
     ClassCounts m_allHands{};
 };
 

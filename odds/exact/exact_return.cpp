@@ -25,7 +25,8 @@ std::uint32_t Accumulate(const DrawTables& tables, const PaidTables& paid, const
                          Partial& sum)
 {
     const BestPlay play = PlayBest(tables, paid, deal.cards);
-    const std::int64_t scale = kReturnDenominator / DrawsFor(play.hold) * deal.weight;
+    const Deck& deck = tables.deck();
+    const std::int64_t scale = deck.denominator / DrawsFor(play.hold, deck) * deal.weight;
     sum.paid += Wide(play.scaledReturn) * deal.weight;
     sum.squaredReturns += Wide(play.scaledReturn) * play.scaledReturn * deal.weight;
     for (int c = 0; c < kClassCount; ++c)
@@ -33,9 +34,8 @@ std::uint32_t Accumulate(const DrawTables& tables, const PaidTables& paid, const
     return play.ties;
 }
 
-} // namespace
-
-std::vector<DealClass> SuitClasses()
+// One deal of size cards per class of deals that differ only by suit names.
+std::vector<DealClass> SuitClassesOf(int size)
 {
     std::array<std::vector<unsigned>, 6> byCount;
     for (unsigned m = 0; m < (1u << kRanks); ++m)
@@ -43,7 +43,7 @@ std::vector<DealClass> SuitClasses()
             byCount[std::popcount(m)].push_back(m);
 
     std::vector<DealClass> classes;
-    classes.reserve(134459);
+    classes.reserve(size == 5 ? 134459 : 16000);
     std::array<unsigned, 4> m{};
     const auto emit = [&] {
         DealClass deal{};
@@ -66,20 +66,20 @@ std::vector<DealClass> SuitClasses()
         classes.push_back(deal);
     };
     // Suit rank sets in descending order name each class once.
-    for (int c0 = 1; c0 <= 5; ++c0)
+    for (int c0 = 1; c0 <= size; ++c0)
         for (unsigned m0 : byCount[c0]) {
             m[0] = m0;
-            for (int c1 = 0; c1 <= 5 - c0; ++c1)
+            for (int c1 = 0; c1 <= size - c0; ++c1)
                 for (unsigned m1 : byCount[c1]) {
                     if (m1 > m0)
                         break;
                     m[1] = m1;
-                    for (int c2 = 0; c2 <= 5 - c0 - c1; ++c2)
+                    for (int c2 = 0; c2 <= size - c0 - c1; ++c2)
                         for (unsigned m2 : byCount[c2]) {
                             if (m2 > m1)
                                 break;
                             m[2] = m2;
-                            for (unsigned m3 : byCount[5 - c0 - c1 - c2]) {
+                            for (unsigned m3 : byCount[size - c0 - c1 - c2]) {
                                 if (m3 > m2)
                                     break;
                                 m[3] = m3;
@@ -91,9 +91,26 @@ std::vector<DealClass> SuitClasses()
     return classes;
 }
 
+} // namespace
+
+std::vector<DealClass> SuitClasses(const Deck& deck)
+{
+    // With the joker, its deals are the 4-card classes and the joker; it has
+    // no suit, so renaming suits leaves it be.
+    if (deck.cards == 53) {
+        std::vector<DealClass> all = SuitClassesOf(5);
+        for (DealClass deal : SuitClassesOf(4)) {
+            deal.cards[4] = kJoker;
+            all.push_back(deal);
+        }
+        return all;
+    }
+    return SuitClassesOf(5);
+}
+
 ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int threads)
 {
-    return ComputeReturn(tables, pays, threads, SuitClasses(), nullptr);
+    return ComputeReturn(tables, pays, threads, SuitClasses(tables.deck()), nullptr);
 }
 
 ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int threads,
@@ -128,6 +145,7 @@ ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int 
     RunWorkers(threads, work);
 
     ReturnTotals totals;
+    totals.family = &tables.family();
     totals.pays = pays;
     totals.dealt = tables.allHands();
     for (const Partial& p : partials) {
@@ -141,35 +159,35 @@ ReturnTotals ComputeReturn(const DrawTables& tables, const PayVector& pays, int 
 
 double ReturnTotals::returnValue() const
 {
-    return static_cast<double>(paid) / static_cast<double>(Denominator());
+    return static_cast<double>(paid) / static_cast<double>(denominator());
 }
 
 double ReturnTotals::rowProbability(int row) const
 {
-    return static_cast<double>(rows[row]) / static_cast<double>(Denominator());
+    return static_cast<double>(rows[row]) / static_cast<double>(denominator());
 }
 
 double ReturnTotals::dealtProbability(int row) const
 {
-    return static_cast<double>(dealt[row]) / static_cast<double>(kDealCount);
+    return static_cast<double>(dealt[row]) / static_cast<double>(deck().deals);
 }
 
 long double ReturnTotals::variance() const
 {
-    Wide squares = 0; // fits: rows add up to Denominator(), pays are at most kMaxPay
+    Wide squares = 0; // fits: rows add up to denominator(), pays are at most kMaxPay
     for (int c = 0; c < kClassCount; ++c)
         squares += rows[c] * pays[c] * pays[c];
-    const auto denominator = static_cast<long double>(Denominator());
-    const long double mean = static_cast<long double>(paid) / denominator;
-    return static_cast<long double>(squares) / denominator - mean * mean;
+    const auto whole = static_cast<long double>(denominator());
+    const long double mean = static_cast<long double>(paid) / whole;
+    return static_cast<long double>(squares) / whole - mean * mean;
 }
 
 long double ReturnTotals::playsDeviation(int plays) const
 {
-    const auto denominator = static_cast<long double>(Denominator());
-    const long double mean = static_cast<long double>(paid) / denominator;
-    const long double squaredMeans = static_cast<long double>(squaredReturns) / denominator /
-                                     static_cast<long double>(kReturnDenominator);
+    const auto whole = static_cast<long double>(denominator());
+    const long double mean = static_cast<long double>(paid) / whole;
+    const long double squaredMeans = static_cast<long double>(squaredReturns) / whole /
+                                     static_cast<long double>(deck().denominator);
     const long double betweenDeals = squaredMeans - mean * mean;
     const long double withinDeals = variance() - betweenDeals;
     return std::sqrt(std::max(0.0L, withinDeals + static_cast<long double>(plays) * betweenDeals));

@@ -12,7 +12,7 @@ namespace odds {
 
 __extension__ using Wide = __int128;
 
-constexpr std::int64_t kDealCount = 2598960;
+constexpr std::int64_t kDealCount = kDeck52.deals;
 
 // One deal per class of deals that differ only by renaming suits, with the
 // number of deals in its class.
@@ -22,22 +22,27 @@ struct DealClass
     int weight;
 };
 
-// The 134,459 classes; their weights add up to kDealCount.
-std::vector<DealClass> SuitClasses();
+// The 134,459 classes of the 52-card deck (their weights add up to
+// kDealCount), and with the joker, 150,156 more that hold it.
+std::vector<DealClass> SuitClasses(const Deck& deck = kDeck52);
 
 // Optimal play over every deal, summed exactly: paid and rows are in units of
-// 1 / (kDealCount x kReturnDenominator) of a unit bet per hand.
+// 1 / denominator() of a unit bet per hand.
 struct ReturnTotals
 {
+    const Family* family = &JacksFamily();
     PayVector pays{};
     Wide paid = 0;
     std::array<Wide, kClassCount> rows{}; // final rows under the best hold
-    ClassCounts dealt{};                  // deals of each row, out of kDealCount
+    ClassCounts dealt{};                  // deals of each row, out of deck().deals
     // The square of each deal's best return, summed: in units of
-    // 1 / (kDealCount x kReturnDenominator^2); the spread between deals.
+    // 1 / (deals x deck.denominator^2); the spread between deals.
     Wide squaredReturns = 0;
 
+    // The 52-card deck's unit, which the game's table and the strategy use.
     static constexpr Wide Denominator() { return Wide(kDealCount) * kReturnDenominator; }
+    const Deck& deck() const { return family->deck(); }
+    Wide denominator() const { return Wide(deck().deals) * deck().denominator; }
     double returnValue() const;
     double rowProbability(int row) const;
     double dealtProbability(int row) const;

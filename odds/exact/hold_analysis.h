@@ -13,12 +13,13 @@ namespace odds {
 constexpr int kHoldCount = 32;
 constexpr int kAllHeld = kHoldCount - 1;
 
-// The cards left after the deal, and the draws each hold can get from them.
-constexpr int kStubSize = 47;
-constexpr std::array<std::int64_t, 6> kDrawsByHeld = {1533939, 178365, 16215, 1081, 47, 1};
-// The least common multiple of kDrawsByHeld, so that every hold's return is a
-// whole number of 1/kReturnDenominator and holds compare exactly.
-constexpr std::int64_t kReturnDenominator = 7669695;
+// The 52-card deck's figures, which the game's own table uses: the cards
+// left after the deal, the draws each hold can get from them, and their least
+// common multiple (see Deck).
+constexpr int kStubSize = kDeck52.stub;
+constexpr std::array<std::int64_t, 6> kDrawsByHeld = kDeck52.drawsByHeld;
+constexpr std::int64_t kReturnDenominator = kDeck52.denominator;
+static_assert(kReturnDenominator == 7669695);
 
 // Cards held by each hold; a table, since the baseline x86-64 has no popcount.
 inline constexpr auto kHeldCount = [] {
@@ -29,9 +30,9 @@ inline constexpr auto kHeldCount = [] {
     return held;
 }();
 
-constexpr std::int64_t DrawsFor(unsigned hold)
+constexpr std::int64_t DrawsFor(unsigned hold, const Deck& deck = kDeck52)
 {
-    return kDrawsByHeld[static_cast<std::size_t>(kHeldCount[hold])];
+    return deck.drawsFor(kHeldCount[hold]);
 }
 
 // The 32 subsets of a dealt hand, numbered over the cards sorted by rank so
@@ -40,11 +41,14 @@ constexpr std::int64_t DrawsFor(unsigned hold)
 struct HandSubsets
 {
     std::array<int, kHoldCount> multiset{};
-    std::array<unsigned, kHoldCount> rankMask{};
-    std::array<int, kHoldCount> suitMultiplier{}; // one-suit hands: 4 for the empty set
+    std::array<unsigned, kHoldCount> suitedKey{}; // DrawTables::SuitedKey
+    // One-suit hands: 4 when the subset has no natural card, 1 when its
+    // natural cards share a suit, else 0.
+    std::array<int, kHoldCount> suitMultiplier{};
     std::array<unsigned, kHoldCount> place{};
 
-    explicit HandSubsets(std::span<const int, 5> dealt);
+    // wildRank: the family's, or -1.
+    explicit HandSubsets(std::span<const int, 5> dealt, int wildRank = -1);
     // Hands of the whole deck holding subset s, by row.
     ClassCounts containing(const DrawTables& tables, unsigned s) const;
 };
@@ -56,8 +60,9 @@ using HoldTable = std::array<ClassCounts, kHoldCount>;
 // hand ever evaluated.
 void CountDraws(const DrawTables& tables, std::span<const int, 5> dealt, HoldTable& out);
 
-// The return of a hold per unit bet, in units of 1/kReturnDenominator.
-std::int64_t ScaledReturn(const ClassCounts& counts, unsigned hold, const PayVector& pays);
+// The return of a hold per unit bet, in units of 1/deck.denominator.
+std::int64_t ScaledReturn(const ClassCounts& counts, unsigned hold, const PayVector& pays,
+                          const Deck& deck = kDeck52);
 
 // Orders holds: higher return first; among equal returns the one that keeps
 // fewer cards, then the lower mask. A few deals have equal holds with
@@ -73,7 +78,7 @@ constexpr bool BetterHold(std::int64_t scaledA, unsigned a, std::int64_t scaledB
 }
 
 // The first hold in BetterHold order.
-unsigned BestHold(const HoldTable& table, const PayVector& pays);
+unsigned BestHold(const HoldTable& table, const PayVector& pays, const Deck& deck = kDeck52);
 
 // The paid total of every entry of the draw tables under one pay table, so
 // that holds can be compared before any of their counts are needed.
@@ -99,7 +104,7 @@ std::array<std::int64_t, kHoldCount> ExactPaid(const HandSubsets& subsets, const
 struct BestPlay
 {
     unsigned hold = 0;
-    std::int64_t scaledReturn = 0; // in units of 1/kReturnDenominator
+    std::int64_t scaledReturn = 0; // in units of 1/deck.denominator
     ClassCounts counts{};          // the draws of that hold, by row
     // Bit h set for every hold h as good as the best and of as many cards:
     // the holds BetterHold settles by mask alone.
