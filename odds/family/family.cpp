@@ -454,8 +454,11 @@ std::string CardText(int code)
 std::string CardsText(std::span<const int> codes)
 {
     std::string out;
-    for (const int code : codes)
-        out += (out.empty() ? "" : " ") + CardText(code);
+    for (const int code : codes) {
+        if (!out.empty())
+            out += ' ';
+        out += CardText(code);
+    }
     return out;
 }
 
