@@ -262,7 +262,7 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
     }
 
     const auto start = std::chrono::steady_clock::now();
-    const DrawTables tables;
+    const DrawTables tables(*c.family);
     RoundOutcomes round = SingleHandOutcomes(ComputeReturn(tables, c.pays, DefaultThreadCount()));
     if (plays > 1) {
         // Refused from one play's outcomes when the walk is sure to be too
@@ -293,6 +293,7 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
             return kExitInterrupted;
         }
         RuinCurveReportData report = BuildCurveReport(curve, bet);
+        report.family = c.family;
         report.pays = c.pays;
         report.hands = hands;
         report.seconds = SecondsSince(start);
@@ -309,6 +310,7 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
             c.err << "quintara-odds: ruin stopped before the bankroll was found\n";
             return kExitInterrupted;
         }
+        report.family = c.family;
         report.pays = c.pays;
         report.bet = bet;
         report.hands = hands;
@@ -329,6 +331,7 @@ int RunRuin(const RuinOptions& options, const CommandContext& c)
             return kExitInterrupted;
         }
     }
+    report.family = c.family;
     report.plays = plays;
     report.returnValue = returnValue;
     report.seconds = SecondsSince(start);

@@ -43,12 +43,14 @@ int RunSimulate(const SimulateOptions& options, const CommandContext& c)
     run.options.threads = ThreadsFrom(options.threads);
     run.options.pays = c.pays;
     run.options.play = DealKindFrom(options.play, "--play");
+    if (run.options.play == DealKind::Game)
+        RefuseGameDeal(*c.family, "--play game");
     run.threads = static_cast<int>(
         std::min<std::uint64_t>(static_cast<std::uint64_t>(run.options.threads),
                                 (run.options.hands + kSimulationBlock - 1) / kSimulationBlock));
 
     const auto start = std::chrono::steady_clock::now();
-    const DrawTables tables;
+    const DrawTables tables(*c.family);
     ReturnTotals exact;
     std::atomic<std::uint64_t> done{0};
     SimulationTotals seen;

@@ -64,6 +64,8 @@ std::string RenderJson(const SimulationReportData& report)
     WritePays(w, report.pays, *report.family);
     const bool game = report.run.options.play == DealKind::Game;
     w.key("play").value(game ? "game" : "fair");
+    if (report.family->deck().cards != 52)
+        w.key("shuffle").value("uniform");
     w.key("fair_best_return").value(report.fairBestReturn);
     w.key("gain").value(report.gain);
     w.key("gain_standard_error").value(report.gainStandardError);
@@ -90,9 +92,11 @@ std::string RenderText(const SimulationReportData& report)
 {
     std::string out;
     const bool game = report.run.options.play == DealKind::Game;
-    out += Format("Hands    %llu through the game's shuffle and the top of the deck,\n"
+    out += Format("Hands    %llu through %s and the top of the deck,\n"
                   "         the best hold %s each time\n",
                   static_cast<unsigned long long>(report.hands),
+                  report.family->deck().cards == 52 ? "the game's shuffle"
+                                                    : "a uniform shuffle of 53 cards",
                   game ? "for the game's deal" : "for a fair deck");
     if (report.hands < report.run.options.hands)
         out += Format("Stopped  by Ctrl+C after %llu of %llu hands: the figures are for those\n",

@@ -210,6 +210,10 @@ void AddStrategyCommand(CommandSet& commands)
     CLI::App& strategy =
         commands.add("strategy", "a ranked strategy list for the pay table, and its exact grade",
                      kStrategyHelp, [lines](const CommandContext& c) {
+                         if (c.family != &JacksFamily())
+                             throw UsageError{"strategy has lists for the jacks rows only, not "
+                                              "yet for " +
+                                              std::string(c.family->name)};
                          StrategyOptions options;
                          options.pays = c.pays;
                          options.json = c.json;

@@ -48,14 +48,14 @@ struct Mistake
     std::array<int, 5> dealt{};
     unsigned held = 0;
     unsigned best = 0;
-    std::int64_t lost = 0; // 1/kReturnDenominator of a unit bet
+    std::int64_t lost = 0; // 1/deck.denominator of a unit bet
 };
 
 std::string CardText(int card, bool colour)
 {
-    const std::string text = cards::CardNotation(card);
-    const int suit = cards::CardSuit(card);
-    if (!colour)
+    const std::string text = odds::CardText(card);
+    const int suit = SuitOf(card);
+    if (!colour || card == kJoker)
         return text;
     // Diamonds and hearts red, clubs and spades bold.
     std::string out = suit == 1 || suit == 2 ? "\033[31m" : "\033[1m";
@@ -81,16 +81,17 @@ std::string HeldText(const std::array<int, 5>& dealt, unsigned hold)
         return "nothing";
     if (hold == kAllHeld)
         return "all";
-    cards::CardString held;
+    std::vector<int> held;
     for (int i = 0; i < 5; ++i)
         if (hold & (1u << i))
             held.push_back(dealt[static_cast<std::size_t>(i)]);
-    return cards::FormatCards(held);
+    return CardsText(held);
 }
 
-std::string Bet(std::int64_t scaled)
+// A return in units of 1/denominator of a unit bet, to four decimals.
+std::string Bet(std::int64_t scaled, std::int64_t denominator)
 {
-    return FormatFraction(scaled, kReturnDenominator, 4);
+    return FormatFraction(scaled, denominator, 4);
 }
 
 // The places to turn face down, as the game asks for them: "2 3 4", "234",
@@ -144,7 +145,10 @@ std::string Trim(const std::string& text)
 class Dealer
 {
   public:
-    Dealer(DealKind deal, std::uint64_t seed) : m_deal(deal), m_engine(seed), m_game(seed) {}
+    Dealer(DealKind deal, std::uint64_t seed, const Family& family)
+        : m_deal(deal), m_engine(seed), m_game(seed), m_cards(family.cards())
+    {
+    }
 
     std::array<int, 5> deal()
     {
@@ -156,9 +160,7 @@ class Dealer
                 card = cards::TakeCard(m_deck, m_game);
             return hand;
         }
-        m_deck.resize(cards::kCardCount);
-        for (int i = 0; i < cards::kCardCount; ++i)
-            m_deck[static_cast<std::size_t>(i)] = i + 1;
+        m_deck = m_cards;
         for (std::size_t i = m_deck.size() - 1; i > 0; --i)
             std::swap(m_deck[i], m_deck[Below(i + 1)]);
         m_next = 0;
@@ -189,6 +191,7 @@ class Dealer
     DealKind m_deal;
     std::mt19937_64 m_engine;
     cards::SeededRandom m_game;
+    cards::CardString m_cards; // the family's deck in order
     cards::CardString m_deck;
     std::size_t m_next = 0;
 };
@@ -199,9 +202,9 @@ struct Grade
 {
     unsigned held = 0;
     unsigned best = 0;
-    std::int64_t heldReturn = 0; // 1/kReturnDenominator of a unit bet
+    std::int64_t heldReturn = 0; // 1/deck.denominator of a unit bet
     std::int64_t bestReturn = 0;
-    std::string lineText;
+    std::string lineText; // empty where the family has no list
 
     std::int64_t loss() const { return bestReturn - heldReturn; }
 };
@@ -211,13 +214,14 @@ class Grader
 {
   public:
     explicit Grader(const TrainerOptions& options)
-        : m_pays(options.pays), m_lines(options.lines), m_exceptions(options.exceptions)
+        : m_tables(*options.family), m_pays(options.pays), m_lines(options.lines),
+          m_exceptions(options.exceptions), m_listed(options.family == &JacksFamily())
     {
         if (options.deal == DealKind::Game) {
             m_paid.emplace(m_tables, m_pays);
             m_game.emplace(*m_paid, GameDealModel());
         }
-        if (m_lines.empty()) {
+        if (m_listed && m_lines.empty()) {
             Strategy strategy = StrategyData(m_tables, m_pays, 0).best(40);
             m_lines = std::move(strategy.lines);
             m_exceptions = std::move(strategy.exceptions);
@@ -226,44 +230,60 @@ class Grader
 
     Grade grade(const std::array<int, 5>& dealt, unsigned held) const
     {
-        const PatternBook& book = PatternBook::Get();
         HoldTable table;
         CountDraws(m_tables, dealt, table);
+        const Deck& deck = m_tables.deck();
         Grade g;
         g.held = held;
-        g.best = BestHold(table, m_pays);
-        g.bestReturn = ScaledReturn(table[g.best], g.best, m_pays);
-        g.heldReturn = ScaledReturn(table[held], held, m_pays);
+        g.best = BestHold(table, m_pays, deck);
+        g.bestReturn = ScaledReturn(table[g.best], g.best, m_pays, deck);
+        g.heldReturn = ScaledReturn(table[held], held, m_pays, deck);
+        if (m_listed)
+            g.lineText = LineText(dealt, table, g.bestReturn);
+        if (m_game) {
+            // Graded by the game's deal; the strategy is a fair deck's.
+            const HoldValues values = m_game->values(dealt);
+            const auto scaled = [&](unsigned h) {
+                return std::llround(values[h] * static_cast<double>(deck.denominator));
+            };
+            g.best = BestOf(values);
+            g.bestReturn = scaled(g.best);
+            g.heldReturn = scaled(held);
+            if (m_listed)
+                g.lineText = "for a fair deck, " + g.lineText;
+        }
+        return g;
+    }
+
+    std::int64_t denominator() const { return m_tables.deck().denominator; }
+
+  private:
+    // The line of the list that speaks for the hand, and what it holds when
+    // that is not the best.
+    std::string LineText(const std::array<int, 5>& dealt, const HoldTable& table,
+                         std::int64_t bestReturn) const
+    {
+        const PatternBook& book = PatternBook::Get();
         const unsigned listed = ListHold(m_lines, m_exceptions, dealt, table, m_pays);
         const int pattern = book.patternOf(dealt, listed);
         std::size_t line = 0;
         while (line < m_lines.size() && std::find(m_lines[line].begin(), m_lines[line].end(),
                                                   pattern) == m_lines[line].end())
             ++line;
-        g.lineText = "line " + std::to_string(line + 1) + " of the strategy: " + book.name(pattern);
-        if (ScaledReturn(table[listed], listed, m_pays) < g.bestReturn)
-            g.lineText += ", holds " + HeldText(dealt, listed) + " here";
-        if (m_game) {
-            // Graded by the game's deal; the strategy is a fair deck's.
-            const HoldValues values = m_game->values(dealt);
-            const auto scaled = [&](unsigned h) {
-                return std::llround(values[h] * static_cast<double>(kReturnDenominator));
-            };
-            g.best = BestOf(values);
-            g.bestReturn = scaled(g.best);
-            g.heldReturn = scaled(held);
-            g.lineText = "for a fair deck, " + g.lineText;
-        }
-        return g;
+        std::string text =
+            "line " + std::to_string(line + 1) + " of the strategy: " + book.name(pattern);
+        if (ScaledReturn(table[listed], listed, m_pays) < bestReturn)
+            text += ", holds " + HeldText(dealt, listed) + " here";
+        return text;
     }
 
-  private:
     DrawTables m_tables;
     std::optional<PaidTables> m_paid;
     std::optional<GameDeal> m_game;
     PayVector m_pays;
     std::vector<StrategyLine> m_lines;
     std::vector<StrategyException> m_exceptions;
+    bool m_listed; // the game's rows, for which there is a list
 };
 
 // The count of hands and mistakes and the worst three: only what the summary
@@ -271,6 +291,8 @@ class Grader
 class Tally
 {
   public:
+    explicit Tally(std::int64_t denominator) : m_denominator(denominator) {}
+
     void add(std::uint64_t hand, const std::array<int, 5>& dealt, const Grade& g)
     {
         ++m_played;
@@ -295,22 +317,22 @@ class Tally
     void report(std::ostream& out) const
     {
         out << "\nHands     " << m_played << "\nMistakes  " << m_mistakes << "\n";
-        out << "Lost      " << FormatFraction(m_lost, kReturnDenominator, 4) << " in total";
+        out << "Lost      " << FormatFraction(m_lost, m_denominator, 4) << " in total";
         if (m_played > 0)
-            out << ", " << FormatFraction(m_lost, Wide(kReturnDenominator) * m_played, 4)
-                << " per hand";
+            out << ", " << FormatFraction(m_lost, Wide(m_denominator) * m_played, 4) << " per hand";
         out << "\n";
         if (!m_worst.empty())
             out << "Worst mistakes\n";
         for (const Mistake& m : m_worst) {
             out << "  hand " << m.hand << ": " << HandText(m.dealt, false) << ", held "
                 << HeldText(m.dealt, m.held) << ", best " << HeldText(m.dealt, m.best) << ", lost "
-                << Bet(m.lost) << "\n";
+                << Bet(m.lost, m_denominator) << "\n";
         }
     }
 
   private:
     static constexpr std::size_t kWorstShown = 3;
+    std::int64_t m_denominator;
     std::vector<Mistake> m_worst;
     std::uint64_t m_mistakes = 0;
     std::uint64_t m_played = 0;
@@ -340,18 +362,22 @@ std::optional<unsigned> AskHold(std::istream& in, std::ostream& out, bool echo)
     }
 }
 
-void ReportGrade(std::ostream& out, const std::array<int, 5>& dealt, const Grade& g)
+void ReportGrade(std::ostream& out, const std::array<int, 5>& dealt, const Grade& g,
+                 std::int64_t denominator)
 {
+    const auto bet = [denominator](std::int64_t scaled) { return Bet(scaled, denominator); };
+    const std::string line = g.lineText.empty() ? "" : "; " + g.lineText;
     // Wrapped at 80 columns, under their text.
     if (g.loss() == 0) {
-        out << Wrapped("Best hold ", "(returns " + Bet(g.bestReturn) + "; " + g.lineText + ").");
+        out << Wrapped("Best hold ", "(returns " + bet(g.bestReturn) + line + ").");
         return;
     }
     out << Wrapped("Not the best: ", "holding " + HeldText(dealt, g.held) + " returns " +
-                                         Bet(g.heldReturn) + ", so it loses " + Bet(g.loss()) +
+                                         bet(g.heldReturn) + ", so it loses " + bet(g.loss()) +
                                          " per unit bet.")
         << Wrapped("Best: ", "hold " + HeldText(dealt, g.best) + " (" + FaceDownText(g.best) +
-                                 "), returns " + Bet(g.bestReturn) + " (" + g.lineText + ").");
+                                 "), returns " + bet(g.bestReturn) +
+                                 (g.lineText.empty() ? "" : " (" + g.lineText + ")") + ".");
 }
 
 // Draws for the places given up and shows what the hand made.
@@ -361,10 +387,11 @@ void ReportDraw(std::ostream& out, Dealer& dealer, std::array<int, 5> hand, unsi
     for (int place = 0; place < 5; ++place)
         if (!(held & (1u << place)))
             hand[static_cast<std::size_t>(place)] = dealer.draw();
-    const hands::HandClass row = hands::ClassifyHand(hand);
+    const Family& family = *options.family;
+    const int row = family.classify(hand);
     out << "Draw     " << HandText(hand, options.colour) << "   "
-        << (row == hands::HandClass::Nothing ? "nothing" : std::string(RowName(row))) << ", wins "
-        << options.pays[static_cast<int>(row)] << "\n";
+        << (row == family.nothing ? "nothing" : std::string(family.rowName(row))) << ", wins "
+        << options.pays[static_cast<std::size_t>(row)] << "\n";
 }
 
 } // namespace
@@ -372,13 +399,15 @@ void ReportDraw(std::ostream& out, Dealer& dealer, std::array<int, 5> hand, unsi
 int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& out)
 {
     const Grader grader(options);
-    Dealer dealer(options.deal, options.seed);
-    Tally tally;
+    Dealer dealer(options.deal, options.seed, *options.family);
+    Tally tally(grader.denominator());
+    const Family& family = *options.family;
 
-    out << "Pays " << FormatPays(options.pays) << ", "
+    out << "Pays " << FormatPays(options.pays, family)
+        << (&family == &JacksFamily() ? "" : " (" + std::string(family.name) + ")") << ", "
         << (options.deal == DealKind::Game ? "the game's deal" : "a fair deal") << ", seed "
         << options.seed << ".\n";
-    out << RowLegend("Rows: ");
+    out << RowLegend("Rows: ", family);
     if (options.deal == DealKind::Game)
         out << "Holds are graded by their values in the game's own deal (exact under a run\n"
                "model of its shuffle: see quintara-odds hand --help).\n";
@@ -395,7 +424,7 @@ int RunTrainer(const TrainerOptions& options, std::istream& in, std::ostream& ou
             break;
         const Grade g = grader.grade(dealt, *hold);
         tally.add(tally.played() + 1, dealt, g);
-        ReportGrade(out, dealt, g);
+        ReportGrade(out, dealt, g, grader.denominator());
         ReportDraw(out, dealer, dealt, *hold, options);
     }
     tally.report(out);
@@ -418,11 +447,14 @@ void AddTrainCommand(CommandSet& commands)
             if (c.json) // given before the command's name
                 throw UsageError{"train talks to a person; it has no --json output"};
             TrainerOptions options;
+            options.family = c.family;
             options.pays = c.pays;
             if (args->hands.given())
                 options.hands = ParseWholeNumber("--hands", args->hands.text, 1, kMaxTrainHands);
             options.seed = SeedFrom(args->seed);
             options.deal = DealKindFrom(args->deal, "--deal");
+            if (options.deal == DealKind::Game)
+                RefuseGameDeal(*c.family, "--deal game");
             options.colour = &c.out == &std::cout && isatty(STDOUT_FILENO) == 1;
             options.echo = isatty(STDIN_FILENO) != 1;
             return RunTrainer(options, std::cin, c.out);

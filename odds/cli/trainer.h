@@ -18,13 +18,15 @@ void AddTrainCommand(CommandSet& commands);
 
 struct TrainerOptions
 {
+    const Family* family = &JacksFamily();
     PayVector pays{};
     std::uint64_t hands = 0; // 0: until "q" or the end of input
     std::uint64_t seed = 0;
     DealKind deal = DealKind::Fair;
     bool colour = false; // suit colours, for a terminal
     bool echo = false;   // show each answer read: input that is not a terminal
-    // The list whose lines the advice quotes; empty: the best 40-line list.
+    // The list whose lines the advice quotes; empty: the best 40-line list
+    // (the game's rows only: other families are graded without a list).
     std::vector<StrategyLine> lines;
     std::vector<StrategyException> exceptions; // of lines
 };

@@ -123,8 +123,8 @@ class PaidLookup
         if (n >= 5 - length)
             return;
         for (int c = last + 1; c <= cards::kCardCount; ++c)
-            addRunSums(length, held.with(c), n + 1, colex + Choose(c - 1, n + 1),
-                       bits | Bit(c), c, sums);
+            addRunSums(length, held.with(c), n + 1, colex + Choose(c - 1, n + 1), bits | Bit(c), c,
+                       sums);
     }
 
     // Every multiset of ranks no lower than `low`, grown from one of `size`

@@ -37,14 +37,19 @@ class ClassHolds
         for (std::size_t i = 0; i < classes.size(); ++i) {
             const std::array<int, 5>& deal = classes[i].cards;
             std::array<unsigned, 4> masks{};
-            for (const int c : deal)
-                masks[static_cast<std::size_t>(cards::CardSuit(c))] |= 1u
-                                                                       << (cards::CardRank(c) - 1);
-            std::size_t slot = SlotOf(KeyOf(masks));
+            bool joker = false;
+            for (const int c : deal) {
+                if (c == kJoker)
+                    joker = true;
+                else
+                    masks[static_cast<std::size_t>(cards::CardSuit(c))] |=
+                        1u << (cards::CardRank(c) - 1);
+            }
+            const std::uint64_t key = KeyOf(masks, joker);
+            std::size_t slot = SlotOf(key);
             while (m_slots[slot].key != kEmpty.key)
                 slot = (slot + 1) & (kSlots - 1);
-            m_slots[slot] = {KeyOf(masks), ties[i],
-                             static_cast<std::uint8_t>(tables.classify(deal))};
+            m_slots[slot] = {key, ties[i], static_cast<std::uint8_t>(tables.classify(deal))};
         }
     }
 
@@ -59,12 +64,14 @@ class ClassHolds
         const Slot& found = m_slots[slot];
         dealtRow = found.dealtRow;
 
-        // The class lists its cards by sorted suit, then rank: place j of the
-        // class is dealt place order[j].
+        // The class lists its cards by sorted suit, then rank, the joker
+        // last: place j of the class is dealt place order[j].
         std::array<int, 5> order = {0, 1, 2, 3, 4};
         std::array<int, 5> rank{};
         for (int p = 0; p < 5; ++p)
-            rank[p] = canonical[cards::CardSuit(dealt[p])] * 16 + cards::CardRank(dealt[p]);
+            rank[p] = dealt[p] == kJoker
+                          ? 4 * 16
+                          : canonical[cards::CardSuit(dealt[p])] * 16 + cards::CardRank(dealt[p]);
         for (int i = 1; i < 5; ++i)
             for (int j = i; j > 0 && rank[order[j - 1]] > rank[order[j]]; --j)
                 std::swap(order[j - 1], order[j]);
@@ -94,9 +101,14 @@ class ClassHolds
     static std::uint64_t SortedKey(const int* dealt, std::array<int, 4>& canonical)
     {
         std::array<unsigned, 4> masks{};
-        for (int i = 0; i < 5; ++i)
-            masks[static_cast<std::size_t>(cards::CardSuit(dealt[i]))] |=
-                1u << (cards::CardRank(dealt[i]) - 1);
+        bool joker = false;
+        for (int i = 0; i < 5; ++i) {
+            if (dealt[i] == kJoker)
+                joker = true;
+            else
+                masks[static_cast<std::size_t>(cards::CardSuit(dealt[i]))] |=
+                    1u << (cards::CardRank(dealt[i]) - 1);
+        }
         std::array<int, 4> bySet = {0, 1, 2, 3};
         for (int i = 1; i < 4; ++i)
             for (int j = i; j > 0 && masks[bySet[j - 1]] < masks[bySet[j]]; --j)
@@ -106,7 +118,7 @@ class ClassHolds
             sorted[k] = masks[bySet[k]];
             canonical[bySet[k]] = k;
         }
-        return KeyOf(sorted);
+        return KeyOf(sorted, joker);
     }
 
     struct Slot
@@ -115,17 +127,17 @@ class ClassHolds
         std::uint32_t ties;    // BestPlay::ties of the class
         std::uint8_t dealtRow; // the deal's own row
     };
-    static constexpr std::size_t kSlots = 1u << 18;           // twice the classes
+    static constexpr std::size_t kSlots = 1u << 19;           // twice the classes with a joker
     static constexpr Slot kEmpty = {~std::uint64_t{0}, 0, 0}; // no key is that large
 
-    static std::uint64_t KeyOf(const std::array<unsigned, 4>& m)
+    static std::uint64_t KeyOf(const std::array<unsigned, 4>& m, bool joker)
     {
-        return (std::uint64_t(m[0]) << 39) | (std::uint64_t(m[1]) << 26) |
-               (std::uint64_t(m[2]) << 13) | m[3];
+        return (std::uint64_t(joker) << 52) | (std::uint64_t(m[0]) << 39) |
+               (std::uint64_t(m[1]) << 26) | (std::uint64_t(m[2]) << 13) | m[3];
     }
     static std::size_t SlotOf(std::uint64_t key)
     {
-        return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 46);
+        return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 45);
     }
 
     std::vector<Slot> m_slots;
@@ -143,17 +155,52 @@ int FinalRow(const DrawTables& tables, const std::array<int, kTopCards>& top, un
     return static_cast<int>(tables.classify(hand));
 }
 
-void PlayBlock(const DrawTables& tables, const ClassHolds& holds, const GameDeal* game,
-               const PayVector& pays, std::uint64_t seed, std::uint64_t count,
-               SimulationTotals& sum)
+// The game's shuffle of a fresh 52-card deck, as the game deals.
+class GameShuffleTop
 {
-    CutSource cuts(seed);
-    std::array<int, kTopCards> coming = TopAfterCuts(cuts.next());
+  public:
+    explicit GameShuffleTop(std::uint64_t seed) : m_cuts(seed) {}
+    std::array<int, kTopCards> next() { return TopAfterCuts(m_cuts.next()); }
+
+  private:
+    CutSource m_cuts;
+};
+
+// A uniform shuffle of the deck with the joker, which the game's shuffle
+// cannot deal: the first ten places of a Fisher-Yates shuffle.
+class UniformTop
+{
+  public:
+    UniformTop(std::uint64_t seed, const std::vector<int>& deck)
+        : m_random(seed), m_deck(deck.begin(), deck.end())
+    {
+    }
+    std::array<int, kTopCards> next()
+    {
+        std::array<int, kTopCards> top{};
+        for (std::size_t i = 0; i < top.size(); ++i) {
+            std::uniform_int_distribution<std::size_t> pick(i, m_deck.size() - 1);
+            std::swap(m_deck[i], m_deck[pick(m_random)]);
+            top[i] = m_deck[i];
+        }
+        return top;
+    }
+
+  private:
+    std::mt19937_64 m_random;
+    std::vector<int> m_deck;
+};
+
+template <class Source>
+void PlayBlock(const DrawTables& tables, const ClassHolds& holds, const GameDeal* game,
+               const PayVector& pays, Source source, std::uint64_t count, SimulationTotals& sum)
+{
+    std::array<int, kTopCards> coming = source.next();
     for (std::uint64_t n = 0; n < count; ++n) {
         // Shuffle one hand ahead, so that its look-up is under way meanwhile.
         const std::array<int, kTopCards> top = coming;
         if (n + 1 < count) {
-            coming = TopAfterCuts(cuts.next());
+            coming = source.next();
             holds.prefetch(coming.data());
         }
         std::array<int, 5> hand{};
@@ -218,7 +265,7 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
     threads =
         static_cast<int>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(threads, blocks)));
 
-    const std::vector<DealClass> classes = SuitClasses();
+    const std::vector<DealClass> classes = SuitClasses(tables.deck());
     std::vector<std::uint32_t> ties;
     const ReturnTotals solved =
         ComputeReturn(tables, options.pays, options.threads, classes, &ties);
@@ -243,8 +290,13 @@ SimulationTotals Simulate(const DrawTables& tables, const SimulationOptions& opt
                 return;
             const std::uint64_t first = block * kSimulationBlock;
             const std::uint64_t count = std::min(kSimulationBlock, options.hands - first);
-            PlayBlock(tables, holds, game ? &*game : nullptr, options.pays,
-                      BlockSeed(options.seed, block), count, sum);
+            const std::uint64_t seed = BlockSeed(options.seed, block);
+            if (tables.deck().cards == cards::kCardCount)
+                PlayBlock(tables, holds, game ? &*game : nullptr, options.pays,
+                          GameShuffleTop(seed), count, sum);
+            else
+                PlayBlock(tables, holds, game ? &*game : nullptr, options.pays,
+                          UniformTop(seed, tables.family().cards()), count, sum);
             if (done)
                 done->fetch_add(count);
         }

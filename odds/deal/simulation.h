@@ -55,7 +55,8 @@ struct SimulationTotals
 constexpr std::uint64_t kSimulationBlock = 4096;
 std::uint64_t BlockSeed(std::uint64_t seed, std::uint64_t block);
 
-// Plays options.hands hands as the game deals them: a fresh deck from
+// Plays options.hands hands as the game deals them (with the joker's deck,
+// which the game's shuffle cannot deal, from a uniform shuffle): a fresh deck from
 // cards::NewDeck and cards::ShuffleDeck, five cards taken from the top, the
 // best hold, then the discarded places refilled from the top, left to right.
 // The same hands as cards::SeededRandom(BlockSeed(seed, block)) gives one by one,

@@ -27,7 +27,7 @@ using PlayGroups = std::map<std::pair<ClassCounts, std::int64_t>, std::int64_t>;
 
 // The chance of each payout of all N plays: one play at a time, exactly.
 std::vector<double> PlainPlays(const PlayGroups& groups, const PayVector& pays, int plays,
-                               int threads, const std::atomic<bool>* stop)
+                               std::int64_t deals, int threads, const std::atomic<bool>* stop)
 {
     const std::int64_t maxPay = *std::max_element(pays.begin(), pays.end());
     const std::vector<PlayGroups::value_type> list(groups.begin(), groups.end());
@@ -63,7 +63,7 @@ std::vector<double> PlainPlays(const PlayGroups& groups, const PayVector& pays, 
                 std::swap(sum, grown);
             }
             AddScaled(total.data(), sum.data(), sum.size(),
-                      static_cast<double>(weight) / static_cast<double>(kDealCount));
+                      static_cast<double>(weight) / static_cast<double>(deals));
         }
     });
     for (std::size_t t = 1; t < parts.size(); ++t)
@@ -76,7 +76,7 @@ std::vector<double> PlainPlays(const PlayGroups& groups, const PayVector& pays, 
 // transform gives the payouts. error gets how far their chances may lie from
 // the exact ones, summed.
 std::vector<double> SpectralPlays(const PlayGroups& groups, const PayVector& pays, int plays,
-                                  int threads, double& error)
+                                  std::int64_t deals, int threads, double& error)
 {
     const std::int64_t maxPay = *std::max_element(pays.begin(), pays.end());
     const auto width = static_cast<std::size_t>(maxPay * plays) + 1;
@@ -98,7 +98,7 @@ std::vector<double> SpectralPlays(const PlayGroups& groups, const PayVector& pay
                 static_cast<double>(counts[c]) / static_cast<double>(count);
         }
         chance.insert(chance.end(), one.begin(), one.end());
-        weight.push_back(static_cast<double>(w) / static_cast<double>(kDealCount));
+        weight.push_back(static_cast<double>(w) / static_cast<double>(deals));
     }
     const std::size_t kinds = values.size();
     // The payouts are real, so half the spectrum gives the rest.
@@ -163,7 +163,7 @@ RoundOutcomes SingleHandOutcomes(const ReturnTotals& totals)
     for (const auto& [pay, combinations] : byPay) {
         round.net.push_back(static_cast<int>(pay) - 1);
         round.chance.push_back(static_cast<double>(combinations) /
-                               static_cast<double>(ReturnTotals::Denominator()));
+                               static_cast<double>(totals.denominator()));
     }
     return round;
 }
@@ -204,7 +204,7 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
     // Deals grouped by the draws of their best hold, a share of the classes
     // on each thread.
     const PaidTables paid(tables, pays);
-    const std::vector<DealClass> classes = SuitClasses();
+    const std::vector<DealClass> classes = SuitClasses(tables.deck());
     threads = std::max(1, threads);
     std::vector<PlayGroups> parts(static_cast<std::size_t>(threads));
     std::atomic<std::size_t> next{0};
@@ -215,7 +215,7 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
              (begin = next.fetch_add(kChunk)) < classes.size() && !Stopped(stop);)
             for (std::size_t c = begin; c < std::min(classes.size(), begin + kChunk); ++c) {
                 const BestPlay play = PlayBest(tables, paid, classes[c].cards);
-                groups[{play.counts, DrawsFor(play.hold)}] += classes[c].weight;
+                groups[{play.counts, DrawsFor(play.hold, tables.deck())}] += classes[c].weight;
             }
     });
     if (Stopped(stop))
@@ -227,8 +227,9 @@ RoundOutcomes PlaysOutcomes(const DrawTables& tables, const PayVector& pays, int
     RoundOutcomes round;
     round.plays = plays;
     const std::vector<double> total =
-        plays <= kPlainPlays ? PlainPlays(groups, pays, plays, threads, stop)
-                             : SpectralPlays(groups, pays, plays, threads, round.error);
+        plays <= kPlainPlays
+            ? PlainPlays(groups, pays, plays, tables.deck().deals, threads, stop)
+            : SpectralPlays(groups, pays, plays, tables.deck().deals, threads, round.error);
     if (Stopped(stop))
         throw RuinStopped{};
     for (std::size_t t = 0; t < total.size(); ++t)
