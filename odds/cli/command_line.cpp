@@ -119,6 +119,7 @@ void ChoosePays(const std::string* game, const std::string* table, const std::st
         if (!context.family)
             throw UsageError{"--game: no family " + Quote(*game) + "; one of " + FamilyKeys()};
     }
+    context.gameChosen = game || table;
     context.pays = context.family->defaultPays;
     if (table) {
         if (pays)

@@ -34,6 +34,7 @@ struct CommandContext
     bool progress = false; // err is a terminal: long runs may draw a bar there
     bool json = false;
     const Family* family = &JacksFamily();
+    bool gameChosen = false; // by --game or --table
     PayVector pays{};
 };
 

@@ -25,5 +25,7 @@ void AddHandCommand(CommandSet& commands);
 void AddReturnCommand(CommandSet& commands);
 void AddSimulateCommand(CommandSet& commands);
 void AddRuinCommand(CommandSet& commands);
+void AddGamesCommand(CommandSet& commands);
+void AddTablesCommand(CommandSet& commands);
 
 } // namespace odds

@@ -36,8 +36,9 @@ class UsageFormatter final : public CLI::Formatter
 };
 
 // Every sub-command, in the order --help lists them.
-constexpr std::array kCommands = {AddHandCommand, AddReturnCommand,   AddSimulateCommand,
-                                  AddRuinCommand, AddStrategyCommand, AddTrainCommand};
+constexpr std::array kCommands = {AddHandCommand,  AddReturnCommand,   AddSimulateCommand,
+                                  AddRuinCommand,  AddStrategyCommand, AddTrainCommand,
+                                  AddGamesCommand, AddTablesCommand};
 
 // CLI11's own words for bad input, made one line that names the command.
 std::string Describe(const CLI::ParseError& error, const CLI::App& root)

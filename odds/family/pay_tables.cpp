@@ -57,7 +57,6 @@ const std::initializer_list<Entry> kEntries = {
     {"Full Pay Deuces Wild", "deuces", {800, 200, 25, 15, 9, 5, 3, 2, 2, 1}},
     {"NSU Deuces Wild", "deuces", {800, 200, 25, 16, 10, 4, 4, 3, 2, 1}},
     {"Illinois Deuces Wild", "deuces", {800, 200, 25, 15, 9, 4, 4, 3, 2, 1}},
-    {"Airport Deuces Wild", "deuces", {800, 200, 25, 12, 9, 5, 3, 2, 2, 1}},
     {"Kings or Better Joker Poker 20/7", "joker", {800, 200, 100, 50, 20, 7, 5, 3, 2, 1, 1}},
     {"Kings or Better Joker Poker 18/7", "joker", {800, 200, 100, 50, 18, 7, 5, 3, 2, 1, 1}},
     {"Kings or Better Joker Poker 17/7", "joker", {800, 200, 100, 50, 17, 7, 5, 3, 2, 1, 1}},
@@ -125,9 +124,13 @@ const NamedTable* FindTable(std::string_view name)
 std::vector<std::string_view> ClosestTables(std::string_view name, std::size_t count)
 {
     const std::string key = Normal(name);
+    // Names that hold the words given come first, then the fewest edits away.
     std::vector<std::pair<std::size_t, std::string_view>> scored;
-    for (const NamedTable& t : NamedTables())
-        scored.emplace_back(EditDistance(key, Normal(t.name)), t.name);
+    for (const NamedTable& t : NamedTables()) {
+        const std::string normal = Normal(t.name);
+        const bool holds = !key.empty() && normal.find(key) != std::string::npos;
+        scored.emplace_back((holds ? 0 : 1000) + EditDistance(key, normal), t.name);
+    }
     std::stable_sort(scored.begin(), scored.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::string_view> names;
