@@ -1,5 +1,7 @@
 #include "odds_test_helpers.h"
 
+#include <numeric>
+
 class TestOddsCommand : public QObject
 {
     Q_OBJECT
@@ -136,6 +138,20 @@ class TestOddsCommand : public QObject
                                                                "--pays",
                                                                "0,0,0,0,0,0,0,0,1000000"};
         QTest::newRow("trainer has no json") << QStringList{"train", "--json"};
+        QTest::newRow("unknown game") << QStringList{"return", "--game", "pai-gow"};
+        QTest::newRow("unknown table") << QStringList{"return", "--table", "9/6 Nowhere Poker"};
+        QTest::newRow("pays of another family")
+            << QStringList{"return", "--game", "deuces", "--pays", "800,50,25,9,6,4,3,2,1"};
+        QTest::newRow("game and table of two families")
+            << QStringList{"return", "--game", "joker", "--table", "9/6 Jacks or Better"};
+        QTest::newRow("table and pays") << QStringList{"return", "--table", "9/6 Jacks or Better",
+                                                       "--pays", "800,50,25,9,6,4,3,2,1"};
+        QTest::newRow("game deal with wild cards")
+            << QStringList{"hand", "--game", "deuces", "--deal", "game", "2h 2c 7s 8s 9d"};
+        QTest::newRow("joker in a deck without one") << QStringList{"hand", "Jk Ah Kh 4c 9d"};
+        QTest::newRow("two jokers")
+            << QStringList{"hand", "--game", "joker", "Jk Ah Kh 4c Jk"};
+        QTest::newRow("strategy for deuces") << QStringList{"strategy", "--game", "deuces"};
         QTest::newRow("zero training hands") << QStringList{"train", "--hands", "0"};
         QTest::newRow("training seed overflow")
             << QStringList{"train", "--seed", "18446744073709551616"};
@@ -177,6 +193,13 @@ class TestOddsCommand : public QObject
             << QStringList{"ruin", "--risk", "0.01", "--bet", "1.25", "--hands", "inf"};
         QTest::newRow("ruin, curve")
             << QStringList{"ruin", "--curve", "--bet", "1", "--hands", "50"};
+        QTest::newRow("hand, thirteen rows")
+            << QStringList{"hand", "--game", "double-double", "Ah Ad As 3c 9d"};
+        QTest::newRow("return, joker") << QStringList{"return", "--game", "joker"};
+        QTest::newRow("simulate, joker")
+            << QStringList{"simulate", "--game", "joker", "--hands", "300", "--seed", "1"};
+        QTest::newRow("games") << QStringList{"games"};
+        QTest::newRow("tables") << QStringList{"tables", "--game", "deuces"};
     }
     void textReportsFitEightyColumns()
     {
@@ -203,6 +226,10 @@ class TestOddsCommand : public QObject
         QTest::newRow("simulate") << QStringList{"simulate", "--hands", "300", "--seed",
                                                  "1",        "--play",  "game"};
         QTest::newRow("strategy") << QStringList{"strategy", "--lines", "8"};
+        QTest::newRow("games") << QStringList{"games"};
+        QTest::newRow("tables") << QStringList{"tables", "--game", "joker"};
+        QTest::newRow("simulate, joker")
+            << QStringList{"simulate", "--game", "joker", "--hands", "300", "--seed", "1"};
     }
     void jsonKeysAreSnakeCase()
     {
@@ -245,6 +272,16 @@ class TestOddsCommand : public QObject
             << QStringList{"--json", "hand", "K♥Q♥J♥T♥2♠"} << json;
         QTest::newRow("help word")
             << QStringList{"help", "simulate"} << QStringList{"simulate", "--help"};
+        QTest::newRow("a named table and its pays")
+            << QStringList{"hand", "--table", "9/6 Double Double Bonus", "Ah Ad As 3c 9d", "--json"}
+            << QStringList{"hand", "--game", "double-double", "--pays",
+                           "800,50,400,160,160,80,50,9,6,4,3,1,1", "Ah Ad As 3c 9d", "--json"};
+        QTest::newRow("a table name in other case and spacing")
+            << QStringList{"--table", "full pay DEUCES wild", "hand", "2h 2c 7s 8s 9d"}
+            << QStringList{"hand", "--table", "Full Pay Deuces Wild", "2h 2c 7s 8s 9d"};
+        QTest::newRow("the joker's spellings")
+            << QStringList{"hand", "--game", "joker", "joker Ah Kh 4c 9d"}
+            << QStringList{"hand", "--game", "joker", "Jk,Ah,Kh,4c,9d"};
     }
     void commandLineSpellingsAgree()
     {
@@ -354,6 +391,36 @@ class TestOddsCommand : public QObject
             if (run.code == kExitUsage)
                 QCOMPARE(run.err.count('\n'), qsizetype(1));
         }
+    }
+
+    // Returns under optimal play as players' references publish them, to the
+    // last digit they print.
+    void namedTablesReturnWhatReferencesPublish_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("published");
+        QTest::newRow("9/6 Jacks or Better") << "9/6 Jacks or Better" << "0.995439";
+        QTest::newRow("8/5 Bonus Poker") << "8/5 Bonus Poker" << "0.991660";
+        QTest::newRow("10/7 Double Bonus") << "10/7 Double Bonus" << "1.001725";
+        QTest::newRow("9/6 Double Double Bonus") << "9/6 Double Double Bonus" << "0.989808";
+        QTest::newRow("9/7 Triple Double Bonus") << "9/7 Triple Double Bonus" << "0.995778";
+        QTest::newRow("8/5 Aces and Faces") << "8/5 Aces and Faces" << "0.992555";
+        QTest::newRow("Full Pay Deuces Wild") << "full pay deuces wild" << "1.007620";
+        QTest::newRow("NSU Deuces Wild") << "NSU Deuces Wild" << "0.997283";
+        QTest::newRow("Joker Poker 20/7") << "Kings or Better Joker Poker 20/7" << "1.006463";
+    }
+    void namedTablesReturnWhatReferencesPublish()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, published);
+        const Run run = RunCommand({"return", "--table", table, "--json"});
+        QCOMPARE(run.code, kExitOk);
+        const QJsonObject doc = JsonOf(run);
+        QCOMPARE(QString::number(doc["return"].toDouble(), 'f', 6), published);
+        // The fraction is whole numbers in lowest terms.
+        const QJsonObject fraction = doc["return_fraction"].toObject();
+        QCOMPARE(std::gcd(fraction["numerator"].toInteger(), fraction["denominator"].toInteger()),
+                 qint64(1));
     }
 
     void handJson()

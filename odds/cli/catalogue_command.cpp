@@ -52,7 +52,8 @@ int RunGames(const CommandContext& c)
 {
     if (c.json) {
         JsonWriter w;
-        w.beginArray();
+        w.beginObject();
+        w.key("games").beginArray();
         for (const Family& f : Families()) {
             w.beginObject();
             w.key("game").value(std::string(f.key));
@@ -71,6 +72,7 @@ int RunGames(const CommandContext& c)
             w.endObject();
         }
         w.endArray();
+        w.endObject();
         c.out << w.text() << '\n';
         return kExitOk;
     }
@@ -109,7 +111,8 @@ int RunTables(const CommandContext& c)
     });
     if (c.json) {
         JsonWriter w;
-        w.beginArray();
+        w.beginObject();
+        w.key("tables").beginArray();
         for (const TableReturn& r : rows) {
             const Family& f = *r.table->family;
             w.beginObject();
@@ -121,6 +124,7 @@ int RunTables(const CommandContext& c)
             w.endObject();
         }
         w.endArray();
+        w.endObject();
         c.out << w.text() << '\n';
         return kExitOk;
     }
