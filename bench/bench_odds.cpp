@@ -4,6 +4,7 @@
 #include "hold_analysis.h"
 #include "odds_command.h"
 #include "odds_report.h"
+#include "pay_tables.h"
 #include "pay_text.h"
 #include "random.h"
 #include "ruin.h"
@@ -107,6 +108,32 @@ void BM_ExactReturn(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ExactReturn)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The exact return of each family's default table on two threads, its
+// tables built: side by side with the game's own table above.
+void BM_FamilyReturn(benchmark::State& state)
+{
+    const odds::Family& family = odds::Families()[static_cast<std::size_t>(state.range(0))];
+    state.SetLabel(std::string(family.key));
+    for (auto _ : state) {
+        const odds::DrawTables tables(family);
+        benchmark::DoNotOptimize(odds::ComputeReturn(tables, family.defaultPays, 2).paid);
+    }
+}
+BENCHMARK(BM_FamilyReturn)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// `quintara-odds tables`: every built-in table's exact return.
+void BM_AllTables(benchmark::State& state)
+{
+    for (auto _ : state) {
+        std::map<const odds::Family*, odds::DrawTables> tables;
+        for (const odds::NamedTable& t : odds::NamedTables()) {
+            const odds::DrawTables& counted = tables.try_emplace(t.family, *t.family).first->second;
+            benchmark::DoNotOptimize(odds::ComputeReturn(counted, t.pays, 2).paid);
+        }
+    }
+}
+BENCHMARK(BM_AllTables)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // `quintara-odds return` with every figure, N-play 1 to 10 included: the
 // solve, the report built once and both renderings.

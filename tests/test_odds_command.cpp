@@ -149,8 +149,7 @@ class TestOddsCommand : public QObject
         QTest::newRow("game deal with wild cards")
             << QStringList{"hand", "--game", "deuces", "--deal", "game", "2h 2c 7s 8s 9d"};
         QTest::newRow("joker in a deck without one") << QStringList{"hand", "Jk Ah Kh 4c 9d"};
-        QTest::newRow("two jokers")
-            << QStringList{"hand", "--game", "joker", "Jk Ah Kh 4c Jk"};
+        QTest::newRow("two jokers") << QStringList{"hand", "--game", "joker", "Jk Ah Kh 4c Jk"};
         QTest::newRow("strategy for deuces") << QStringList{"strategy", "--game", "deuces"};
         QTest::newRow("zero training hands") << QStringList{"train", "--hands", "0"};
         QTest::newRow("training seed overflow")
@@ -274,8 +273,13 @@ class TestOddsCommand : public QObject
             << QStringList{"help", "simulate"} << QStringList{"simulate", "--help"};
         QTest::newRow("a named table and its pays")
             << QStringList{"hand", "--table", "9/6 Double Double Bonus", "Ah Ad As 3c 9d", "--json"}
-            << QStringList{"hand", "--game", "double-double", "--pays",
-                           "800,50,400,160,160,80,50,9,6,4,3,1,1", "Ah Ad As 3c 9d", "--json"};
+            << QStringList{"hand",
+                           "--game",
+                           "double-double",
+                           "--pays",
+                           "800,50,400,160,160,80,50,9,6,4,3,1,1",
+                           "Ah Ad As 3c 9d",
+                           "--json"};
         QTest::newRow("a table name in other case and spacing")
             << QStringList{"--table", "full pay DEUCES wild", "hand", "2h 2c 7s 8s 9d"}
             << QStringList{"hand", "--table", "Full Pay Deuces Wild", "2h 2c 7s 8s 9d"};
@@ -399,15 +403,24 @@ class TestOddsCommand : public QObject
     {
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("published");
-        QTest::newRow("9/6 Jacks or Better") << "9/6 Jacks or Better" << "0.995439";
-        QTest::newRow("8/5 Bonus Poker") << "8/5 Bonus Poker" << "0.991660";
-        QTest::newRow("10/7 Double Bonus") << "10/7 Double Bonus" << "1.001725";
-        QTest::newRow("9/6 Double Double Bonus") << "9/6 Double Double Bonus" << "0.989808";
-        QTest::newRow("9/7 Triple Double Bonus") << "9/7 Triple Double Bonus" << "0.995778";
-        QTest::newRow("8/5 Aces and Faces") << "8/5 Aces and Faces" << "0.992555";
-        QTest::newRow("Full Pay Deuces Wild") << "full pay deuces wild" << "1.007620";
-        QTest::newRow("NSU Deuces Wild") << "NSU Deuces Wild" << "0.997283";
-        QTest::newRow("Joker Poker 20/7") << "Kings or Better Joker Poker 20/7" << "1.006463";
+        QTest::newRow("9/6 Jacks or Better") << "9/6 Jacks or Better"
+                                             << "0.995439";
+        QTest::newRow("8/5 Bonus Poker") << "8/5 Bonus Poker"
+                                         << "0.991660";
+        QTest::newRow("10/7 Double Bonus") << "10/7 Double Bonus"
+                                           << "1.001725";
+        QTest::newRow("9/6 Double Double Bonus") << "9/6 Double Double Bonus"
+                                                 << "0.989808";
+        QTest::newRow("9/7 Triple Double Bonus") << "9/7 Triple Double Bonus"
+                                                 << "0.995778";
+        QTest::newRow("8/5 Aces and Faces") << "8/5 Aces and Faces"
+                                            << "0.992555";
+        QTest::newRow("Full Pay Deuces Wild") << "full pay deuces wild"
+                                              << "1.007620";
+        QTest::newRow("NSU Deuces Wild") << "NSU Deuces Wild"
+                                         << "0.997283";
+        QTest::newRow("Joker Poker 20/7") << "Kings or Better Joker Poker 20/7"
+                                          << "1.006463";
     }
     void namedTablesReturnWhatReferencesPublish()
     {

@@ -36,19 +36,29 @@ const std::map<std::string, std::vector<std::string>>& RowsTopDown()
         };
         std::map<std::string, std::vector<std::string>> all;
         all["jacks"] = with({"Royal Flush", "Straight Flush", "Four of a Kind"});
-        all["bonus"] = with({"Royal Flush", "Straight Flush", "Four Aces", "Four 2s-4s", "Four 5s-Ks"});
+        all["bonus"] =
+            with({"Royal Flush", "Straight Flush", "Four Aces", "Four 2s-4s", "Four 5s-Ks"});
         all["double-double"] =
             with({"Royal Flush", "Straight Flush", "Four Aces with a 2-4", "Four 2s-4s with an A-4",
                   "Four Aces", "Four 2s-4s", "Four 5s-Ks"});
-        all["aces-faces"] = with(
-            {"Royal Flush", "Straight Flush", "Four Aces", "Four Jacks-Kings", "Four 2s-10s"});
+        all["aces-faces"] =
+            with({"Royal Flush", "Straight Flush", "Four Aces", "Four Jacks-Kings", "Four 2s-10s"});
         all["deuces"] = {"Natural Royal Flush", "Four Deuces",    "Wild Royal Flush",
                          "Five of a Kind",      "Straight Flush", "Four of a Kind",
                          "Full House",          "Flush",          "Straight",
                          "Three of a Kind",     "Nothing"};
-        all["joker"] = {"Natural Royal Flush", "Five of a Kind", "Wild Royal Flush", "Straight Flush",
-                        "Four of a Kind",      "Full House",     "Flush",            "Straight",
-                        "Three of a Kind",     "Two Pair",       "Kings or Better",  "Nothing"};
+        all["joker"] = {"Natural Royal Flush",
+                        "Five of a Kind",
+                        "Wild Royal Flush",
+                        "Straight Flush",
+                        "Four of a Kind",
+                        "Full House",
+                        "Flush",
+                        "Straight",
+                        "Three of a Kind",
+                        "Two Pair",
+                        "Kings or Better",
+                        "Nothing"};
         all["joker-two-pair"] = all["joker"];
         all["joker-two-pair"].erase(all["joker-two-pair"].end() - 2);
         return all;
@@ -167,8 +177,8 @@ int OracleRow(const std::string& game, std::span<const int, 5> codes)
     // A stand-in's suit matters only for a flush, which natural cards of two
     // suits never make.
     const int suit = natural.front().suit;
-    const bool oneSuit = std::all_of(natural.begin(), natural.end(),
-                                     [&](const Plain& c) { return c.suit == suit; });
+    const bool oneSuit =
+        std::all_of(natural.begin(), natural.end(), [&](const Plain& c) { return c.suit == suit; });
     std::vector<Plain> options;
     for (int rank = 2; rank <= 14; ++rank) {
         options.push_back({rank, suit});
@@ -229,7 +239,7 @@ class TestOddsFamilies : public QObject
              {"jacks", "bonus", "double-double", "aces-faces", "deuces", "joker", "joker-two-pair"})
             QTest::newRow(game) << QString(game)
                                 << qint64(std::string_view(game).starts_with("joker") ? 2869685
-                                                                                       : 2598960);
+                                                                                      : 2598960);
     }
     // Every deal's row, and the dealt count of every row, as the classifier
     // finds them; the family's row names as players know them.
@@ -259,11 +269,11 @@ class TestOddsFamilies : public QObject
                 first = QString::fromStdString(CardsText(hand));
         });
         QCOMPARE(seen, deals);
-        QVERIFY2(mismatches == 0, qPrintable(QString("%1 hands differ, first %2")
-                                                 .arg(mismatches)
-                                                 .arg(first)));
+        QVERIFY2(mismatches == 0,
+                 qPrintable(QString("%1 hands differ, first %2").arg(mismatches).arg(first)));
         for (std::size_t k = 0; k < rows.size(); ++k)
-            QCOMPARE(std::int64_t(tables.allHands()[static_cast<std::size_t>(rows[k])]), counted[k]);
+            QCOMPARE(std::int64_t(tables.allHands()[static_cast<std::size_t>(rows[k])]),
+                     counted[k]);
     }
 
     // Known counts of dealt hands, worked out by hand in players' references.
@@ -272,22 +282,34 @@ class TestOddsFamilies : public QObject
         QTest::addColumn<QString>("game");
         QTest::addColumn<QString>("row");
         QTest::addColumn<qint64>("count");
-        QTest::newRow("deuces: natural royal") << "deuces" << "Natural Royal Flush" << qint64(4);
-        QTest::newRow("deuces: four deuces") << "deuces" << "Four Deuces" << qint64(48);
-        QTest::newRow("deuces: wild royal") << "deuces" << "Wild Royal Flush" << qint64(480);
-        QTest::newRow("deuces: five of a kind") << "deuces" << "Five of a Kind" << qint64(624);
-        QTest::newRow("deuces: straight flush") << "deuces" << "Straight Flush" << qint64(2068);
-        QTest::newRow("deuces: four of a kind") << "deuces" << "Four of a Kind" << qint64(31552);
-        QTest::newRow("deuces: three of a kind") << "deuces" << "Three of a Kind" << qint64(355080);
-        QTest::newRow("deuces: nothing") << "deuces" << "Nothing" << qint64(2119728);
+        QTest::newRow("deuces: natural royal") << "deuces"
+                                               << "Natural Royal Flush" << qint64(4);
+        QTest::newRow("deuces: four deuces") << "deuces"
+                                             << "Four Deuces" << qint64(48);
+        QTest::newRow("deuces: wild royal") << "deuces"
+                                            << "Wild Royal Flush" << qint64(480);
+        QTest::newRow("deuces: five of a kind") << "deuces"
+                                                << "Five of a Kind" << qint64(624);
+        QTest::newRow("deuces: straight flush") << "deuces"
+                                                << "Straight Flush" << qint64(2068);
+        QTest::newRow("deuces: four of a kind") << "deuces"
+                                                << "Four of a Kind" << qint64(31552);
+        QTest::newRow("deuces: three of a kind") << "deuces"
+                                                 << "Three of a Kind" << qint64(355080);
+        QTest::newRow("deuces: nothing") << "deuces"
+                                         << "Nothing" << qint64(2119728);
         // The joker beside each of the 13 fours of a kind.
-        QTest::newRow("joker: five of a kind") << "joker" << "Five of a Kind" << qint64(13);
-        QTest::newRow("joker: wild royal") << "joker" << "Wild Royal Flush" << qint64(20);
-        QTest::newRow("bonus: four aces") << "bonus" << "Four Aces" << qint64(48);
-        QTest::newRow("double-double: aces, low kicker")
-            << "double-double" << "Four Aces with a 2-4" << qint64(12);
+        QTest::newRow("joker: five of a kind") << "joker"
+                                               << "Five of a Kind" << qint64(13);
+        QTest::newRow("joker: wild royal") << "joker"
+                                           << "Wild Royal Flush" << qint64(20);
+        QTest::newRow("bonus: four aces") << "bonus"
+                                          << "Four Aces" << qint64(48);
+        QTest::newRow("double-double: aces, low kicker") << "double-double"
+                                                         << "Four Aces with a 2-4" << qint64(12);
         QTest::newRow("double-double: low fours, kicker")
-            << "double-double" << "Four 2s-4s with an A-4" << qint64(3 * 12);
+            << "double-double"
+            << "Four 2s-4s with an A-4" << qint64(3 * 12);
     }
     void dealtCountsMatchTheirCombinatorics()
     {
@@ -311,13 +333,20 @@ class TestOddsFamilies : public QObject
     {
         QTest::addColumn<QString>("game");
         QTest::addColumn<QString>("dealt");
-        QTest::newRow("deuces, two deuces") << "deuces" << "2h 2c 7s 8s 9d";
-        QTest::newRow("deuces, three deuces") << "deuces" << "2h 2c 2d 8s 9d";
-        QTest::newRow("deuces, royal draw") << "deuces" << "2d Ts Js Qs 4h";
-        QTest::newRow("deuces, no deuce") << "deuces" << "5h 5c 7h 8h Kd";
-        QTest::newRow("joker, royal draw") << "joker" << "Jk Ah Kh 4c 9d";
-        QTest::newRow("joker, no joker") << "joker" << "Ks Kd 6s 7s 8c";
-        QTest::newRow("joker two pair") << "joker-two-pair" << "Jk 3h 3d 9c Qs";
+        QTest::newRow("deuces, two deuces") << "deuces"
+                                            << "2h 2c 7s 8s 9d";
+        QTest::newRow("deuces, three deuces") << "deuces"
+                                              << "2h 2c 2d 8s 9d";
+        QTest::newRow("deuces, royal draw") << "deuces"
+                                            << "2d Ts Js Qs 4h";
+        QTest::newRow("deuces, no deuce") << "deuces"
+                                          << "5h 5c 7h 8h Kd";
+        QTest::newRow("joker, royal draw") << "joker"
+                                           << "Jk Ah Kh 4c 9d";
+        QTest::newRow("joker, no joker") << "joker"
+                                         << "Ks Kd 6s 7s 8c";
+        QTest::newRow("joker two pair") << "joker-two-pair"
+                                        << "Jk 3h 3d 9c Qs";
     }
     void drawsCountedCardByCard()
     {
@@ -351,7 +380,8 @@ class TestOddsFamilies : public QObject
                     int k = 0;
                     for (int place = 0; place < 5; ++place)
                         if (!(hold & (1u << place)))
-                            final[static_cast<std::size_t>(place)] = pick[static_cast<std::size_t>(k++)];
+                            final[static_cast<std::size_t>(place)] =
+                                pick[static_cast<std::size_t>(k++)];
                     ++counted[static_cast<std::size_t>(OracleRow(key, final))];
                     return;
                 }
