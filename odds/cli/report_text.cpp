@@ -3,6 +3,7 @@
 #include "odds_report.h"
 
 #include "card_code.h"
+#include "hold.h"
 #include "json_writer.h"
 
 #include <algorithm>
@@ -48,15 +49,6 @@ std::string GroupedDecimal(double value, int decimals)
     return out + plain.substr(point);
 }
 
-std::string CardsOf(const std::array<int, 5>& dealt, unsigned hold, bool held)
-{
-    std::vector<int> chosen;
-    for (std::size_t i = 0; i < 5; ++i)
-        if (((hold >> i) & 1u) == (held ? 1u : 0u))
-            chosen.push_back(dealt[i]);
-    return CardsText(chosen);
-}
-
 // The dealt cards with "--" in the places given up.
 std::string HeldText(const std::array<int, 5>& dealt, unsigned hold)
 {
@@ -64,26 +56,15 @@ std::string HeldText(const std::array<int, 5>& dealt, unsigned hold)
     for (std::size_t i = 0; i < 5; ++i) {
         if (i > 0)
             out += ' ';
-        out += (hold & (1u << i)) ? CardText(dealt[i]) : "--";
+        out += Hold(hold).keeps(static_cast<int>(i)) ? CardText(dealt[i]) : "--";
     }
     return out;
-}
-
-// The card places, numbered 1 to 5 as the hold buttons are, that the player
-// turns face down to exchange them.
-std::vector<int> FaceDownPlaces(unsigned hold)
-{
-    std::vector<int> places;
-    for (int i = 0; i < 5; ++i)
-        if (!(hold & (1u << i)))
-            places.push_back(i + 1);
-    return places;
 }
 
 std::string FaceDownText(unsigned hold)
 {
     std::string out;
-    for (const int place : FaceDownPlaces(hold)) {
+    for (const int place : Hold(hold).faceDown()) {
         if (!out.empty())
             out += ' ';
         out += static_cast<char>('0' + place);
@@ -96,15 +77,14 @@ std::string FaceDownSentence(const std::array<int, 5>& dealt, unsigned hold)
 {
     return hold == kAllHeld ? std::string("no card")
                             : (kHeldCount[hold] == 4 ? "card " : "cards ") + FaceDownText(hold) +
-                                  " (" + CardsOf(dealt, hold, false) + ")";
+                                  " (" + CardsText(Hold(hold).thrown(dealt)) + ")";
 }
 
 void CardArray(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold, bool held)
 {
     w.beginArray();
-    for (std::size_t i = 0; i < 5; ++i)
-        if (((hold >> i) & 1u) == (held ? 1u : 0u))
-            w.value(CardText(dealt[i]));
+    for (const int card : held ? Hold(hold).held(dealt) : Hold(hold).thrown(dealt))
+        w.value(CardText(card));
     w.endArray();
 }
 
@@ -119,7 +99,7 @@ void HoldCards(JsonWriter& w, const std::array<int, 5>& dealt, unsigned hold)
     w.key("discarded");
     CardArray(w, dealt, hold, false);
     w.key("face_down").beginArray();
-    for (const int place : FaceDownPlaces(hold))
+    for (const int place : Hold(hold).faceDown())
         w.value(place);
     w.endArray();
 }

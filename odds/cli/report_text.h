@@ -17,8 +17,6 @@ std::string RowText(const Family& family, int row);
 std::string GroupedDecimal(double value, int decimals);
 // The dealt cards with "--" in the places given up.
 std::string HeldText(const std::array<int, 5>& dealt, unsigned hold);
-// The card places, numbered 1 to 5 as the hold buttons are, to turn face down.
-std::vector<int> FaceDownPlaces(unsigned hold);
 std::string FaceDownText(unsigned hold);
 // The face-down places of a hold, and the cards there, as a sentence's end.
 std::string FaceDownSentence(const std::array<int, 5>& dealt, unsigned hold);

@@ -3,6 +3,7 @@
 
 #include "card_code.h"
 #include "command_line.h"
+#include "hold.h"
 #include "json_writer.h"
 
 #include <cstdio>
@@ -56,19 +57,15 @@ std::string Percent(std::int64_t deals)
 
 std::string Held(const std::array<int, 5>& dealt, unsigned hold)
 {
-    cards::CardString held;
-    for (int i = 0; i < 5; ++i)
-        if (hold & (1u << i))
-            held.push_back(dealt[static_cast<std::size_t>(i)]);
-    return held.empty() ? "nothing" : cards::FormatCards(held);
+    const CardPick held = Hold(hold).held(dealt);
+    return held.empty() ? "nothing" : CardsText(held);
 }
 
 void Cards(JsonWriter& json, const std::array<int, 5>& dealt, unsigned hold)
 {
     json.beginArray();
-    for (int i = 0; i < 5; ++i)
-        if (hold & (1u << i))
-            json.value(cards::CardNotation(dealt[static_cast<std::size_t>(i)]));
+    for (const int card : Hold(hold).held(dealt))
+        json.value(CardText(card));
     json.endArray();
 }
 

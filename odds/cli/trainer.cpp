@@ -8,6 +8,7 @@
 #include "deck.h"
 #include "evaluator.h"
 #include "game_deal.h"
+#include "hold.h"
 #include "random.h"
 
 #include <algorithm>
@@ -81,11 +82,7 @@ std::string HeldText(const std::array<int, 5>& dealt, unsigned hold)
         return "nothing";
     if (hold == kAllHeld)
         return "all";
-    std::vector<int> held;
-    for (int i = 0; i < 5; ++i)
-        if (hold & (1u << i))
-            held.push_back(dealt[static_cast<std::size_t>(i)]);
-    return CardsText(held);
+    return CardsText(Hold(hold).held(dealt));
 }
 
 // A return in units of 1/denominator of a unit bet, to four decimals.
@@ -112,7 +109,7 @@ std::optional<unsigned> ParseFaceDown(const std::string& text)
     }
     if (faceDown == 0)
         return std::nullopt;
-    return kAllHeld & ~faceDown;
+    return Hold::FaceDown(faceDown).mask();
 }
 
 // "turn face down 3 4 5", "keep all five", "draw five".
@@ -123,9 +120,8 @@ std::string FaceDownText(unsigned hold)
     if (hold == 0)
         return "draw five";
     std::string out = "turn face down";
-    for (int i = 0; i < 5; ++i)
-        if (!(hold & (1u << i)))
-            out += " " + std::to_string(i + 1);
+    for (const int place : Hold(hold).faceDown())
+        out += " " + std::to_string(place);
     return out;
 }
 
@@ -384,9 +380,8 @@ void ReportGrade(std::ostream& out, const std::array<int, 5>& dealt, const Grade
 void ReportDraw(std::ostream& out, Dealer& dealer, std::array<int, 5> hand, unsigned held,
                 const TrainerOptions& options)
 {
-    for (int place = 0; place < 5; ++place)
-        if (!(held & (1u << place)))
-            hand[static_cast<std::size_t>(place)] = dealer.draw();
+    for (const int place : Hold(held).faceDown())
+        hand[static_cast<std::size_t>(place - 1)] = dealer.draw();
     const Family& family = *options.family;
     const int row = family.classify(hand);
     out << "Draw     " << HandText(hand, options.colour) << "   "

@@ -5,6 +5,7 @@
 #include "exact_return.h"
 #include "game_deal.h"
 #include "game_shuffle.h"
+#include "hold.h"
 #include "parallel.h"
 #include "random.h"
 #include "split_mix.h"
@@ -146,13 +147,8 @@ class ClassHolds
 // The final row when hold keeps its places and the rest come from top[5...].
 int FinalRow(const DrawTables& tables, const std::array<int, kTopCards>& top, unsigned hold)
 {
-    std::array<int, 5> hand{};
-    std::copy_n(top.begin(), 5, hand.begin());
-    std::size_t next = 5;
-    for (std::size_t place = 0; place < 5; ++place)
-        if (!(hold & (1u << place)))
-            hand[place] = top[next++];
-    return static_cast<int>(tables.classify(hand));
+    const std::span<const int, 5> dealt(top.data(), 5);
+    return tables.classify(Hold(hold).drawn(dealt, std::span<const int>(top).subspan(5)));
 }
 
 // The game's shuffle of a fresh 52-card deck, as the game deals.

@@ -1,6 +1,7 @@
 #include "strategy.h"
 
 #include "card_code.h"
+#include "hold.h"
 #include "parallel.h"
 #include "strategy_search.h"
 
@@ -62,26 +63,21 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
         std::array<int, 5> thrown{};
         int count = 0;
         unsigned suits = 0;
-        for (int i = 0; i < 5; ++i)
-            if (decider.hold & (1u << i))
-                suits |= 1u << cards::CardSuit(m_classes[c].cards[static_cast<std::size_t>(i)]);
+        const Hold hold(decider.hold);
+        for (const int card : hold.held(m_classes[c].cards))
+            suits |= 1u << cards::CardSuit(card);
         std::array<std::size_t, 6> held{0};
         std::size_t heldCount = 1; // bucket 0: any hold
         unsigned heldSeen = 0;
-        for (int i = 0; i < 5; ++i)
-            if (decider.hold & (1u << i)) {
-                const int v =
-                    Value(cards::CardRank(m_classes[c].cards[static_cast<std::size_t>(i)]) - 1) - 2;
-                if (!(heldSeen & (1u << v)))
-                    held[heldCount++] = 1 + static_cast<std::size_t>(v);
-                heldSeen |= 1u << v;
-            }
+        for (const int card : hold.held(m_classes[c].cards)) {
+            const int v = Value(cards::CardRank(card) - 1) - 2;
+            if (!(heldSeen & (1u << v)))
+                held[heldCount++] = 1 + static_cast<std::size_t>(v);
+            heldSeen |= 1u << v;
+        }
         bool suited = false;
         unsigned seen = 0;
-        for (int i = 0; i < 5; ++i) {
-            if (decider.hold & (1u << i))
-                continue;
-            const int card = m_classes[c].cards[static_cast<std::size_t>(i)];
+        for (const int card : hold.thrown(m_classes[c].cards)) {
             const int v = Value(cards::CardRank(card) - 1) - 2;
             if (!(seen & (1u << v)))
                 thrown[static_cast<std::size_t>(count++)] = v;

@@ -1,6 +1,7 @@
 #include "strategy.h"
 
 #include "card_code.h"
+#include "hold.h"
 #include "strategy_search.h"
 
 #include <algorithm>
@@ -343,12 +344,10 @@ int PatternBook::heldPattern(std::span<const int, 5> dealt, unsigned hold) const
     std::array<int, 5> ranks{};
     int held = 0;
     unsigned suits = 0;
-    for (int i = 0; i < 5; ++i)
-        if (hold & (1u << i)) {
-            ranks[static_cast<std::size_t>(held++)] =
-                cards::CardRank(dealt[static_cast<std::size_t>(i)]) - 1;
-            suits |= 1u << cards::CardSuit(dealt[static_cast<std::size_t>(i)]);
-        }
+    for (const int card : Hold(hold).held(dealt)) {
+        ranks[static_cast<std::size_t>(held++)] = cards::CardRank(card) - 1;
+        suits |= 1u << cards::CardSuit(card);
+    }
     for (int i = 1; i < held; ++i)
         for (int j = i;
              j > 0 && ranks[static_cast<std::size_t>(j - 1)] > ranks[static_cast<std::size_t>(j)];
@@ -362,30 +361,22 @@ int PatternBook::heldPattern(std::span<const int, 5> dealt, unsigned hold) const
 
 bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold) const
 {
+    const CardPick held = Hold(hold).held(dealt);
+    const CardPick given = Hold(hold).thrown(dealt);
     unsigned heldSuits = 0;
-    for (int i = 0; i < 5; ++i)
-        if (hold & (1u << i))
-            heldSuits |= 1u << cards::CardSuit(dealt[static_cast<std::size_t>(i)]);
+    for (const int card : held)
+        heldSuits |= 1u << cards::CardSuit(card);
     const bool oneSuit = heldSuits != 0 && (heldSuits & (heldSuits - 1)) == 0;
-    if (heldValue != 0) {
-        bool keeps = false;
-        for (int i = 0; i < 5; ++i)
-            keeps = keeps ||
-                    ((hold & (1u << i)) &&
-                     Value(cards::CardRank(dealt[static_cast<std::size_t>(i)]) - 1) == heldValue);
-        if (!keeps)
-            return false;
-    }
+    if (heldValue != 0 && std::none_of(held.begin(), held.end(), [&](int card) {
+            return Value(cards::CardRank(card) - 1) == heldValue;
+        }))
+        return false;
     unsigned thrown = 0;
-    for (int i = 0; i < 5; ++i)
-        if (!(hold & (1u << i)))
-            thrown |= 1u << Value(cards::CardRank(dealt[static_cast<std::size_t>(i)]) - 1);
+    for (const int card : given)
+        thrown |= 1u << Value(cards::CardRank(card) - 1);
     if (allValues)
         return values != 0 && (thrown & values) == values;
-    for (int i = 0; i < 5; ++i) {
-        if (hold & (1u << i))
-            continue;
-        const int card = dealt[static_cast<std::size_t>(i)];
+    for (const int card : given) {
         if (values & (1u << Value(cards::CardRank(card) - 1)))
             return true;
         if (heldSuit && oneSuit && (heldSuits & (1u << cards::CardSuit(card))))
