@@ -162,9 +162,11 @@ int JacksRow(const RankCounts& counts, bool suited)
     }
 }
 
-// Bonus Poker and Double Bonus: Royal, Straight Flush, Four Aces, Four 2s-4s,
-// Four 5s-Ks, then the common rows.
-int BonusRow(const RankCounts& counts, bool suited)
+// The families without a wild card whose fours of a kind pay by rank: Royal
+// 0, Straight Flush 1, the fours from row 2 as fours() names them, then the
+// common rows from row common.
+template <class Fours>
+int FoursByRankRow(const RankCounts& counts, bool suited, int common, Fours fours)
 {
     const Shape s = ShapeOf(counts, suited, -1);
     switch (s.made) {
@@ -173,46 +175,36 @@ int BonusRow(const RankCounts& counts, bool suited)
     case Made::StraightFlush:
         return 1;
     case Made::FourOfAKind:
-        return s.quadRank == 0 ? 2 : (LowQuad(s.quadRank) ? 3 : 4);
+        return fours(s.quadRank, s.kicker);
     default:
-        return LowerRow(s.made, s.pairRank, 5);
+        return LowerRow(s.made, s.pairRank, common);
     }
+}
+
+// Bonus Poker and Double Bonus: Four Aces, Four 2s-4s, Four 5s-Ks.
+int BonusRow(const RankCounts& counts, bool suited)
+{
+    return FoursByRankRow(counts, suited, 5,
+                          [](int rank, int) { return rank == 0 ? 2 : (LowQuad(rank) ? 3 : 4); });
 }
 
 // Double Double Bonus: the Aces and the 2s-4s pay more with a low kicker.
 int DoubleDoubleRow(const RankCounts& counts, bool suited)
 {
-    const Shape s = ShapeOf(counts, suited, -1);
-    switch (s.made) {
-    case Made::NaturalRoyal:
-        return 0;
-    case Made::StraightFlush:
-        return 1;
-    case Made::FourOfAKind:
-        if (s.quadRank == 0)
-            return LowQuad(s.kicker) ? 2 : 4;
-        if (LowQuad(s.quadRank))
-            return s.kicker == 0 || LowQuad(s.kicker) ? 3 : 5;
+    return FoursByRankRow(counts, suited, 7, [](int rank, int kicker) {
+        if (rank == 0)
+            return LowQuad(kicker) ? 2 : 4;
+        if (LowQuad(rank))
+            return kicker == 0 || LowQuad(kicker) ? 3 : 5;
         return 6;
-    default:
-        return LowerRow(s.made, s.pairRank, 7);
-    }
+    });
 }
 
 // Aces and Faces: Four Aces, Four Jacks-Kings, Four 2s-10s.
 int AcesFacesRow(const RankCounts& counts, bool suited)
 {
-    const Shape s = ShapeOf(counts, suited, -1);
-    switch (s.made) {
-    case Made::NaturalRoyal:
-        return 0;
-    case Made::StraightFlush:
-        return 1;
-    case Made::FourOfAKind:
-        return s.quadRank == 0 ? 2 : (s.quadRank >= 10 ? 3 : 4);
-    default:
-        return LowerRow(s.made, s.pairRank, 5);
-    }
+    return FoursByRankRow(counts, suited, 5,
+                          [](int rank, int) { return rank == 0 ? 2 : (rank >= 10 ? 3 : 4); });
 }
 
 int DeucesRow(const RankCounts& counts, bool suited)
