@@ -150,7 +150,6 @@ class TestOddsCommand : public QObject
             << QStringList{"hand", "--game", "deuces", "--deal", "game", "2h 2c 7s 8s 9d"};
         QTest::newRow("joker in a deck without one") << QStringList{"hand", "Jk Ah Kh 4c 9d"};
         QTest::newRow("two jokers") << QStringList{"hand", "--game", "joker", "Jk Ah Kh 4c Jk"};
-        QTest::newRow("strategy for deuces") << QStringList{"strategy", "--game", "deuces"};
         QTest::newRow("zero training hands") << QStringList{"train", "--hands", "0"};
         QTest::newRow("training seed overflow")
             << QStringList{"train", "--seed", "18446744073709551616"};

@@ -41,17 +41,19 @@ const char* const kStrategyHelp =
     "Ace; a straight draw's gaps are the straights it cannot reach: 5 6 8 and 2 3 4\n"
     "have one.";
 
-std::string Fraction(Wide num, int decimals)
+// A sum over all deals, per unit bet.
+std::string Fraction(const StrategyGrade& g, Wide num, int decimals)
 {
     std::string out = num < 0 ? "-" : "";
-    out += FormatFraction(num < 0 ? -num : num, ReturnTotals::Denominator(), decimals);
+    out += FormatFraction(num < 0 ? -num : num, g.denominator(), decimals);
     return out;
 }
 
-std::string Percent(std::int64_t deals)
+std::string Percent(const StrategyGrade& g, std::int64_t deals)
 {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4f%%", 100.0 * static_cast<double>(deals) / kDealCount);
+    std::snprintf(buf, sizeof buf, "%.4f%%",
+                  100.0 * static_cast<double>(deals) / static_cast<double>(g.deck.deals));
     return buf;
 }
 
@@ -69,22 +71,22 @@ void Cards(JsonWriter& json, const std::array<int, 5>& dealt, unsigned hold)
     json.endArray();
 }
 
-std::string BestName(int pattern)
+std::string BestName(const PatternBook& book, int pattern)
 {
-    return pattern == PatternBook::kNoPattern ? "a hold no line names"
-                                              : PatternBook::Get().name(pattern);
+    return pattern == PatternBook::kNoPattern ? "a hold no line names" : book.name(pattern);
 }
 
 } // namespace
 
-std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int maxLines)
+std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int maxLines,
+                         const Family& family)
 {
-    const PatternBook& book = PatternBook::Get();
+    const PatternBook& book = PatternBook::Get(family);
     const StrategyGrade& g = strategy.grade;
     JsonWriter json;
     json.beginObject();
     json.key("pays");
-    WritePays(json, pays);
+    WritePays(json, pays, family);
     json.key("max_lines").value(maxLines);
     json.key("lines").beginArray();
     for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
@@ -107,28 +109,28 @@ std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int ma
         json.key("when").value(x.condition());
         json.key("instead").value(x.instead + 1);
         json.key("moves").value(g.moved[k]);
-        json.key("gain").raw(Fraction(g.gained[k], 10));
+        json.key("gain").raw(Fraction(g, g.gained[k], 10));
         json.endObject();
     }
     json.endArray();
-    json.key("deals").value(kDealCount);
-    json.key("return").raw(Fraction(g.paid, 10));
-    json.key("optimal").raw(Fraction(g.optimalPaid, 10));
-    json.key("gap").raw(Fraction(g.optimalPaid - g.paid, 10));
+    json.key("deals").value(g.deck.deals);
+    json.key("return").raw(Fraction(g, g.paid, 10));
+    json.key("optimal").raw(Fraction(g, g.optimalPaid, 10));
+    json.key("gap").raw(Fraction(g, g.optimalPaid - g.paid, 10));
     json.key("deals_differing").value(g.dealsDiffering);
     json.key("costliest").beginArray();
     for (const Deviation& d : g.costliest) {
         json.beginObject();
         json.key("line").value(d.listLine + 1);
-        json.key("best").value(BestName(d.bestPattern));
-        json.key("lost").raw(Fraction(d.lost, 10));
+        json.key("best").value(BestName(book, d.bestPattern));
+        json.key("lost").raw(Fraction(g, d.lost, 10));
         json.key("example");
         Cards(json, d.example, kAllHeld);
         json.key("held");
         Cards(json, d.example, d.listHold);
         json.key("best_held");
         Cards(json, d.example, d.bestHold);
-        json.key("example_loss").raw(FormatFraction(d.exampleLoss, kReturnDenominator, 10));
+        json.key("example_loss").raw(FormatFraction(d.exampleLoss, g.deck.denominator, 10));
         json.endObject();
     }
     json.endArray();
@@ -136,11 +138,12 @@ std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int ma
     return json.text() + '\n';
 }
 
-std::string StrategyText(const Strategy& strategy, const PayVector& pays, int maxLines)
+std::string StrategyText(const Strategy& strategy, const PayVector& pays, int maxLines,
+                         const Family& family)
 {
-    const PatternBook& book = PatternBook::Get();
+    const PatternBook& book = PatternBook::Get(family);
     const StrategyGrade& g = strategy.grade;
-    std::string out = "Pays     " + FormatPaysLine(pays) + "\n";
+    std::string out = "Pays     " + FormatPaysLine(pays, family) + "\n";
     const std::size_t exceptions = strategy.exceptions.size();
     // Entries count lines and exceptions alike, so the budget reads as spent.
     const std::size_t lines = strategy.lines.size();
@@ -154,50 +157,54 @@ std::string StrategyText(const Strategy& strategy, const PayVector& pays, int ma
     char buf[64];
     out += "Rank  Decides   Hold\n";
     for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
-        std::snprintf(buf, sizeof buf, "%4zu  %8s  ", i + 1, Percent(g.decides[i]).c_str());
+        std::snprintf(buf, sizeof buf, "%4zu  %8s  ", i + 1, Percent(g, g.decides[i]).c_str());
         out += Wrapped(buf, book.lineName(strategy.lines[i]));
         for (std::size_t k = 0; k < exceptions; ++k) {
             const StrategyException& x = strategy.exceptions[k];
             if (x.line != static_cast<int>(i))
                 continue;
-            std::snprintf(buf, sizeof buf, "%3zua  %8s    ", i + 1, Percent(g.moved[k]).c_str());
+            std::snprintf(buf, sizeof buf, "%3zua  %8s    ", i + 1, Percent(g, g.moved[k]).c_str());
             out += Wrapped(buf,
                            "except when " + x.condition() + ": " +
                                book.lineName(strategy.lines[static_cast<std::size_t>(x.instead)]) +
                                " (line " + std::to_string(x.instead + 1) + "), gains " +
-                               Fraction(g.gained[k], 7));
+                               Fraction(g, g.gained[k], 7));
         }
     }
-    out += "\nReturn   " + Fraction(g.paid, 10) + "  per unit bet, every deal played by the list\n";
-    out += "Optimal  " + Fraction(g.optimalPaid, 10) + "\n";
-    out += "Gap      " + Fraction(g.optimalPaid - g.paid, 10) + "\n";
-    out += "Differs  " + Percent(g.dealsDiffering) + " of deals (" +
+    out +=
+        "\nReturn   " + Fraction(g, g.paid, 10) + "  per unit bet, every deal played by the list\n";
+    out += "Optimal  " + Fraction(g, g.optimalPaid, 10) + "\n";
+    out += "Gap      " + Fraction(g, g.optimalPaid - g.paid, 10) + "\n";
+    out += "Differs  " + Percent(g, g.dealsDiffering) + " of deals (" +
            std::to_string(g.dealsDiffering) + "), where the list's hold returns less\n";
-    out += "\nLines use the poker words; the game's rows, from the top:\n";
-    out += RowLegend("  ");
+    if (&family == &JacksFamily())
+        out += "\nLines use the poker words; the game's rows, from the top:\n";
+    else
+        out += "\nThe rows, from the top:\n";
+    out += RowLegend("  ", family);
     if (g.costliest.empty())
         return out;
     out += "\nCostliest departures (return lost per unit bet over all deals)\n";
     for (std::size_t i = 0; i < g.costliest.size(); ++i) {
         const Deviation& d = g.costliest[i];
-        out += Wrapped(std::to_string(i + 1) + ". ", Fraction(d.lost, 10) + "  line " +
+        out += Wrapped(std::to_string(i + 1) + ". ", Fraction(g, d.lost, 10) + "  line " +
                                                          std::to_string(d.listLine + 1) + " (" +
                                                          book.lineName(strategy.lines[d.listLine]) +
-                                                         ") over " + BestName(d.bestPattern));
-        out += "   e.g. " + cards::FormatCards({d.example.begin(), d.example.end()}) + ": holds " +
-               Held(d.example, d.listHold) + ", best " + Held(d.example, d.bestHold) + ", loses " +
-               FormatFraction(d.exampleLoss, kReturnDenominator, 4) + "\n";
+                                                         ") over " + BestName(book, d.bestPattern));
+        out += "   e.g. " + CardsText(d.example) + ": holds " + Held(d.example, d.listHold) +
+               ", best " + Held(d.example, d.bestHold) + ", loses " +
+               FormatFraction(d.exampleLoss, g.deck.denominator, 4) + "\n";
     }
     return out;
 }
 
 int RunStrategy(const StrategyOptions& options, std::ostream& out)
 {
-    const DrawTables tables;
+    const DrawTables tables(*options.family);
     const StrategyData data(tables, options.pays, options.threads);
     const Strategy strategy = data.best(options.maxLines);
-    out << (options.json ? StrategyJson(strategy, options.pays, options.maxLines)
-                         : StrategyText(strategy, options.pays, options.maxLines));
+    out << (options.json ? StrategyJson(strategy, options.pays, options.maxLines, *options.family)
+                         : StrategyText(strategy, options.pays, options.maxLines, *options.family));
     return kExitOk;
 }
 
@@ -207,11 +214,8 @@ void AddStrategyCommand(CommandSet& commands)
     CLI::App& strategy =
         commands.add("strategy", "a ranked strategy list for the pay table, and its exact grade",
                      kStrategyHelp, [lines](const CommandContext& c) {
-                         if (c.family != &JacksFamily())
-                             throw UsageError{"strategy has lists for the jacks rows only, not "
-                                              "yet for " +
-                                              std::string(c.family->name)};
                          StrategyOptions options;
+                         options.family = c.family;
                          options.pays = c.pays;
                          options.json = c.json;
                          if (lines->given())

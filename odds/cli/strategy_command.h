@@ -15,6 +15,7 @@ void AddStrategyCommand(CommandSet& commands);
 
 struct StrategyOptions
 {
+    const Family* family = &JacksFamily();
     PayVector pays{};
     int maxLines = 40;
     bool json = false;
@@ -24,8 +25,10 @@ struct StrategyOptions
 constexpr int kMaxStrategyLines = 100;
 
 // The ranked list as a player reads it, and as tools read it.
-std::string StrategyText(const Strategy& strategy, const PayVector& pays, int maxLines);
-std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int maxLines);
+std::string StrategyText(const Strategy& strategy, const PayVector& pays, int maxLines,
+                         const Family& family = JacksFamily());
+std::string StrategyJson(const Strategy& strategy, const PayVector& pays, int maxLines,
+                         const Family& family = JacksFamily());
 int RunStrategy(const StrategyOptions& options, std::ostream& out);
 
 } // namespace odds

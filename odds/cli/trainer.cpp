@@ -211,13 +211,13 @@ class Grader
   public:
     explicit Grader(const TrainerOptions& options)
         : m_tables(*options.family), m_pays(options.pays), m_lines(options.lines),
-          m_exceptions(options.exceptions), m_listed(options.family == &JacksFamily())
+          m_exceptions(options.exceptions)
     {
         if (options.deal == DealKind::Game) {
             m_paid.emplace(m_tables, m_pays);
             m_game.emplace(*m_paid, GameDealModel());
         }
-        if (m_listed && m_lines.empty()) {
+        if (m_lines.empty()) {
             Strategy strategy = StrategyData(m_tables, m_pays, 0).best(40);
             m_lines = std::move(strategy.lines);
             m_exceptions = std::move(strategy.exceptions);
@@ -234,8 +234,7 @@ class Grader
         g.best = BestHold(table, m_pays, deck);
         g.bestReturn = ScaledReturn(table[g.best], g.best, m_pays, deck);
         g.heldReturn = ScaledReturn(table[held], held, m_pays, deck);
-        if (m_listed)
-            g.lineText = LineText(dealt, table, g.bestReturn);
+        g.lineText = LineText(dealt, table, g.bestReturn);
         if (m_game) {
             // Graded by the game's deal; the strategy is a fair deck's.
             const HoldValues values = m_game->values(dealt);
@@ -245,8 +244,7 @@ class Grader
             g.best = BestOf(values);
             g.bestReturn = scaled(g.best);
             g.heldReturn = scaled(held);
-            if (m_listed)
-                g.lineText = "for a fair deck, " + g.lineText;
+            g.lineText = "for a fair deck, " + g.lineText;
         }
         return g;
     }
@@ -259,8 +257,9 @@ class Grader
     std::string LineText(const std::array<int, 5>& dealt, const HoldTable& table,
                          std::int64_t bestReturn) const
     {
-        const PatternBook& book = PatternBook::Get();
-        const unsigned listed = ListHold(m_lines, m_exceptions, dealt, table, m_pays);
+        const PatternBook& book = PatternBook::Get(m_tables.family());
+        const unsigned listed =
+            ListHold(m_lines, m_exceptions, dealt, table, m_pays, m_tables.family());
         const int pattern = book.patternOf(dealt, listed);
         std::size_t line = 0;
         while (line < m_lines.size() && std::find(m_lines[line].begin(), m_lines[line].end(),
@@ -268,7 +267,7 @@ class Grader
             ++line;
         std::string text =
             "line " + std::to_string(line + 1) + " of the strategy: " + book.name(pattern);
-        if (ScaledReturn(table[listed], listed, m_pays) < bestReturn)
+        if (ScaledReturn(table[listed], listed, m_pays, m_tables.deck()) < bestReturn)
             text += ", holds " + HeldText(dealt, listed) + " here";
         return text;
     }
@@ -279,7 +278,6 @@ class Grader
     PayVector m_pays;
     std::vector<StrategyLine> m_lines;
     std::vector<StrategyException> m_exceptions;
-    bool m_listed; // the game's rows, for which there is a list
 };
 
 // The count of hands and mistakes and the worst three: only what the summary

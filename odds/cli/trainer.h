@@ -25,8 +25,7 @@ struct TrainerOptions
     DealKind deal = DealKind::Fair;
     bool colour = false; // suit colours, for a terminal
     bool echo = false;   // show each answer read: input that is not a terminal
-    // The list whose lines the advice quotes; empty: the best 40-line list
-    // (the game's rows only: other families are graded without a list).
+    // The list whose lines the advice quotes; empty: the best 40-line list.
     std::vector<StrategyLine> lines;
     std::vector<StrategyException> exceptions; // of lines
 };

@@ -24,26 +24,33 @@ struct HoldFacts
 void FactsOf(const PaidTables& paid, const PatternBook& book, std::span<const int, 5> dealt,
              HoldFacts& facts)
 {
-    const HandSubsets subsets(dealt);
+    const Family& family = book.game();
+    const Deck& deck = family.deck();
+    const HandSubsets subsets(dealt, family.wildRank());
     const std::array<std::int64_t, kHoldCount> v = ExactPaid(subsets, paid);
     for (unsigned s = 0; s < kHoldCount; ++s) {
         const unsigned hold = subsets.place[s];
-        facts.value[hold] = v[s] * (kReturnDenominator / DrawsFor(s));
+        facts.value[hold] = v[s] * (deck.denominator / DrawsFor(s, deck));
         facts.pattern[hold] =
             book.patternOfMultiset(subsets.multiset[s], subsets.suitMultiplier[s] != 0);
     }
     const int dealtPattern = facts.pattern[kAllHeld];
-    for (int& pattern : facts.pattern)
+    const int dealtWilds = static_cast<int>(std::count_if(
+        dealt.begin(), dealt.end(), [&](int card) { return RankOf(card) == family.wildRank(); }));
+    for (int& pattern : facts.pattern) {
         pattern = book.inDeal(pattern, dealtPattern);
+        if (pattern != PatternBook::kNoPattern && book.wilds(pattern) < dealtWilds)
+            pattern = PatternBook::kNoPattern;
+    }
 }
 
 } // namespace
 
 unsigned ListHold(const std::vector<StrategyLine>& lines,
                   const std::vector<StrategyException>& exceptions, std::span<const int, 5> dealt,
-                  const HoldTable& table, const PayVector& pays)
+                  const HoldTable& table, const PayVector& pays, const Family& family)
 {
-    const PatternBook& book = PatternBook::Get();
+    const PatternBook& book = PatternBook::Get(family);
     std::array<int, kHoldCount> pattern{};
     for (unsigned h = 0; h < kHoldCount; ++h)
         pattern[h] = book.patternOf(dealt, h);
@@ -53,7 +60,7 @@ unsigned ListHold(const std::vector<StrategyLine>& lines,
         for (unsigned h = 0; h < kHoldCount; ++h) {
             if (std::find(line.begin(), line.end(), pattern[h]) == line.end())
                 continue;
-            const std::int64_t r = ScaledReturn(table[h], h, pays);
+            const std::int64_t r = ScaledReturn(table[h], h, pays, family.deck());
             if (chosen == kHoldCount || BetterHold(r, h, chosenReturn, chosen)) {
                 chosen = h;
                 chosenReturn = r;
@@ -66,7 +73,7 @@ unsigned ListHold(const std::vector<StrategyLine>& lines,
         if (chosen == kHoldCount)
             continue;
         for (const StrategyException& x : exceptions)
-            if (x.line == static_cast<int>(i) && x.applies(dealt, chosen)) {
+            if (x.line == static_cast<int>(i) && x.applies(dealt, chosen, family.wildRank())) {
                 const unsigned instead = holdOf(lines[static_cast<std::size_t>(x.instead)]);
                 if (instead != kHoldCount)
                     return instead;
@@ -78,19 +85,19 @@ unsigned ListHold(const std::vector<StrategyLine>& lines,
 
 double StrategyGrade::returnValue() const
 {
-    return static_cast<double>(paid) / static_cast<double>(ReturnTotals::Denominator());
+    return static_cast<double>(paid) / static_cast<double>(denominator());
 }
 
 double StrategyGrade::gap() const
 {
-    return static_cast<double>(optimalPaid - paid) /
-           static_cast<double>(ReturnTotals::Denominator());
+    return static_cast<double>(optimalPaid - paid) / static_cast<double>(denominator());
 }
 
 StrategyData::StrategyData(const DrawTables& tables, const PayVector& pays, int threads)
-    : m_classes(SuitClasses())
+    : m_family(&tables.family()), m_book(&PatternBook::Get(tables.family())),
+      m_classes(SuitClasses(tables.deck()))
 {
-    const PatternBook& book = PatternBook::Get();
+    const PatternBook& book = *m_book;
     const PaidTables paid(tables, pays);
     const std::size_t n = m_classes.size();
     m_bestValue.resize(n);
@@ -124,7 +131,7 @@ StrategyData::StrategyData(const DrawTables& tables, const PayVector& pays, int 
                 const int p = facts.pattern[h];
                 if (p == PatternBook::kNoPattern)
                     continue;
-                const Entry entry{facts.value[h], static_cast<std::uint8_t>(p),
+                const Entry entry{facts.value[h], static_cast<std::uint16_t>(p),
                                   static_cast<std::uint8_t>(h)};
                 int& at = slot[static_cast<std::size_t>(p)];
                 if (at < 0) {
@@ -152,7 +159,7 @@ StrategyData::StrategyData(const DrawTables& tables, const PayVector& pays, int 
 StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines,
                                   const std::vector<StrategyException>& exceptions) const
 {
-    const PatternBook& book = PatternBook::Get();
+    const PatternBook& book = *m_book;
     constexpr int kOff = std::numeric_limits<int>::max();
     std::vector<int> rank(static_cast<std::size_t>(book.count()), kOff);
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -163,6 +170,7 @@ StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines,
         exceptionOf[static_cast<std::size_t>(exceptions[k].line)] = static_cast<int>(k);
 
     StrategyGrade grade;
+    grade.deck = m_family->deck();
     grade.decides.assign(lines.size(), 0);
     grade.moved.assign(exceptions.size(), 0);
     grade.gained.assign(exceptions.size(), 0);
@@ -185,7 +193,8 @@ StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines,
         if (!decider)
             continue; // the list holds nothing here: it pays nothing
         if (const int k = exceptionOf[static_cast<std::size_t>(rank[decider->pattern])];
-            k >= 0 && exceptions[static_cast<std::size_t>(k)].applies(deal.cards, decider->hold)) {
+            k >= 0 && exceptions[static_cast<std::size_t>(k)].applies(deal.cards, decider->hold,
+                                                                      m_family->wildRank())) {
             const int instead = exceptions[static_cast<std::size_t>(k)].instead;
             const Entry* other = nullptr;
             for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e)

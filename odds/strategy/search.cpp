@@ -24,7 +24,8 @@ struct StrategyData::Scan
 // hold throws away, so "a 10 or 9" is the sum for 10 and 9 less both.
 StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) const
 {
-    const PatternBook& book = PatternBook::Get();
+    const PatternBook& book = *m_book;
+    const int wildRank = m_family->wildRank();
     const auto n = lines.size();
     constexpr int kOff = std::numeric_limits<int>::max();
     constexpr std::size_t kValues = 13;
@@ -64,13 +65,18 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
         int count = 0;
         unsigned suits = 0;
         const Hold hold(decider.hold);
+        // Wild cards are neither thrown away nor named by a condition.
+        const auto natural = [&](int card) { return RankOf(card) != wildRank; };
         for (const int card : hold.held(m_classes[c].cards))
-            suits |= 1u << cards::CardSuit(card);
+            if (natural(card))
+                suits |= 1u << cards::CardSuit(card);
         std::array<std::size_t, 6> held{0};
         std::size_t heldCount = 1; // bucket 0: any hold
         unsigned heldSeen = 0;
         for (const int card : hold.held(m_classes[c].cards)) {
-            const int v = Value(cards::CardRank(card) - 1) - 2;
+            if (!natural(card))
+                continue;
+            const int v = Value(RankOf(card)) - 2;
             if (!(heldSeen & (1u << v)))
                 held[heldCount++] = 1 + static_cast<std::size_t>(v);
             heldSeen |= 1u << v;
@@ -78,7 +84,9 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
         bool suited = false;
         unsigned seen = 0;
         for (const int card : hold.thrown(m_classes[c].cards)) {
-            const int v = Value(cards::CardRank(card) - 1) - 2;
+            if (!natural(card))
+                continue;
+            const int v = Value(RankOf(card)) - 2;
             if (!(seen & (1u << v)))
                 thrown[static_cast<std::size_t>(count++)] = v;
             seen |= 1u << v;
@@ -136,7 +144,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
 Strategy StrategyData::best(int maxLines, double minGain) const
 {
     maxLines = std::max(1, maxLines);
-    const double threshold = minGain * static_cast<double>(ReturnTotals::Denominator());
+    const double threshold =
+        minGain * static_cast<double>(Wide(m_family->deck().deals) * m_family->deck().denominator);
     // A list with the exceptions that pay on it, best first: they amend
     // distinct lines, so their gains add and any first few form a strategy.
     struct Candidate

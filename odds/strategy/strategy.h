@@ -13,12 +13,13 @@ namespace odds {
 
 // The words of strategy lists. Every hold gets one pattern, or none when no
 // player would name it (three cards of a pair and a kicker): it depends only
-// on the ranks held and on whether the held cards share one suit, so one
-// vocabulary serves every table.
+// on the ranks held and on whether the natural cards held share one suit, so
+// one vocabulary serves every table of a family. A hold that throws a wild
+// card away has none: no player does.
 class PatternBook
 {
   public:
-    static const PatternBook& Get();
+    static const PatternBook& Get(const Family& family = JacksFamily());
 
     int count() const { return static_cast<int>(m_names.size()); }
     const std::string& name(int pattern) const
@@ -31,6 +32,9 @@ class PatternBook
     std::string lineName(const std::vector<int>& patterns) const;
     // The pattern of the held cards of a dealt hand, or kNoPattern.
     int patternOf(std::span<const int, 5> dealt, unsigned hold) const;
+    // The wild cards a pattern holds.
+    int wilds(int pattern) const { return m_wilds[static_cast<std::size_t>(pattern)]; }
+    const Family& game() const { return *m_game; }
     // A hold's pattern where the dealt hand has dealtPattern: words of a draw
     // never describe a hand that already is the row they name or better, so
     // a dealt royal is no "4 to a Royal Flush". kNoPattern then.
@@ -41,13 +45,16 @@ class PatternBook
         return m_byMultiset[static_cast<std::size_t>(2 * multiset + (oneSuit ? 1 : 0))];
     }
     int drawFive() const { return m_drawFive; }
+    // Lines that every list keeps, so that every deal has one that decides:
+    // "Draw five", and holding the wild cards alone.
+    bool fallback(int pattern) const { return m_fallback[static_cast<std::size_t>(pattern)]; }
 
     static constexpr int kNoPattern = -1;
 
   private:
-    PatternBook();
+    explicit PatternBook(const Family& family);
     int heldPattern(std::span<const int, 5> dealt, unsigned hold) const;
-    struct Family
+    struct WordFamily
     {
         std::string key;
         int style = 0;
@@ -60,9 +67,12 @@ class PatternBook
     std::vector<int> m_family;
     std::vector<int> m_aims; // the row a draw names, or -1
     std::vector<int> m_rows; // a made hand's row, or -1
-    std::vector<Family> m_families;
+    std::vector<WordFamily> m_families;
+    std::vector<int> m_wilds;
+    std::vector<bool> m_fallback;
     std::vector<int> m_byMultiset;
     int m_drawFive = 0;
+    const odds::Family* m_game;
 };
 
 // A strategy line: the patterns it matches, all of one family.
@@ -80,7 +90,8 @@ struct StrategyException
     bool allValues = false; // instead: a thrown-away card of each of the values
     int heldValue = 0;      // 2..14: and only where the hold keeps a card of this value
 
-    bool applies(std::span<const int, 5> dealt, unsigned hold) const;
+    // wildRank: the family's, whose cards the conditions leave out.
+    bool applies(std::span<const int, 5> dealt, unsigned hold, int wildRank = -1) const;
     // "it throws away a 10 or a 9", "it throws away a King and an Ace",
     // "it holds a 10 and throws away a card of the held suit"
     std::string condition() const;
@@ -92,7 +103,8 @@ struct StrategyException
 // pays give each hold's return; returns kHoldCount when no line matches.
 unsigned ListHold(const std::vector<StrategyLine>& lines,
                   const std::vector<StrategyException>& exceptions, std::span<const int, 5> dealt,
-                  const HoldTable& table, const PayVector& pays);
+                  const HoldTable& table, const PayVector& pays,
+                  const Family& family = JacksFamily());
 
 // A costly kind of departure from optimal play: the list's line beside the
 // pattern of the best hold, with the deal that loses the most.
@@ -100,17 +112,18 @@ struct Deviation
 {
     int listLine = 0;
     int bestPattern = PatternBook::kNoPattern;
-    Wide lost = 0; // summed over deals, in units of ReturnTotals::Denominator()
+    Wide lost = 0; // summed over deals, in units of the deck's whole denominator
     std::array<int, 5> example{};
     unsigned listHold = 0;
     unsigned bestHold = 0;
-    std::int64_t exampleLoss = 0; // per unit bet, in units of 1/kReturnDenominator
+    std::int64_t exampleLoss = 0; // per unit bet, in units of 1/deck.denominator
 };
 
 // Exact figures for a list played on every deal.
 struct StrategyGrade
 {
-    Wide paid = 0;                     // in units of ReturnTotals::Denominator()
+    Deck deck = kDeck52;
+    Wide paid = 0;                     // in units of deals x deck.denominator
     Wide optimalPaid = 0;              // the same under the best hold
     std::int64_t dealsDiffering = 0;   // deals on which the list's hold returns less
     std::vector<std::int64_t> decides; // deals each line decides, by line
@@ -120,6 +133,7 @@ struct StrategyGrade
 
     double returnValue() const;
     double gap() const;
+    Wide denominator() const { return Wide(deck.deals) * deck.denominator; }
 };
 
 struct Strategy
@@ -135,6 +149,8 @@ class StrategyData
 {
   public:
     StrategyData(const DrawTables& tables, const PayVector& pays, int threads);
+    const Family& family() const { return *m_family; }
+    const PatternBook& book() const { return *m_book; }
 
     // The best list of at most maxLines lines the search finds (maxLines >= 1;
     // "Draw five" is always a line, so every deal has one that decides).
@@ -151,10 +167,12 @@ class StrategyData
   private:
     struct Entry
     {
-        std::int64_t value; // return of the hold, 1/kReturnDenominator units
-        std::uint8_t pattern;
+        std::int64_t value; // return of the hold, 1/deck.denominator units
+        std::uint16_t pattern;
         std::uint8_t hold;
     };
+    const Family* m_family;
+    const PatternBook* m_book;
     std::vector<DealClass> m_classes;
     std::vector<std::uint32_t> m_first; // entries of class c: m_first[c] .. m_first[c + 1]
     std::vector<Entry> m_entries;

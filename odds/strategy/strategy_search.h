@@ -10,7 +10,8 @@
 
 namespace odds {
 
-// Ranks as strategy players count them: 2..10, Jack 11 .. Ace 14.
+// Ranks as strategy players count them: 2..10, Jack 11 .. Ace 14, and the
+// joker 15, which no exception names.
 inline int Value(int rank0)
 {
     return rank0 == 0 ? 14 : rank0 + 1;
@@ -23,7 +24,7 @@ class StrategySearch
 {
   public:
     explicit StrategySearch(const StrategyData& data)
-        : m_data(data), m_book(PatternBook::Get()), m_stamp(data.m_classes.size(), 0)
+        : m_data(data), m_book(*data.m_book), m_stamp(data.m_classes.size(), 0)
     {
         const int patterns = m_book.count();
         const std::size_t n = m_data.m_classes.size();
@@ -49,7 +50,7 @@ class StrategySearch
         // return it has there.
         std::vector<int> start;
         for (int p = 0; p < patterns; ++p)
-            if (weightSum[static_cast<std::size_t>(p)] > 0 || p == m_book.drawFive())
+            if (weightSum[static_cast<std::size_t>(p)] > 0 || m_book.fallback(p))
                 start.push_back(p);
         const auto mean = [&](int p) {
             const auto i = static_cast<std::size_t>(p);
@@ -82,7 +83,7 @@ class StrategySearch
             removalCosts(cost);
             int cheapest = -1;
             for (const int line : m_order)
-                if (!holdsDrawFive(line) &&
+                if (!holdsFallback(line) &&
                     (cheapest < 0 || cost[static_cast<std::size_t>(line)] <
                                          cost[static_cast<std::size_t>(cheapest)]))
                     cheapest = line;
@@ -177,10 +178,10 @@ class StrategySearch
     }
     double weight(std::size_t c) const { return m_data.m_classes[c].weight; }
     double value(std::uint32_t e) const { return static_cast<double>(entry(e).value); }
-    bool holdsDrawFive(int line) const
+    bool holdsFallback(int line) const
     {
         const StrategyLine& l = m_lines[static_cast<std::size_t>(line)];
-        return std::find(l.begin(), l.end(), m_book.drawFive()) != l.end();
+        return std::any_of(l.begin(), l.end(), [&](int p) { return m_book.fallback(p); });
     }
 
     void renumber()

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -80,6 +82,14 @@ struct Words
     int order = 0;        // merged lines list their details by it
     int aim = kNoRow;     // the row a draw's words name ("4 to a flush": the flush)
 };
+
+// A wild family's lines start with the wild cards they hold ("Joker: "); a
+// list of details carries it in front.
+std::string Lead(const std::string& family)
+{
+    const std::size_t colon = family.find(": ");
+    return colon == std::string::npos ? std::string() : family.substr(0, colon + 2);
+}
 
 Words Alone(std::string name, int aim = kNoRow)
 {
@@ -201,6 +211,207 @@ Words PatternWords(const std::vector<int>& ranks0, bool oneSuit)
     return DrawWords(values, oneSuit && n >= 2);
 }
 
+// The rank groups that a bonus family's fours name, for fours, threes and
+// full houses; pairs also part the paying ones from the rest.
+std::string RankGroup(const Family& family, int value)
+{
+    if (value == 14)
+        return "Aces";
+    if (family.key == "aces-faces")
+        return value >= 11 ? "Jacks-Kings" : "2s-10s";
+    return value <= 4 ? "2s-4s" : "5s-Ks";
+}
+
+std::string PairGroup(const Family& family, int value)
+{
+    if (value == 14)
+        return "Aces";
+    if (value >= 11)
+        return "Jacks-Kings";
+    if (family.key == "aces-faces")
+        return "2s-10s";
+    return value <= 4 ? "2s-4s" : "5s-10s";
+}
+
+// Double Double Bonus pays its Aces and its 2s-4s more with a low kicker.
+std::string Kicker(const Family& family, int fours, int kicker)
+{
+    if (family.key != "double-double")
+        return "";
+    if (fours == 14 && kicker >= 2 && kicker <= 4)
+        return " with a 2-4 kicker";
+    if (fours >= 2 && fours <= 4 && (kicker == 14 || kicker <= 4))
+        return " with an A-4 kicker";
+    return "";
+}
+
+// The game's words, with made hands named by the ranks the bonus rows pay for.
+Words BonusWords(const Family& family, const std::vector<int>& ranks0, bool oneSuit)
+{
+    std::map<int, int> byValue; // value -> cards
+    for (const int r : ranks0)
+        ++byValue[Value(r)];
+    int fours = 0, threes = 0, kicker = 0;
+    std::vector<int> pairs;
+    for (const auto& [v, n] : byValue) {
+        if (n == 4)
+            fours = v;
+        else if (n == 3)
+            threes = v;
+        else if (n == 2)
+            pairs.push_back(v);
+        else
+            kicker = v;
+    }
+    const std::size_t n = ranks0.size();
+    const auto made = [](std::string name, int order) {
+        return Words{"made", Style::List, std::move(name), "", order};
+    };
+    if (fours != 0 && n == 4)
+        return made("Four " + RankGroup(family, fours), 2);
+    if (fours != 0 && n == 5) {
+        const std::string kick = Kicker(family, fours, kicker);
+        return kick.empty() ? Words{} : made("Four " + RankGroup(family, fours) + kick, 2);
+    }
+    if (threes != 0 && pairs.size() == 1)
+        return made("Full house with " + RankGroup(family, threes), 3);
+    if (threes != 0 && n == 3)
+        return made("Three " + RankGroup(family, threes), 6);
+    if (threes != 0 && n == 4) {
+        const std::string kick = Kicker(family, threes, kicker);
+        return kick.empty() ? Words{} : made("Three " + RankGroup(family, threes) + kick, 6);
+    }
+    if (pairs.size() == 2 && n == 4)
+        return made(pairs.back() == 14 ? "Two pair with Aces" : "Two pair", 7);
+    if (pairs.size() == 1 && n == 2)
+        return made("Pair of " + PairGroup(family, pairs[0]), pairs[0] >= 11 ? 8 : 9);
+    if (!pairs.empty() || threes != 0 || fours != 0)
+        return {};
+    return PatternWords(ranks0, oneSuit);
+}
+
+// Rows by their place in a wild family's table, top down.
+int RowPlace(const Family& family, std::string_view name)
+{
+    const std::vector<int> rows = family.rowsTopDown();
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        if (family.rowName(rows[k]) == name)
+            return static_cast<int>(k);
+    return kNoRow;
+}
+
+// Deuces Wild and Joker Poker: every line says how many wild cards it holds
+// ("Two deuces: 4 to a straight flush, consecutive"), and high cards count
+// only where the joker's Kings or Better pays.
+Words WildWords(const Family& family, const std::vector<int>& ranks0, bool oneSuit)
+{
+    const bool deuces = family.wild == Wild::Deuces;
+    const int wildRank = family.wildRank();
+    std::vector<int> natural;
+    int wilds = 0;
+    for (const int r : ranks0) {
+        if (r == wildRank)
+            ++wilds;
+        else
+            natural.push_back(Value(r));
+    }
+    std::sort(natural.rbegin(), natural.rend());
+    static const char* const kDeuces[] = {"No deuce", "One deuce", "Two deuces", "Three deuces",
+                                          "Four deuces"};
+    const std::string prefix = deuces ? kDeuces[wilds] : (wilds ? "Joker" : "No joker");
+    const auto with = [&](Words words) {
+        if (words.family.empty())
+            return words;
+        words.family = prefix + ": " + words.family;
+        return words;
+    };
+    const int n = static_cast<int>(ranks0.size());
+    if (natural.empty()) {
+        if (wilds == 0)
+            return Alone("Draw five");
+        if (deuces && wilds == 4)
+            return {"Four deuces", Style::Alone, "", "", RowPlace(family, "Four Deuces")};
+        return Alone(deuces ? std::string(kDeuces[wilds]) + " alone" : "Joker alone");
+    }
+    const auto made = [&](std::string name) {
+        const int place = RowPlace(family, name);
+        return with({"made", Style::List, std::move(name), "", place});
+    };
+    std::map<int, int> byValue;
+    for (const int v : natural)
+        ++byValue[v];
+    int most = 0;
+    int pairs = 0;
+    for (const auto& [v, count] : byValue) {
+        most = std::max(most, count);
+        pairs += count == 2 ? 1 : 0;
+    }
+    if (n == 5) {
+        RankCounts counts{};
+        for (const int r : ranks0)
+            ++counts[static_cast<std::size_t>(r)];
+        const int row = family.rowOf(counts, oneSuit);
+        const std::string name(family.rowName(row));
+        // Held whole only from a straight up; a kicker to four or three of
+        // a kind is no line.
+        if (RowPlace(family, name) <= RowPlace(family, "Straight") && name != "Four of a Kind" &&
+            name != "Four Deuces")
+            return made(name);
+        return {};
+    }
+    if (most + wilds == 4 && n == 4)
+        return made("Four of a Kind");
+    if (most + wilds == 3 && n == 3)
+        return made("Three of a Kind");
+    if (wilds == 0 && pairs == 2 && n == 4)
+        return deuces ? Words{} : made("Two Pair");
+    if (most + wilds == 2 && n == 2) {
+        const int high = natural.front();
+        if (deuces)
+            return wilds == 0 ? with({"Pair", Style::Alone, "", "", kNoRow}) : Words{};
+        const bool kings = family.key == "joker" && high >= 13;
+        return with({kings ? "Pair of Kings or Aces" : "Low pair", Style::Alone, "", "", kNoRow});
+    }
+    if (most > 1)
+        return {};
+    // Draws: distinct natural values, the wild cards filling any gap.
+    const int ways = Straights(natural);
+    const bool royalRanks = natural.back() >= 10;
+    const std::string count = std::to_string(n);
+    const int straightFlush = RowPlace(family, "Straight Flush");
+    if (oneSuit && n >= 2 && royalRanks)
+        return with(Alone(count + " to a Royal Flush", straightFlush));
+    if (oneSuit && ways > 0 && n == 4)
+        return with({"4 to a straight flush", Style::Comma, ways >= 2 ? "consecutive" : "inside",
+                     "", ways >= 2 ? 0 : 1, straightFlush});
+    // A gap is a straight the natural cards cannot reach.
+    const int gaps = std::max(0, 6 - static_cast<int>(natural.size()) - ways);
+    if (oneSuit && ways > 0 && n == 3)
+        return with({"3 to a straight flush", Style::Comma, Count(gaps, "gap", "gaps", "no gap"),
+                     "", gaps, straightFlush});
+    if (oneSuit && n >= 3)
+        return with(Alone(count + " to a flush", RowPlace(family, "Flush")));
+    if (ways > 0 && n == 4)
+        return with(Alone(ways >= 2 ? "4 to an outside straight" : "4 to an inside straight",
+                          RowPlace(family, "Straight")));
+    if (ways > 0 && n == 3 && wilds > 0)
+        return with({"3 to a straight", Style::Comma, Count(gaps, "gap", "gaps", "no gap"), "",
+                     gaps, RowPlace(family, "Straight")});
+    if (!deuces && wilds == 0 && n <= 2 && natural.back() >= 13)
+        return with(Alone(n == 1 ? "King or Ace" : "King and Ace"));
+    return {};
+}
+
+// The words of a family's holds.
+Words FamilyWords(const Family& family, const std::vector<int>& ranks0, bool oneSuit)
+{
+    if (family.wild != Wild::None)
+        return WildWords(family, ranks0, oneSuit);
+    if (&family != &JacksFamily())
+        return BonusWords(family, ranks0, oneSuit);
+    return PatternWords(ranks0, oneSuit);
+}
+
 // "a", "a or b", "a, b or c".
 std::string JoinOr(const std::vector<std::string>& items)
 {
@@ -242,7 +453,8 @@ std::string Format(const Words& words, const std::vector<std::string>& details, 
     case Style::Alone:
         return words.family;
     case Style::List:
-        return complete && !words.complete.empty() ? words.complete : JoinOr(details);
+        return Lead(words.family) +
+               (complete && !words.complete.empty() ? words.complete : JoinOr(details));
     case Style::Comma:
         return complete ? words.family : words.family + ", " + JoinDetails(details);
     case Style::Suited:
@@ -255,11 +467,15 @@ std::string Format(const Words& words, const std::vector<std::string>& details, 
 
 } // namespace
 
-PatternBook::PatternBook() : m_byMultiset(2 * DrawTables::kMultisetCount, kNoPattern)
+PatternBook::PatternBook(const Family& family)
+    : m_byMultiset(2 * DrawTables::kMultisetCount, kNoPattern), m_game(&family)
 {
+    const int wildRank = family.wildRank();
+    const int rankCount = family.wild == Wild::Joker ? kRankValues : kRanks;
     std::map<std::string, int> ids;
     std::map<std::string, int> families;
     std::vector<int> ranks;
+    int wilds = 0;
     const auto intern = [&](const Words& words) {
         const std::string name = Format(words, {words.detail}, false);
         const auto [it, added] = ids.emplace(name, static_cast<int>(m_names.size()));
@@ -276,20 +492,28 @@ PatternBook::PatternBook() : m_byMultiset(2 * DrawTables::kMultisetCount, kNoPat
         m_family.push_back(fam->second);
         m_aims.push_back(words.aim);
         // A made hand's order is its row, best first.
-        m_rows.push_back(words.family == "made" ? words.order : kNoRow);
+        m_rows.push_back(
+            words.family.ends_with("made") || words.family == "Four deuces" ? words.order : kNoRow);
+        m_wilds.push_back(wilds);
+        m_fallback.push_back(words.style == Style::Alone &&
+                             (words.family == "Draw five" || words.family.ends_with(" alone") ||
+                              words.family == "Four deuces"));
         return it->second;
     };
     // Multisets in the order DrawTables numbers them as they grow.
     const auto visit = [&](auto&& self, int index, int lowest) -> void {
+        wilds = static_cast<int>(std::count(ranks.begin(), ranks.end(), wildRank));
         for (const bool oneSuit : {false, true}) {
-            const Words words = PatternWords(ranks, oneSuit);
+            const Words words = FamilyWords(family, ranks, oneSuit);
             if (!words.family.empty())
                 m_byMultiset[static_cast<std::size_t>(2 * index + (oneSuit ? 1 : 0))] =
                     intern(words);
         }
         if (ranks.size() == 5)
             return;
-        for (int r = lowest; r < kRanks; ++r) {
+        for (int r = lowest; r < rankCount; ++r) {
+            if (std::count(ranks.begin(), ranks.end(), r) >= (r == kJokerRank ? 1 : 4))
+                continue; // four of a rank, one joker
             const int size = static_cast<int>(ranks.size());
             ranks.push_back(r);
             self(self, DrawTables::GrowMultiset(index, size, r), r);
@@ -304,7 +528,7 @@ std::string PatternBook::lineName(const std::vector<int>& patterns) const
 {
     if (patterns.size() == 1)
         return name(patterns[0]);
-    const Family& f = m_families[static_cast<std::size_t>(family(patterns[0]))];
+    const WordFamily& f = m_families[static_cast<std::size_t>(family(patterns[0]))];
     std::vector<int> sorted = patterns;
     std::sort(sorted.begin(), sorted.end(), [&](int a, int b) {
         const auto key = [&](int p) {
@@ -319,10 +543,16 @@ std::string PatternBook::lineName(const std::vector<int>& patterns) const
     return Format(words, details, static_cast<int>(patterns.size()) == f.members);
 }
 
-const PatternBook& PatternBook::Get()
+const PatternBook& PatternBook::Get(const Family& family)
 {
-    static const PatternBook book;
-    return book;
+    // One book per family, each built on first use.
+    static std::mutex lock;
+    static std::map<const Family*, std::unique_ptr<PatternBook>> books;
+    const std::lock_guard<std::mutex> guard(lock);
+    std::unique_ptr<PatternBook>& book = books[&family];
+    if (!book)
+        book.reset(new PatternBook(family));
+    return *book;
 }
 
 int PatternBook::inDeal(int pattern, int dealtPattern) const
@@ -336,7 +566,10 @@ int PatternBook::inDeal(int pattern, int dealtPattern) const
 
 int PatternBook::patternOf(std::span<const int, 5> dealt, unsigned hold) const
 {
-    return inDeal(heldPattern(dealt, hold), heldPattern(dealt, kAllHeld));
+    const int pattern = inDeal(heldPattern(dealt, hold), heldPattern(dealt, kAllHeld));
+    const int dealtWilds = static_cast<int>(std::count_if(
+        dealt.begin(), dealt.end(), [&](int card) { return RankOf(card) == m_game->wildRank(); }));
+    return pattern != kNoPattern && wilds(pattern) < dealtWilds ? kNoPattern : pattern;
 }
 
 int PatternBook::heldPattern(std::span<const int, 5> dealt, unsigned hold) const
@@ -345,8 +578,9 @@ int PatternBook::heldPattern(std::span<const int, 5> dealt, unsigned hold) const
     int held = 0;
     unsigned suits = 0;
     for (const int card : Hold(hold).held(dealt)) {
-        ranks[static_cast<std::size_t>(held++)] = cards::CardRank(card) - 1;
-        suits |= 1u << cards::CardSuit(card);
+        ranks[static_cast<std::size_t>(held++)] = RankOf(card);
+        if (RankOf(card) != m_game->wildRank())
+            suits |= 1u << SuitOf(card);
     }
     for (int i = 1; i < held; ++i)
         for (int j = i;
@@ -359,25 +593,32 @@ int PatternBook::heldPattern(std::span<const int, 5> dealt, unsigned hold) const
     return patternOfMultiset(index, (suits & (suits - 1)) == 0);
 }
 
-bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold) const
+bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold, int wildRank) const
 {
-    const CardPick held = Hold(hold).held(dealt);
-    const CardPick given = Hold(hold).thrown(dealt);
+    // Wild cards are neither thrown away nor named by a condition.
+    const auto naturals = [&](CardPick pick) {
+        CardPick out;
+        for (const int card : pick)
+            if (RankOf(card) != wildRank)
+                out.cards[out.size++] = card;
+        return out;
+    };
+    const CardPick held = naturals(Hold(hold).held(dealt));
+    const CardPick given = naturals(Hold(hold).thrown(dealt));
     unsigned heldSuits = 0;
     for (const int card : held)
         heldSuits |= 1u << cards::CardSuit(card);
     const bool oneSuit = heldSuits != 0 && (heldSuits & (heldSuits - 1)) == 0;
-    if (heldValue != 0 && std::none_of(held.begin(), held.end(), [&](int card) {
-            return Value(cards::CardRank(card) - 1) == heldValue;
-        }))
+    if (heldValue != 0 && std::none_of(held.begin(), held.end(),
+                                       [&](int card) { return Value(RankOf(card)) == heldValue; }))
         return false;
     unsigned thrown = 0;
     for (const int card : given)
-        thrown |= 1u << Value(cards::CardRank(card) - 1);
+        thrown |= 1u << Value(RankOf(card));
     if (allValues)
         return values != 0 && (thrown & values) == values;
     for (const int card : given) {
-        if (values & (1u << Value(cards::CardRank(card) - 1)))
+        if (values & (1u << Value(RankOf(card))))
             return true;
         if (heldSuit && oneSuit && (heldSuits & (1u << cards::CardSuit(card))))
             return true;
