@@ -370,6 +370,8 @@ Words WildWords(const Family& family, const std::vector<int>& ranks0, bool oneSu
         if (deuces)
             return wilds == 0 ? with({"Pair", Style::Alone, "", "", kNoRow}) : Words{};
         const bool kings = family.key == "joker" && high >= 13;
+        if (wilds > 0 && !kings)
+            return with(Alone("One card below a King"));
         return with({kings ? "Pair of Kings or Aces" : "Low pair", Style::Alone, "", "", kNoRow});
     }
     if (most > 1)
@@ -379,24 +381,56 @@ Words WildWords(const Family& family, const std::vector<int>& ranks0, bool oneSu
     const bool royalRanks = natural.back() >= 10;
     const std::string count = std::to_string(n);
     const int straightFlush = RowPlace(family, "Straight Flush");
-    if (oneSuit && n >= 2 && royalRanks)
-        return with(Alone(count + " to a Royal Flush", straightFlush));
-    if (oneSuit && ways > 0 && n == 4)
-        return with({"4 to a straight flush", Style::Comma, ways >= 2 ? "consecutive" : "inside",
-                     "", ways >= 2 ? 0 : 1, straightFlush});
-    // A gap is a straight the natural cards cannot reach.
+    // What sets draws of one shape apart: in Deuces Wild whether the natural
+    // cards reach below 6, in Joker Poker its high cards, the Kings and Aces.
+    const int kingsOrAces = static_cast<int>(
+        std::count_if(natural.begin(), natural.end(), [](int v) { return v >= 13; }));
+    const bool low = natural.back() < 6 || natural.front() == 14;
+    const std::string shade =
+        deuces ? (low ? "below 6" : "6 or higher")
+               : Count(kingsOrAces, "King or Ace", "Kings or Aces", "no King or Ace");
+    const int shadeOrder = deuces ? (low ? 1 : 0) : 2 - kingsOrAces;
+    std::string ranks;
+    int byRank = 0;
+    for (const int v : natural) {
+        ranks += (ranks.empty() ? "" : " ") + ValueName(v);
+        byRank = byRank * 15 - v;
+    }
+    // Where a straight flush pays little a royal draw may break one up: it
+    // aims at the natural royal alone.
+    const int royal = 0;
+    if (oneSuit && n == 2 && royalRanks)
+        return with({"suited", Style::Suited, ranks, "", byRank, royal});
+    // A royal draw with an Ace makes fewer straights.
+    const bool ace = natural.front() == 14;
+    if (oneSuit && n >= 3 && royalRanks)
+        return with({count + " to a Royal Flush", Style::Comma,
+                     deuces ? (ace ? "with an Ace" : "no Ace") : shade, "",
+                     deuces ? (ace ? 1 : 0) : shadeOrder, royal});
+    // A gap is a straight the natural cards cannot reach; with none they are
+    // consecutive.
     const int gaps = std::max(0, 6 - static_cast<int>(natural.size()) - ways);
+    if (oneSuit && ways > 0 && n == 4)
+        return with({"4 to a straight flush", Style::Comma,
+                     std::string(gaps == 0 ? "consecutive" : "inside") + ", " + shade, "",
+                     (gaps == 0 ? 0 : 10) + shadeOrder, straightFlush});
     if (oneSuit && ways > 0 && n == 3)
-        return with({"3 to a straight flush", Style::Comma, Count(gaps, "gap", "gaps", "no gap"),
-                     "", gaps, straightFlush});
+        return with({"3 to a straight flush", Style::Comma,
+                     Count(gaps, "gap", "gaps", "no gap") + ", " + shade, "",
+                     10 * gaps + shadeOrder, straightFlush});
     if (oneSuit && n >= 3)
-        return with(Alone(count + " to a flush", RowPlace(family, "Flush")));
+        return with({count + " to a flush", Style::Comma, shade, "", shadeOrder,
+                     RowPlace(family, "Flush")});
+    // In Deuces Wild A 3 4 5 has no natural card to fill it, only the deuces.
+    const bool needsDeuce = deuces && wilds == 0 && natural.size() == 4 && ace && natural[1] <= 5;
     if (ways > 0 && n == 4)
-        return with(Alone(ways >= 2 ? "4 to an outside straight" : "4 to an inside straight",
-                          RowPlace(family, "Straight")));
+        return with({ways >= 2 ? "4 to an outside straight" : "4 to an inside straight",
+                     Style::Comma, needsDeuce ? "A 3 4 5" : shade, "", needsDeuce ? 9 : shadeOrder,
+                     RowPlace(family, "Straight")});
     if (ways > 0 && n == 3 && wilds > 0)
-        return with({"3 to a straight", Style::Comma, Count(gaps, "gap", "gaps", "no gap"), "",
-                     gaps, RowPlace(family, "Straight")});
+        return with({"3 to a straight", Style::Comma,
+                     Count(gaps, "gap", "gaps", "no gap") + ", " + shade, "",
+                     10 * gaps + shadeOrder, RowPlace(family, "Straight")});
     if (!deuces && wilds == 0 && n <= 2 && natural.back() >= 13)
         return with(Alone(n == 1 ? "King or Ace" : "King and Ace"));
     return {};
@@ -458,7 +492,7 @@ std::string Format(const Words& words, const std::vector<std::string>& details, 
     case Style::Comma:
         return complete ? words.family : words.family + ", " + JoinDetails(details);
     case Style::Suited:
-        return "Suited " + JoinOr(details);
+        return Lead(words.family) + "Suited " + JoinOr(details);
     case Style::Unsuited:
         return JoinOr(details) + " unsuited";
     }
