@@ -5,6 +5,7 @@
 #include "draw_tables.h"
 #include "family.h"
 #include "hold_analysis.h"
+#include "odds_support.h"
 #include "strategy.h"
 
 #include <QtTest>
@@ -326,17 +327,20 @@ class TestOddsFamilies : public QObject
         std::int64_t seen = 0;
         int mismatches = 0;
         QString first;
+        // The sanitizer build judges one hand in 11, and counts none.
+        const std::int64_t stride = odds_test::kFullRun ? 1 : 11;
         ForEachDeal(family.deck().cards, [&](const std::array<int, 5>& hand) {
+            if (seen++ % stride != 0)
+                return;
             const int oracle = OracleRow(key, hand);
             ++counted[static_cast<std::size_t>(oracle)];
-            ++seen;
             if (EnginePosition(family, tables.classify(hand)) != oracle && mismatches++ == 0)
                 first = QString::fromStdString(CardsText(hand));
         });
         QCOMPARE(seen, deals);
         QVERIFY2(mismatches == 0,
                  qPrintable(QString("%1 hands differ, first %2").arg(mismatches).arg(first)));
-        for (std::size_t k = 0; k < rows.size(); ++k)
+        for (std::size_t k = 0; k < rows.size() && stride == 1; ++k)
             QCOMPARE(std::int64_t(tables.allHands()[static_cast<std::size_t>(rows[k])]),
                      counted[k]);
     }
@@ -476,14 +480,18 @@ class TestOddsFamilies : public QObject
         QTest::addColumn<QString>("dealt");
         const QString ddb = "800,50,400,160,160,80,50,9,6,4,3,1,1";
         QTest::newRow("DDB: three Aces") << "double-double" << ddb << "Ah Ad As 3c 9d";
-        QTest::newRow("DDB: Aces up") << "double-double" << ddb << "Ah Ad 8h 8c Kd";
+        if (odds_test::kFullRun)
+            QTest::newRow("DDB: Aces up") << "double-double" << ddb << "Ah Ad 8h 8c Kd";
         QTest::newRow("DDB: Kings or a royal draw") << "double-double" << ddb << "Th Jh Qh Kd Kc";
         const QString deuces = "800,200,25,15,9,5,3,2,2,1";
         QTest::newRow("deuces: two deuces, royal draw") << "deuces" << deuces << "2h 2c Ts Js 4d";
         QTest::newRow("deuces: one deuce") << "deuces" << deuces << "2d 5h 6h 9c Kd";
-        QTest::newRow("deuces: no deuce") << "deuces" << deuces << "3s 4s 5s 8d 9c";
+        if (odds_test::kFullRun)
+            QTest::newRow("deuces: no deuce") << "deuces" << deuces << "3s 4s 5s 8d 9c";
         const QString joker = "800,200,100,50,20,7,5,3,2,1,1";
         QTest::newRow("joker: royal draw") << "joker" << joker << "Jk Ah Kh 4c 9d";
+        if (!odds_test::kFullRun)
+            return;
         QTest::newRow("joker: straight draw") << "joker" << joker << "Jk 5c 6c 9d Qh";
         QTest::newRow("joker: Kings") << "joker" << joker << "Ks Kd 6s 7s 8s";
     }
