@@ -298,6 +298,27 @@ void BM_StrategyData(benchmark::State& state)
 }
 BENCHMARK(BM_StrategyData)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// `strategy --table NAME --lines 40` for the families' goal tables, on two
+// threads: the tables, every class's holds, the search and the grade.
+void BM_FamilyStrategy(benchmark::State& state)
+{
+    static const std::array<const char*, 5> kTables = {
+        "9/6 Double Double Bonus", "Full Pay Deuces Wild", "Kings or Better Joker Poker 20/7",
+        "8/5 Bonus Poker", "10/7 Double Bonus"};
+    const odds::NamedTable& table =
+        *odds::FindTable(kTables[static_cast<std::size_t>(state.range(0))]);
+    state.SetLabel(std::string(table.name));
+    odds::Strategy strategy;
+    for (auto _ : state) {
+        const odds::DrawTables tables(*table.family);
+        strategy = odds::StrategyData(tables, table.pays, 2).best(40);
+    }
+    state.counters["gap_e6"] = strategy.grade.gap() * 1e6;
+    state.counters["entries"] =
+        static_cast<double>(strategy.lines.size() + strategy.exceptions.size());
+}
+BENCHMARK(BM_FamilyStrategy)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The search and the exact grade of a list of so many entries, on 9/6 (second
 // argument 0) and on the game's table (1); the gap shows that it never grows
 // with the budget.
