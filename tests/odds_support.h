@@ -11,6 +11,7 @@
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace odds_test {
 
@@ -73,6 +74,19 @@ inline PlayedHand PlayHand(const odds::DrawTables& tables, const odds::PaidTable
         if (!(hand.hold & (1u << place)))
             hand.final[static_cast<std::size_t>(place)] = cards::TakeCard(deck, random);
     return hand;
+}
+
+// Every five-card deal of a deck of n cards (codes 1..n, the joker 53), once,
+// the codes of each ascending.
+template <class F> void ForEachDealOf(int n, F&& f)
+{
+    std::array<int, 5> h{};
+    for (h[0] = 1; h[0] <= n - 4; ++h[0])
+        for (h[1] = h[0] + 1; h[1] <= n - 3; ++h[1])
+            for (h[2] = h[1] + 1; h[2] <= n - 2; ++h[2])
+                for (h[3] = h[2] + 1; h[3] <= n - 1; ++h[3])
+                    for (h[4] = h[3] + 1; h[4] <= n; ++h[4])
+                        f(std::as_const(h));
 }
 
 } // namespace odds_test

@@ -208,18 +208,6 @@ int OracleRow(const std::string& game, std::span<const int, 5> codes)
     return best;
 }
 
-// Every five-card hand of a deck of n cards (codes 1..n), in order.
-template <class F> void ForEachDeal(int n, F&& f)
-{
-    std::array<int, 5> h{};
-    for (h[0] = 1; h[0] <= n - 4; ++h[0])
-        for (h[1] = h[0] + 1; h[1] <= n - 3; ++h[1])
-            for (h[2] = h[1] + 1; h[2] <= n - 2; ++h[2])
-                for (h[3] = h[2] + 1; h[3] <= n - 1; ++h[3])
-                    for (h[4] = h[3] + 1; h[4] <= n; ++h[4])
-                        f(std::as_const(h));
-}
-
 // The engine's row of a hand as its place in the table, top down.
 int EnginePosition(const Family& family, int row)
 {
@@ -329,7 +317,7 @@ class TestOddsFamilies : public QObject
         QString first;
         // The sanitizer build judges one hand in 11, and counts none.
         const std::int64_t stride = odds_test::kFullRun ? 1 : 11;
-        ForEachDeal(family.deck().cards, [&](const std::array<int, 5>& hand) {
+        odds_test::ForEachDealOf(family.deck().cards, [&](const std::array<int, 5>& hand) {
             if (seen++ % stride != 0)
                 return;
             const int oracle = OracleRow(key, hand);

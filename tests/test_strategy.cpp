@@ -47,18 +47,6 @@ const DrawTables& TablesOf(const Family& family)
     return *tables;
 }
 
-// Every deal of a deck of n cards (codes 1..n), once.
-template <class F> void ForEachDealOf(int n, F&& f)
-{
-    std::array<int, 5> h{};
-    for (h[0] = 1; h[0] <= n - 4; ++h[0])
-        for (h[1] = h[0] + 1; h[1] <= n - 3; ++h[1])
-            for (h[2] = h[1] + 1; h[2] <= n - 2; ++h[2])
-                for (h[3] = h[2] + 1; h[3] <= n - 1; ++h[3])
-                    for (h[4] = h[3] + 1; h[4] <= n; ++h[4])
-                        f(std::as_const(h));
-}
-
 Played PlayEveryDeal(const Strategy& strategy, const PayVector& pays,
                      const Family& family = JacksFamily())
 {
@@ -97,7 +85,8 @@ Played PlayEveryDeal(const Strategy& strategy, const PayVector& pays,
                     sum.decides[i] += weight;
         };
         if (kFullRun)
-            ForEachDealOf(deck.cards, [&](const std::array<int, 5>& dealt) { play(dealt, 1); });
+            odds_test::ForEachDealOf(deck.cards,
+                                     [&](const std::array<int, 5>& dealt) { play(dealt, 1); });
         else
             for (const DealClass& deal : classes)
                 play(deal.cards, deal.weight);
