@@ -38,7 +38,11 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
     // Each pair of lines sums its gains once for any hold and once more for
     // holds that keep a card of each value: "it holds a 10 and ...".
     constexpr std::size_t kHeld = 1 + kValues;
-    std::vector<double> sums(n * n * kHeld * kStride, 0);
+    // Only pairs u < l: the deciding line above the one that fits.
+    const auto pair = [n](std::size_t u, std::size_t l) {
+        return u * (2 * n - u - 1) / 2 + l - u - 1;
+    };
+    std::vector<double> sums(n * (n - 1) / 2 * kHeld * kStride, 0);
     Scan out;
     std::vector<const Entry*> onLine(n, nullptr);
     std::vector<int> fitting;
@@ -97,7 +101,7 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
             const auto l = static_cast<std::size_t>(fitting[k]);
             const double g = w * static_cast<double>(onLine[l]->value - decider.value);
             for (std::size_t h = 0; h < heldCount; ++h) {
-                double* sum = &sums[((u * n + l) * kHeld + held[h]) * kStride];
+                double* sum = &sums[(pair(u, l) * kHeld + held[h]) * kStride];
                 for (int a = 0; a < count; ++a) {
                     const auto va = static_cast<std::size_t>(thrown[static_cast<std::size_t>(a)]);
                     sum[va] += g;
@@ -118,7 +122,7 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
     for (std::size_t u = 0; u < n; ++u)
         for (std::size_t l = u + 1; l < n; ++l)
             for (std::size_t h = 0; h < kHeld; ++h) {
-                const double* sum = &sums[((u * n + l) * kHeld + h) * kStride];
+                const double* sum = &sums[(pair(u, l) * kHeld + h) * kStride];
                 const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
                 const auto offer = [&](double g, unsigned values, bool heldSuit, bool all) {
                     if (g > out.bestGain[u]) {
