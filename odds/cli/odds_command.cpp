@@ -12,7 +12,9 @@
 namespace odds {
 namespace {
 
-const char* const kAbout = "Exact odds for Quintara's Jacks or better game.";
+const char* const kAbout =
+    "Exact odds for Quintara's Jacks or better game, and for the video poker families\n"
+    "players play elsewhere (quintara-odds games).";
 
 const char* const kFooter = "Bad input gives one line on standard error and exit code 2.\n"
                             "A command's own options: quintara-odds COMMAND --help.";
