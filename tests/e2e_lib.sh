@@ -15,7 +15,14 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-fail() { echo "e2e: $*" >&2; exit 1; }
+fail() {
+    echo "e2e: $*" >&2
+    # A server gone under the test is the likelier story than the game; say so.
+    if [ -n "$xvfb_pid" ] && ! kill -0 "$xvfb_pid" 2>/dev/null; then
+        echo "e2e: Xvfb has ended: $(cat "$tmp/xvfb.log" 2>/dev/null)" >&2
+    fi
+    exit 1
+}
 
 # Starts Xvfb on a display it chooses itself, and points DISPLAY at it.
 start_xvfb() { # [WxH]
