@@ -242,14 +242,14 @@ class TestOddsExact : public QObject
         QFETCH(double, published);
         const ReturnTotals totals = ComputeReturn(Tables(), Pays(pays), 2);
         QCOMPARE(
-            QString::fromStdString(FormatFraction(totals.paid, ReturnTotals::Denominator(), 10)),
+            QString::fromStdString(FormatFraction(totals.paid, totals.denominator(), 10)),
             expected);
         if (published > 0)
             QVERIFY(std::abs(totals.returnValue() - published) < 5e-7);
         Wide rows = 0;
         for (const Wide r : totals.rows)
             rows += r;
-        QVERIFY(rows == ReturnTotals::Denominator()); // every deal ends in one row
+        QVERIFY(rows == totals.denominator()); // every deal ends in one row
     }
 
     void threadCountNeverChangesTheReturn()

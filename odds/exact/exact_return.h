@@ -39,8 +39,6 @@ struct ReturnTotals
     // 1 / (deals x deck.denominator^2); the spread between deals.
     Wide squaredReturns = 0;
 
-    // The 52-card deck's unit, which the game's table and the strategy use.
-    static constexpr Wide Denominator() { return Wide(kDealCount) * kReturnDenominator; }
     const Deck& deck() const { return family->deck(); }
     Wide denominator() const { return Wide(deck().deals) * deck().denominator; }
     double returnValue() const;

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 
 namespace odds {
 
@@ -21,10 +20,5 @@ inline constexpr std::array<hands::HandClass, hands::kHandClassCount - 1> kPayOr
 
 // The game's own table, by the game's row numbers.
 PayVector GamePays();
-
-inline std::string_view RowName(hands::HandClass hand)
-{
-    return JacksFamily().rowName(static_cast<int>(hand));
-}
 
 } // namespace odds

@@ -44,7 +44,6 @@ class PatternBook
     {
         return m_byMultiset[static_cast<std::size_t>(2 * multiset + (oneSuit ? 1 : 0))];
     }
-    int drawFive() const { return m_drawFive; }
     // Lines that every list keeps, so that every deal has one that decides:
     // "Draw five", and holding the wild cards alone.
     bool fallback(int pattern) const { return m_fallback[static_cast<std::size_t>(pattern)]; }
@@ -71,7 +70,6 @@ class PatternBook
     std::vector<int> m_wilds;
     std::vector<bool> m_fallback;
     std::vector<int> m_byMultiset;
-    int m_drawFive = 0;
     const odds::Family* m_game;
 };
 

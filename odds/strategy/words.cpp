@@ -555,7 +555,6 @@ PatternBook::PatternBook(const Family& family)
         }
     };
     visit(visit, 0, 0);
-    m_drawFive = ids.at("Draw five");
 }
 
 std::string PatternBook::lineName(const std::vector<int>& patterns) const
