@@ -199,7 +199,7 @@ void TestStrategy::patternNames()
 
 // When an exception's condition holds: a thrown-away card of a named value (or
 // of each named value), or of the held cards' suit, which needs held cards of
-// one suit; and how the condition reads.
+// one suit, or two of one held card's suit; and how the condition reads.
 void TestStrategy::exceptionCondition_data()
 {
     QTest::addColumn<QString>("dealt");
@@ -210,41 +210,52 @@ void TestStrategy::exceptionCondition_data()
     QTest::addColumn<bool>("applies");
     QTest::addColumn<QString>("words");
     QTest::addColumn<int>("heldValue");
+    QTest::addColumn<bool>("twoOfSuit");
     const QString suited = "it throws away a card of the held suit";
     QTest::newRow("a heart thrown from held hearts")
-        << "Kh Qh Jh 2h 5c" << 0b00111 << true << 0 << false << true << suited << 0;
+        << "Kh Qh Jh 2h 5c" << 0b00111 << true << 0 << false << true << suited << 0 << false;
     QTest::newRow("no heart thrown")
-        << "Kh Qh Jh 2c 5d" << 0b00111 << true << 0 << false << false << suited << 0;
+        << "Kh Qh Jh 2c 5d" << 0b00111 << true << 0 << false << false << suited << 0 << false;
     QTest::newRow("held cards of two suits")
-        << "Kh Qs 2h 2s 5c" << 0b00011 << true << 0 << false << false << suited << 0;
+        << "Kh Qs 2h 2s 5c" << 0b00011 << true << 0 << false << false << suited << 0 << false;
     QTest::newRow("nothing held: no suit")
-        << "Kh Qh Jh 2h 5h" << 0 << true << 0 << false << false << suited << 0;
+        << "Kh Qh Jh 2h 5h" << 0 << true << 0 << false << false << suited << 0 << false;
     QTest::newRow("a held heart is not thrown")
-        << "Kh Qh 2c 3d 4s" << 0b00011 << true << 0 << false << false << suited << 0;
+        << "Kh Qh 2c 3d 4s" << 0b00011 << true << 0 << false << false << suited << 0 << false;
     QTest::newRow("a ten thrown") << "Kh Qh Tc 3d 4s" << 0b00011 << false << (1 << 10) << false
-                                  << true << "it throws away a 10" << 0;
+                                  << true << "it throws away a 10" << 0 << false;
     QTest::newRow("a ten held") << "Kh Th 9c 3d 4s" << 0b00011 << false << (1 << 10) << false
-                                << false << "it throws away a 10" << 0;
+                                << false << "it throws away a 10" << 0 << false;
     const int kingAce = (1 << 13) | (1 << 14);
     QTest::newRow("an ace thrown, values 9 or ace")
         << "Kh Qh Ac 3d 4s" << 0b00011 << false << ((1 << 9) | (1 << 14)) << false << true
-        << "it throws away an Ace or a 9" << 0;
+        << "it throws away an Ace or a 9" << 0 << false;
     // Both values must go: the penalty of a king and an ace thrown together.
     QTest::newRow("king and ace both thrown")
         << "Qh Jh Ac Kd 4s" << 0b00011 << false << kingAce << true << true
-        << "it throws away a King and an Ace" << 0;
-    QTest::newRow("only the ace thrown") << "Qh Jh Ac 3d 4s" << 0b00011 << false << kingAce << true
-                                         << false << "it throws away a King and an Ace" << 0;
+        << "it throws away a King and an Ace" << 0 << false;
+    QTest::newRow("only the ace thrown")
+        << "Qh Jh Ac 3d 4s" << 0b00011 << false << kingAce << true << false
+        << "it throws away a King and an Ace" << 0 << false;
     // Only where the hold keeps an Ace: a penalty that depends on the held cards.
     QTest::newRow("ace held, queen thrown")
         << "Ad Td Jd Qc 4s" << 0b00111 << false << ((1 << 12) | (1 << 11)) << false << true
-        << "it holds an Ace and throws away a Queen or a Jack" << 14;
+        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false;
     QTest::newRow("no ace held, queen thrown")
         << "Kd Td Jd Qc 4s" << 0b00111 << false << ((1 << 12) | (1 << 11)) << false << false
-        << "it holds an Ace and throws away a Queen or a Jack" << 14;
+        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false;
     QTest::newRow("ace thrown, king held")
         << "Kh Qh Ac 3d 4s" << 0b00011 << false << kingAce << true << false
-        << "it throws away a King and an Ace" << 0;
+        << "it throws away a King and an Ace" << 0 << false;
+    // Two thrown cards that share a suit with any one held card: the pair
+    // whose Jack would make 3 to a Royal Flush with them.
+    const QString two = "it throws away two cards of a held card's suit";
+    QTest::newRow("two hearts thrown beside a held heart")
+        << "Jh Js Qh Kh 5c" << 0b00011 << false << 0 << false << true << two << 0 << true;
+    QTest::newRow("two clubs thrown, no club held")
+        << "Jh Js Qc Kc 5d" << 0b00011 << false << 0 << false << false << two << 0 << true;
+    QTest::newRow("one heart and one spade thrown")
+        << "Jh Js Qh Ks 5c" << 0b00011 << false << 0 << false << false << two << 0 << true;
 }
 
 void TestStrategy::exceptionCondition()
@@ -257,7 +268,9 @@ void TestStrategy::exceptionCondition()
     QFETCH(bool, applies);
     QFETCH(QString, words);
     QFETCH(int, heldValue);
+    QFETCH(bool, twoOfSuit);
     StrategyException exception;
+    exception.twoOfSuit = twoOfSuit;
     exception.heldValue = heldValue;
     exception.heldSuit = heldSuit;
     exception.values = static_cast<unsigned>(values);
@@ -311,13 +324,14 @@ void TestStrategy::gradeMatchesEveryDeal()
     QVERIFY(static_cast<int>(strategy.lines.size() + strategy.exceptions.size()) <= maxLines);
     QVERIFY(minGain > 0 || !strategy.exceptions.empty());
 
-    // Each exception amends a distinct line for a lower one and wins what it
-    // says: the plain list falls short by exactly the sum of their gains.
+    // Each exception amends a line for a lower one and wins what it says (a
+    // line's later ones win on what its earlier ones leave): the plain list
+    // falls short by exactly the sum of their gains.
     Wide gained = 0;
     for (std::size_t k = 0; k < strategy.exceptions.size(); ++k) {
         const StrategyException& x = strategy.exceptions[k];
         QVERIFY(x.line < x.instead && x.instead < static_cast<int>(strategy.lines.size()));
-        QVERIFY(k == 0 || strategy.exceptions[k - 1].line < x.line);
+        QVERIFY(k == 0 || strategy.exceptions[k - 1].line <= x.line);
         QVERIFY(strategy.grade.gained[k] > 0 && strategy.grade.moved[k] > 0);
         QVERIFY(static_cast<double>(strategy.grade.gained[k]) >=
                 minGain * static_cast<double>(strategy.grade.denominator()));

@@ -19,13 +19,15 @@ const char* const kStrategyHelp =
     "holds fit one line, keep the better. Each line shows the share of deals it\n"
     "decides.\n"
     "\n"
-    "Where one order cannot serve every hand, an exception follows the line it\n"
-    "amends, ranked like 23a: when that line decides and the cards its hold throws\n"
-    "away are as named (one of the values, both of them, or a card of the held\n"
-    "suit), and where it says so the hold keeps a card of the value named, play\n"
-    "the lower line it names instead, if that line fits. It shows the share of\n"
-    "deals it hands over and what it gains. An exception counts as a line for\n"
-    "--lines; it is kept only where it gains at least 0.000001 per unit bet.\n"
+    "Where one order cannot serve every hand, exceptions follow the line they\n"
+    "amend, ranked like 23a, 23b: when that line decides and the cards its hold\n"
+    "throws away are as named (one of the values, both of them, a card of the\n"
+    "held suit, or two cards of a held card's suit), and where it says so the\n"
+    "hold keeps a card of the value named, play the lower line it names instead,\n"
+    "if that line fits; the first of a line's exceptions that does so plays. Each\n"
+    "shows the share of deals it hands over and what it gains. An exception\n"
+    "counts as a line for --lines; it is kept only where it gains at least\n"
+    "0.000001 per unit bet.\n"
     "\n"
     "Every budget chooses from the lists of one search path that no budget\n"
     "changes, and lines of one family that play every deal alike are merged\n"
@@ -159,11 +161,13 @@ std::string StrategyText(const Strategy& strategy, const PayVector& pays, int ma
     for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
         std::snprintf(buf, sizeof buf, "%4zu  %8s  ", i + 1, Percent(g, g.decides[i]).c_str());
         out += Wrapped(buf, book.lineName(strategy.lines[i]));
+        char letter = 'a';
         for (std::size_t k = 0; k < exceptions; ++k) {
             const StrategyException& x = strategy.exceptions[k];
             if (x.line != static_cast<int>(i))
                 continue;
-            std::snprintf(buf, sizeof buf, "%3zua  %8s    ", i + 1, Percent(g, g.moved[k]).c_str());
+            std::snprintf(buf, sizeof buf, "%3zu%c  %8s    ", i + 1, letter++,
+                          Percent(g, g.moved[k]).c_str());
             out += Wrapped(buf,
                            "except when " + x.condition() + ": " +
                                book.lineName(strategy.lines[static_cast<std::size_t>(x.instead)]) +

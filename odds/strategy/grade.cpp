@@ -165,9 +165,11 @@ StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines,
     for (std::size_t i = 0; i < lines.size(); ++i)
         for (const int p : lines[i])
             rank[static_cast<std::size_t>(p)] = static_cast<int>(i);
-    std::vector<int> exceptionOf(lines.size(), -1);
+    // A line's exceptions are asked in their order; the first that hands the
+    // deal to a line that fits plays, as in ListHold.
+    std::vector<std::vector<std::size_t>> exceptionsOf(lines.size());
     for (std::size_t k = 0; k < exceptions.size(); ++k)
-        exceptionOf[static_cast<std::size_t>(exceptions[k].line)] = static_cast<int>(k);
+        exceptionsOf[static_cast<std::size_t>(exceptions[k].line)].push_back(k);
 
     StrategyGrade grade;
     grade.deck = m_family->deck();
@@ -192,20 +194,20 @@ StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines,
         grade.optimalPaid += Wide(m_bestValue[c]) * deal.weight;
         if (!decider)
             continue; // the list holds nothing here: it pays nothing
-        if (const int k = exceptionOf[static_cast<std::size_t>(rank[decider->pattern])];
-            k >= 0 && exceptions[static_cast<std::size_t>(k)].applies(deal.cards, decider->hold,
-                                                                      m_family->wildRank())) {
-            const int instead = exceptions[static_cast<std::size_t>(k)].instead;
+        for (const std::size_t k : exceptionsOf[static_cast<std::size_t>(rank[decider->pattern])]) {
+            if (!exceptions[k].applies(deal.cards, decider->hold, m_family->wildRank()))
+                continue;
+            const int instead = exceptions[k].instead;
             const Entry* other = nullptr;
             for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e)
                 if (rank[m_entries[e].pattern] == instead &&
                     (!other || better(m_entries[e], *other)))
                     other = &m_entries[e];
             if (other) {
-                grade.moved[static_cast<std::size_t>(k)] += deal.weight;
-                grade.gained[static_cast<std::size_t>(k)] +=
-                    Wide(other->value - decider->value) * deal.weight;
+                grade.moved[k] += deal.weight;
+                grade.gained[k] += Wide(other->value - decider->value) * deal.weight;
                 decider = other;
+                break;
             }
         }
         const int line = rank[decider->pattern];

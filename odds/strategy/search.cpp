@@ -22,7 +22,10 @@ struct StrategyData::Scan
 // One pass over the classes of the plain list. Every line below the deciding
 // one that fits is a candidate; its gain is summed by the values the deciding
 // hold throws away, so "a 10 or 9" is the sum for 10 and 9 less both.
-StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) const
+// Deals that an exception of given already hands over are left out: a new one
+// on the same line is asked after it.
+StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
+                                      const std::vector<StrategyException>& given) const
 {
     const PatternBook& book = *m_book;
     const int wildRank = m_family->wildRank();
@@ -30,7 +33,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
     constexpr int kOff = std::numeric_limits<int>::max();
     constexpr std::size_t kValues = 13;
     constexpr std::size_t kSuit = kValues + kValues * kValues;
-    constexpr std::size_t kStride = kSuit + 1;
+    constexpr std::size_t kTwoOfSuit = kSuit + 1;
+    constexpr std::size_t kStride = kTwoOfSuit + 1;
     std::vector<int> rank(static_cast<std::size_t>(book.count()), kOff);
     for (std::size_t i = 0; i < n; ++i)
         for (const int p : lines[i])
@@ -64,6 +68,15 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
         std::sort(fitting.begin(), fitting.end());
         const auto u = static_cast<std::size_t>(fitting[0]);
         const Entry& decider = *onLine[u];
+        const bool handedOver = std::any_of(given.begin(), given.end(), [&](const auto& x) {
+            return x.line == fitting[0] && onLine[static_cast<std::size_t>(x.instead)] &&
+                   x.applies(m_classes[c].cards, decider.hold, wildRank);
+        });
+        if (handedOver) {
+            for (const int r : fitting)
+                onLine[static_cast<std::size_t>(r)] = nullptr;
+            continue;
+        }
         const double w = m_classes[c].weight;
         std::array<int, 5> thrown{};
         int count = 0;
@@ -86,6 +99,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
             heldSeen |= 1u << v;
         }
         bool suited = false;
+        bool twoOfSuit = false;
+        std::array<int, 4> ofSuit{};
         unsigned seen = 0;
         for (const int card : hold.thrown(m_classes[c].cards)) {
             if (!natural(card))
@@ -96,6 +111,9 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
             seen |= 1u << v;
             suited = suited || (suits != 0 && (suits & (suits - 1)) == 0 &&
                                 (suits & (1u << cards::CardSuit(card))));
+            const int suit = cards::CardSuit(card);
+            twoOfSuit = twoOfSuit ||
+                        ((suits & (1u << suit)) && ++ofSuit[static_cast<std::size_t>(suit)] == 2);
         }
         for (std::size_t k = 1; k < fitting.size(); ++k) {
             const auto l = static_cast<std::size_t>(fitting[k]);
@@ -112,23 +130,31 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
                 }
                 if (suited)
                     sum[kSuit] += g;
+                if (twoOfSuit)
+                    sum[kTwoOfSuit] += g;
             }
         }
         for (const int r : fitting)
             onLine[static_cast<std::size_t>(r)] = nullptr;
     }
-    out.best.assign(n, StrategyException{0, -1, 0, false});
+    out.best.assign(n, StrategyException{0, -1, 0, false, false});
     out.bestGain.assign(n, 0);
     for (std::size_t u = 0; u < n; ++u)
         for (std::size_t l = u + 1; l < n; ++l)
             for (std::size_t h = 0; h < kHeld; ++h) {
                 const double* sum = &sums[(pair(u, l) * kHeld + h) * kStride];
                 const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
-                const auto offer = [&](double g, unsigned values, bool heldSuit, bool all) {
+                const auto offer = [&](double g, unsigned values, bool heldSuit, bool all,
+                                       bool twoOfSuit = false) {
                     if (g > out.bestGain[u]) {
                         out.bestGain[u] = g;
-                        out.best[u] = {
-                            static_cast<int>(u), static_cast<int>(l), values, heldSuit, all, keeps};
+                        out.best[u] = {static_cast<int>(u),
+                                       static_cast<int>(l),
+                                       values,
+                                       heldSuit,
+                                       twoOfSuit,
+                                       all,
+                                       keeps};
                     }
                 };
                 for (std::size_t a = 0; a < kValues; ++a) {
@@ -141,6 +167,7 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines) co
                     }
                 }
                 offer(sum[kSuit], 0, true, false);
+                offer(sum[kTwoOfSuit], 0, false, false, true);
             }
     return out;
 }
@@ -163,31 +190,60 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         state.finish();
         Candidate c;
         c.lines = state.lines();
-        const Scan s = scan(c.lines);
-        std::vector<StrategyException> offered;
-        for (std::size_t u = 0; u < c.lines.size(); ++u)
-            if (s.best[u].instead >= 0 && s.bestGain[u] > 0)
-                offered.push_back(s.best[u]);
-        // The scan sums in doubles: the exact grade says what each one wins.
-        const StrategyGrade g = grade(c.lines, offered);
-        c.plainPaid = g.paid;
-        std::vector<std::size_t> order;
-        for (std::size_t k = 0; k < offered.size(); ++k) {
-            c.plainPaid -= g.gained[k];
-            if (g.gained[k] > 0 && static_cast<double>(g.gained[k]) >= threshold)
-                order.push_back(k);
+        // Each round scans the deals the exceptions so far leave on their
+        // line; one that pays is asked after those of earlier rounds.
+        std::vector<StrategyException> kept;
+        std::vector<int> round;
+        for (int r = 0; r < kExceptionRounds; ++r) {
+            const Scan s = scan(c.lines, kept);
+            std::vector<StrategyException> tried = kept;
+            for (std::size_t u = 0; u < c.lines.size(); ++u)
+                if (s.best[u].instead >= 0 && s.bestGain[u] > 0)
+                    tried.push_back(s.best[u]);
+            if (tried.size() == kept.size())
+                break;
+            // The scan sums in doubles: the exact grade says what each one wins.
+            const StrategyGrade g = grade(c.lines, tried);
+            const std::size_t before = kept.size();
+            for (std::size_t k = before; k < tried.size(); ++k)
+                if (g.gained[k] > 0 && static_cast<double>(g.gained[k]) >= threshold) {
+                    kept.push_back(tried[k]);
+                    round.push_back(r);
+                }
+            if (kept.size() == before)
+                break;
         }
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t x, std::size_t y) { return g.gained[x] > g.gained[y]; });
+        const StrategyGrade g = grade(c.lines, kept);
+        c.plainPaid = g.paid;
+        for (const Wide gained : g.gained)
+            c.plainPaid -= gained;
+        // Best first, but never before an exception of its line from an
+        // earlier round: then any first few form a strategy and their gains add.
+        std::vector<std::size_t> order;
+        std::vector<bool> taken(kept.size(), false);
+        const auto waits = [&](std::size_t k) {
+            for (std::size_t j = 0; j < kept.size(); ++j)
+                if (!taken[j] && kept[j].line == kept[k].line && round[j] < round[k])
+                    return true;
+            return false;
+        };
+        while (order.size() < kept.size()) {
+            std::size_t best = kept.size();
+            for (std::size_t k = 0; k < kept.size(); ++k)
+                if (!taken[k] && !waits(k) && (best == kept.size() || g.gained[k] > g.gained[best]))
+                    best = k;
+            taken[best] = true;
+            order.push_back(best);
+        }
         // Lines an exception names stay; the others merge where no deal
         // changes, which keeps every exception's gain. Without exceptions the
         // same list merges further.
         std::vector<int> named;
         for (const std::size_t k : order) {
-            c.exceptions.push_back(offered[k]);
+            c.exceptions.push_back(kept[k]);
             c.gained.push_back(g.gained[k]);
-            named.push_back(state.lineAt(offered[k].line));
-            named.push_back(state.lineAt(offered[k].instead));
+            named.push_back(state.lineAt(kept[k].line));
+            named.push_back(state.lineAt(kept[k].instead));
         }
         state.mergeSilent(named);
         c.lines = state.lines();
@@ -248,8 +304,9 @@ Strategy StrategyData::best(int maxLines, double minGain) const
     strategy.lines = chosen->lines;
     strategy.exceptions.assign(chosen->exceptions.begin(),
                                chosen->exceptions.begin() + static_cast<std::ptrdiff_t>(taken));
-    std::sort(strategy.exceptions.begin(), strategy.exceptions.end(),
-              [](const auto& a, const auto& b) { return a.line < b.line; });
+    // A line's exceptions keep the order they are asked in.
+    std::stable_sort(strategy.exceptions.begin(), strategy.exceptions.end(),
+                     [](const auto& a, const auto& b) { return a.line < b.line; });
     strategy.grade = grade(strategy.lines, strategy.exceptions);
     return strategy;
 }

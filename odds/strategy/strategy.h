@@ -85,13 +85,15 @@ struct StrategyException
     int instead = 0;
     unsigned values = 0;    // a thrown-away card of one of these values (bit 2..14)
     bool heldSuit = false;  // or: a thrown-away card of the suit of the held cards
+    bool twoOfSuit = false; // or: two thrown-away cards of the suit of a held card
     bool allValues = false; // instead: a thrown-away card of each of the values
     int heldValue = 0;      // 2..14: and only where the hold keeps a card of this value
 
     // wildRank: the family's, whose cards the conditions leave out.
     bool applies(std::span<const int, 5> dealt, unsigned hold, int wildRank = -1) const;
     // "it throws away a 10 or a 9", "it throws away a King and an Ace",
-    // "it holds a 10 and throws away a card of the held suit"
+    // "it holds a 10 and throws away a card of the held suit",
+    // "it throws away two cards of a held card's suit"
     std::string condition() const;
 };
 
@@ -183,8 +185,12 @@ class StrategyData
     static constexpr int kShorterLists = 4;
 
     struct Scan;
-    // For every line, the exception that would gain most on it.
-    Scan scan(const std::vector<StrategyLine>& lines) const;
+    // For every line, the exception that would gain most on it, asked after
+    // the given ones.
+    Scan scan(const std::vector<StrategyLine>& lines,
+              const std::vector<StrategyException>& given) const;
+    // Rounds of exceptions a line may collect, each asked after the last.
+    static constexpr int kExceptionRounds = 4;
 
     friend class StrategySearch;
 };

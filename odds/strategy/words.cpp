@@ -287,6 +287,18 @@ Words BonusWords(const Family& family, const std::vector<int>& ranks0, bool oneS
         return made("Pair of " + PairGroup(family, pairs[0]), pairs[0] >= 11 ? 8 : 9);
     if (!pairs.empty() || threes != 0 || fours != 0)
         return {};
+    // Where quads pay more a royal draw weighs against a high pair, and one
+    // with an Ace makes fewer straights: players part the two.
+    if (oneSuit && n == 3 && byValue.begin()->first >= 10) {
+        const bool ace = byValue.count(14) != 0;
+        const bool ten = byValue.count(10) != 0;
+        return {"3 to a Royal Flush",
+                Style::Comma,
+                ace ? "with an Ace" : (ten ? "with a 10, no Ace" : "K Q J"),
+                "",
+                ace ? 2 : (ten ? 1 : 0),
+                kStraightFlushRow};
+    }
     return PatternWords(ranks0, oneSuit);
 }
 
@@ -650,10 +662,15 @@ bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold, in
         thrown |= 1u << Value(RankOf(card));
     if (allValues)
         return values != 0 && (thrown & values) == values;
+    std::array<int, 4> thrownOfSuit{};
     for (const int card : given) {
         if (values & (1u << Value(RankOf(card))))
             return true;
         if (heldSuit && oneSuit && (heldSuits & (1u << cards::CardSuit(card))))
+            return true;
+        const int suit = cards::CardSuit(card);
+        if (twoOfSuit && (heldSuits & (1u << suit)) &&
+            ++thrownOfSuit[static_cast<std::size_t>(suit)] == 2)
             return true;
     }
     return false;
@@ -670,6 +687,8 @@ std::string StrategyException::condition() const
             items.push_back(kNames[v]);
     if (heldSuit)
         items.push_back("a card of the held suit");
+    if (twoOfSuit)
+        items.push_back("two cards of a held card's suit");
     const std::string holds =
         heldValue == 0 ? std::string("it") : "it holds " + std::string(kNames[heldValue]) + " and";
     if (allValues && items.size() == 2)
