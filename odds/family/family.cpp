@@ -385,16 +385,6 @@ std::vector<Family> MakeFamilies()
 
 } // namespace
 
-int RankOf(int code)
-{
-    return code == kJoker ? kJokerRank : cards::CardRank(code) - 1;
-}
-
-int SuitOf(int code)
-{
-    return code == kJoker ? 4 : cards::CardSuit(code);
-}
-
 int Family::wildRank() const
 {
     switch (wild) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "card_code.h"
+
 #include <array>
 #include <cstdint>
 #include <numeric>
@@ -27,13 +29,19 @@ constexpr int kJokerRank = 13;
 constexpr int kDeuceRank = 1;
 using RankCounts = std::array<int, kRankValues>;
 
-int RankOf(int code);
+constexpr int RankOf(int code)
+{
+    return code == kJoker ? kJokerRank : cards::CardRank(code) - 1;
+}
 // "Qh", and "Jk" for the joker.
 std::string CardText(int code);
 // Cards written out with a blank between them.
 std::string CardsText(std::span<const int> codes);
 // 0..3; the joker has no suit and gives 4.
-int SuitOf(int code);
+constexpr int SuitOf(int code)
+{
+    return code == kJoker ? 4 : cards::CardSuit(code);
+}
 
 constexpr std::int64_t Choose(int n, int k)
 {

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <numeric>
+#include <optional>
 #include <vector>
 
 // The best list within a budget: the lists of one search path, each weighed
@@ -23,9 +25,11 @@ struct StrategyData::Scan
 // one that fits is a candidate; its gain is summed by the values the deciding
 // hold throws away, so "a 10 or 9" is the sum for 10 and 9 less both.
 // Deals that an exception of given already hands over are left out: a new one
-// on the same line is asked after it.
+// on the same line is asked after it. Only lines marked active (all, if none
+// is) are offered one.
 StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
-                                      const std::vector<StrategyException>& given) const
+                                      const std::vector<StrategyException>& given,
+                                      const std::vector<bool>& active) const
 {
     const PatternBook& book = *m_book;
     const int wildRank = m_family->wildRank();
@@ -34,7 +38,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
     constexpr std::size_t kValues = 13;
     constexpr std::size_t kSuit = kValues + kValues * kValues;
     constexpr std::size_t kTwoOfSuit = kSuit + 1;
-    constexpr std::size_t kStride = kTwoOfSuit + 1;
+    constexpr std::size_t kHeldRank = kTwoOfSuit + 1;
+    constexpr std::size_t kStride = kHeldRank + 1;
     std::vector<int> rank(static_cast<std::size_t>(book.count()), kOff);
     for (std::size_t i = 0; i < n; ++i)
         for (const int p : lines[i])
@@ -42,12 +47,24 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
     // Each pair of lines sums its gains once for any hold and once more for
     // holds that keep a card of each value: "it holds a 10 and ...".
     constexpr std::size_t kHeld = 1 + kValues;
-    // Only pairs u < l: the deciding line above the one that fits.
-    const auto pair = [n](std::size_t u, std::size_t l) {
-        return u * (2 * n - u - 1) / 2 + l - u - 1;
+    // Sums for (deciding line, line that fits, held value) as they first
+    // occur: most such triples never do.
+    std::vector<std::int32_t> slot(n * n * kHeld, -1);
+    std::vector<std::size_t> slotKey;
+    std::vector<double> sums;
+    const auto sumsOf = [&](std::size_t key) {
+        std::int32_t& s = slot[key];
+        if (s < 0) {
+            s = static_cast<std::int32_t>(slotKey.size());
+            slotKey.push_back(key);
+            sums.resize(sums.size() + kStride, 0.0);
+        }
+        return sums.data() + static_cast<std::size_t>(s) * kStride;
     };
-    std::vector<double> sums(n * (n - 1) / 2 * kHeld * kStride, 0);
     Scan out;
+    std::vector<std::vector<const StrategyException*>> givenOf(n);
+    for (const StrategyException& x : given)
+        givenOf[static_cast<std::size_t>(x.line)].push_back(&x);
     std::vector<const Entry*> onLine(n, nullptr);
     std::vector<int> fitting;
     for (std::size_t c = 0; c < m_classes.size(); ++c) {
@@ -67,10 +84,16 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             continue;
         std::sort(fitting.begin(), fitting.end());
         const auto u = static_cast<std::size_t>(fitting[0]);
+        if (!active.empty() && !active[u]) {
+            for (const int r : fitting)
+                onLine[static_cast<std::size_t>(r)] = nullptr;
+            continue;
+        }
         const Entry& decider = *onLine[u];
-        const bool handedOver = std::any_of(given.begin(), given.end(), [&](const auto& x) {
-            return x.line == fitting[0] && onLine[static_cast<std::size_t>(x.instead)] &&
-                   x.applies(m_classes[c].cards, decider.hold, wildRank);
+        const std::vector<const StrategyException*>& mine = givenOf[u];
+        const bool handedOver = std::any_of(mine.begin(), mine.end(), [&](const auto* x) {
+            return onLine[static_cast<std::size_t>(x->instead)] &&
+                   x->applies(m_classes[c].cards, decider.hold, wildRank);
         });
         if (handedOver) {
             for (const int r : fitting)
@@ -100,6 +123,7 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
         }
         bool suited = false;
         bool twoOfSuit = false;
+        bool heldRank = false;
         std::array<int, 4> ofSuit{};
         unsigned seen = 0;
         for (const int card : hold.thrown(m_classes[c].cards)) {
@@ -111,6 +135,7 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             seen |= 1u << v;
             suited = suited || (suits != 0 && (suits & (suits - 1)) == 0 &&
                                 (suits & (1u << cards::CardSuit(card))));
+            heldRank = heldRank || (heldSeen & (1u << v));
             const int suit = cards::CardSuit(card);
             twoOfSuit = twoOfSuit ||
                         ((suits & (1u << suit)) && ++ofSuit[static_cast<std::size_t>(suit)] == 2);
@@ -119,7 +144,7 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             const auto l = static_cast<std::size_t>(fitting[k]);
             const double g = w * static_cast<double>(onLine[l]->value - decider.value);
             for (std::size_t h = 0; h < heldCount; ++h) {
-                double* sum = &sums[(pair(u, l) * kHeld + held[h]) * kStride];
+                double* sum = sumsOf((u * n + l) * kHeld + held[h]);
                 for (int a = 0; a < count; ++a) {
                     const auto va = static_cast<std::size_t>(thrown[static_cast<std::size_t>(a)]);
                     sum[va] += g;
@@ -132,43 +157,51 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                     sum[kSuit] += g;
                 if (twoOfSuit)
                     sum[kTwoOfSuit] += g;
+                if (heldRank)
+                    sum[kHeldRank] += g;
             }
         }
         for (const int r : fitting)
             onLine[static_cast<std::size_t>(r)] = nullptr;
     }
-    out.best.assign(n, StrategyException{0, -1, 0, false, false});
+    out.best.assign(n, StrategyException{0, -1, 0, false, false, false});
     out.bestGain.assign(n, 0);
-    for (std::size_t u = 0; u < n; ++u)
-        for (std::size_t l = u + 1; l < n; ++l)
-            for (std::size_t h = 0; h < kHeld; ++h) {
-                const double* sum = &sums[(pair(u, l) * kHeld + h) * kStride];
-                const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
-                const auto offer = [&](double g, unsigned values, bool heldSuit, bool all,
-                                       bool twoOfSuit = false) {
-                    if (g > out.bestGain[u]) {
-                        out.bestGain[u] = g;
-                        out.best[u] = {static_cast<int>(u),
-                                       static_cast<int>(l),
-                                       values,
-                                       heldSuit,
-                                       twoOfSuit,
-                                       all,
-                                       keeps};
-                    }
-                };
-                for (std::size_t a = 0; a < kValues; ++a) {
-                    offer(sum[a], 1u << (a + 2), false, false);
-                    for (std::size_t b = a + 1; b < kValues; ++b) {
-                        const unsigned both = (1u << (a + 2)) | (1u << (b + 2));
-                        const double together = sum[kValues + a * kValues + b];
-                        offer(sum[a] + sum[b] - together, both, false, false);
-                        offer(together, both, false, true);
-                    }
-                }
-                offer(sum[kSuit], 0, true, false);
-                offer(sum[kTwoOfSuit], 0, false, false, true);
+    // In the order of the triples, so that of equal gains the first stays.
+    std::vector<std::size_t> keys = slotKey;
+    std::sort(keys.begin(), keys.end());
+    for (const std::size_t key : keys) {
+        const std::size_t u = key / (n * kHeld);
+        const std::size_t l = key / kHeld % n;
+        const std::size_t h = key % kHeld;
+        const double* sum = sums.data() + static_cast<std::size_t>(slot[key]) * kStride;
+        const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
+        const auto offer = [&](double g, unsigned values, bool heldSuit, bool all,
+                               bool twoOfSuit = false, bool heldRank = false) {
+            if (g > out.bestGain[u]) {
+                out.bestGain[u] = g;
+                out.best[u] = {static_cast<int>(u),
+                               static_cast<int>(l),
+                               values,
+                               heldSuit,
+                               twoOfSuit,
+                               heldRank,
+                               all,
+                               keeps};
             }
+        };
+        for (std::size_t a = 0; a < kValues; ++a) {
+            offer(sum[a], 1u << (a + 2), false, false);
+            for (std::size_t b = a + 1; b < kValues; ++b) {
+                const unsigned both = (1u << (a + 2)) | (1u << (b + 2));
+                const double together = sum[kValues + a * kValues + b];
+                offer(sum[a] + sum[b] - together, both, false, false);
+                offer(together, both, false, true);
+            }
+        }
+        offer(sum[kSuit], 0, true, false);
+        offer(sum[kTwoOfSuit], 0, false, false, true);
+        offer(sum[kHeldRank], 0, false, false, false, true);
+    }
     return out;
 }
 
@@ -186,16 +219,18 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         std::vector<Wide> gained;
         Wide plainPaid = 0;
     };
-    const auto consider = [&](StrategySearch& state, std::vector<Candidate>& candidates) {
-        state.finish();
+    // Weighs a list as it stands; returns its costliest departures.
+    const auto weigh = [&](StrategySearch& state, std::vector<Candidate>& candidates) {
         Candidate c;
         c.lines = state.lines();
         // Each round scans the deals the exceptions so far leave on their
         // line; one that pays is asked after those of earlier rounds.
         std::vector<StrategyException> kept;
         std::vector<int> round;
+        // A line whose last round added nothing would be offered the same again.
+        std::vector<bool> active;
         for (int r = 0; r < kExceptionRounds; ++r) {
-            const Scan s = scan(c.lines, kept);
+            const Scan s = scan(c.lines, kept, active);
             std::vector<StrategyException> tried = kept;
             for (std::size_t u = 0; u < c.lines.size(); ++u)
                 if (s.best[u].instead >= 0 && s.bestGain[u] > 0)
@@ -212,6 +247,9 @@ Strategy StrategyData::best(int maxLines, double minGain) const
                 }
             if (kept.size() == before)
                 break;
+            active.assign(c.lines.size(), false);
+            for (std::size_t k = before; k < kept.size(); ++k)
+                active[static_cast<std::size_t>(kept[k].line)] = true;
         }
         const StrategyGrade g = grade(c.lines, kept);
         c.plainPaid = g.paid;
@@ -256,6 +294,41 @@ Strategy StrategyData::best(int maxLines, double minGain) const
             state.mergeSilent();
             candidates.push_back({state.lines(), {}, {}, c.plainPaid});
         }
+        return std::pair(g.paid, g.costliest);
+    };
+    // What a list pays within the budget with its first few exceptions:
+    // (paid, exceptions taken, entries), or nothing where it has too many lines.
+    struct Within
+    {
+        Wide paid = 0;
+        std::size_t taken = 0;
+        std::size_t entries = 0;
+        bool fits = false;
+        bool beats(const Within& other) const
+        {
+            return fits && (!other.fits || paid > other.paid ||
+                            (paid == other.paid && entries < other.entries));
+        }
+    };
+    const auto within = [&](const Candidate& c) {
+        Within best;
+        Wide paid = c.plainPaid;
+        for (std::size_t r = 0; c.lines.size() + r <= static_cast<std::size_t>(maxLines); ++r) {
+            const Within here{paid, r, c.lines.size() + r, true};
+            if (here.beats(best))
+                best = here;
+            if (r == c.exceptions.size())
+                break;
+            paid += c.gained[r];
+        }
+        return best;
+    };
+    const auto bestOf = [&](const std::vector<Candidate>& some, std::size_t from = 0) {
+        Within best;
+        for (std::size_t k = from; k < some.size(); ++k)
+            if (const Within w = within(some[k]); w.beats(best))
+                best = w;
+        return best;
     };
     // The lists a little longer than the budget may merge into it; shorter
     // ones leave room for exceptions. Each is weighed on its own copy.
@@ -267,46 +340,123 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         return state.size() > maxLines - kShorterLists;
     });
     std::vector<std::vector<Candidate>> weighed(states.size());
-    std::atomic<std::size_t> next{0};
-    RunWorkers(m_threads, [&](int) {
-        for (std::size_t i; (i = next++) < states.size();)
-            consider(states[i], weighed[i]);
+    std::vector<std::vector<Deviation>> costliest(states.size());
+    std::vector<StrategySearch> settled;
+    for (StrategySearch& state : states) {
+        state.finish();
+        settled.push_back(state);
+    }
+    const auto forEach = [&](std::vector<std::size_t> items, auto&& f) {
+        std::atomic<std::size_t> next{0};
+        RunWorkers(std::min(m_threads, static_cast<int>(items.size())), [&](int) {
+            for (std::size_t i; (i = next++) < items.size();)
+                f(items[i]);
+        });
+    };
+    std::vector<std::size_t> all(states.size());
+    std::iota(all.begin(), all.end(), 0);
+    forEach(all, [&](std::size_t i) { costliest[i] = weigh(states[i], weighed[i]).second; });
+
+    // The settled order is the best without exceptions; where a departure
+    // costs most, the line of the better hold may pay above the deciding one
+    // once exceptions hand back what it plays worse. For the lists that pay
+    // most, every such move is weighed, and the best is the start of the
+    // next few steps.
+    std::vector<Within> scores;
+    for (const std::vector<Candidate>& some : weighed)
+        scores.push_back(bestOf(some));
+    std::vector<std::size_t> refined = all;
+    std::stable_sort(refined.begin(), refined.end(),
+                     [&](std::size_t a, std::size_t b) { return scores[a].beats(scores[b]); });
+    if (refined.size() > kRefinedLists)
+        refined.erase(refined.begin() + static_cast<std::ptrdiff_t>(kRefinedLists), refined.end());
+    forEach(refined, [&](std::size_t i) {
+        std::optional<StrategySearch> base(settled[i]);
+        Within score = scores[i];
+        std::vector<Deviation> departures = costliest[i];
+        for (int step = 0; step < kReorderSteps; ++step) {
+            std::optional<StrategySearch> better;
+            std::vector<Deviation> next;
+            for (const Deviation& d : departures) {
+                const int lower = base->lineOfPattern(d.bestPattern);
+                if (lower < 0 || base->rankOfLine(lower) <= d.listLine)
+                    continue;
+                StrategySearch variant = *base;
+                variant.moveAbove(lower, d.listLine);
+                StrategySearch copy = variant;
+                const std::size_t from = weighed[i].size();
+                std::vector<Deviation> c = weigh(copy, weighed[i]).second;
+                if (const Within w = bestOf(weighed[i], from); w.beats(score)) {
+                    score = w;
+                    next = std::move(c);
+                    better.emplace(std::move(variant));
+                }
+            }
+            if (!better)
+                break;
+            base.emplace(std::move(*better));
+            departures = std::move(next);
+        }
     });
-    std::vector<Candidate> candidates;
-    for (std::vector<Candidate>& some : weighed)
-        for (Candidate& c : some)
-            candidates.push_back(std::move(c));
 
     // The list and the number of its exceptions that pay most within the
     // budget; of equal returns the one with fewer entries.
     const Candidate* chosen = nullptr;
-    std::size_t taken = 0;
-    Wide chosenPaid = 0;
-    std::size_t chosenEntries = 0;
-    for (const Candidate& c : candidates) {
-        Wide paid = c.plainPaid;
-        for (std::size_t r = 0; c.lines.size() + r <= static_cast<std::size_t>(maxLines); ++r) {
-            const std::size_t entries = c.lines.size() + r;
-            if (!chosen || paid > chosenPaid || (paid == chosenPaid && entries < chosenEntries)) {
+    Within best;
+    for (const std::vector<Candidate>& some : weighed)
+        for (const Candidate& c : some)
+            if (const Within w = within(c); w.beats(best)) {
+                best = w;
                 chosen = &c;
-                taken = r;
-                chosenPaid = paid;
-                chosenEntries = entries;
             }
-            if (r == c.exceptions.size())
-                break;
-            paid += c.gained[r];
-        }
-    }
+    const std::size_t taken = best.taken;
     Strategy strategy;
     if (!chosen)
         return strategy;
-    strategy.lines = chosen->lines;
     strategy.exceptions.assign(chosen->exceptions.begin(),
                                chosen->exceptions.begin() + static_cast<std::ptrdiff_t>(taken));
+    // A line holds exactly the wild cards of the deals it can decide, so lines
+    // of different counts never meet: the list reads in groups, most wild
+    // cards first, as players' lists do, and plays every deal the same.
+    std::vector<std::size_t> order(chosen->lines.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return m_book->wilds(chosen->lines[a][0]) > m_book->wilds(chosen->lines[b][0]);
+    });
+    std::vector<int> rankOf(order.size());
+    for (std::size_t r = 0; r < order.size(); ++r) {
+        strategy.lines.push_back(chosen->lines[order[r]]);
+        rankOf[order[r]] = static_cast<int>(r);
+    }
+    for (StrategyException& x : strategy.exceptions) {
+        x.line = rankOf[static_cast<std::size_t>(x.line)];
+        x.instead = rankOf[static_cast<std::size_t>(x.instead)];
+    }
     // A line's exceptions keep the order they are asked in.
     std::stable_sort(strategy.exceptions.begin(), strategy.exceptions.end(),
                      [](const auto& a, const auto& b) { return a.line < b.line; });
+    strategy.grade = grade(strategy.lines, strategy.exceptions);
+    // A line that no deal reaches, kept for an exception the budget left out,
+    // is an entry spent for nothing.
+    std::vector<int> newRank(strategy.lines.size(), -1);
+    std::vector<StrategyLine> reached;
+    for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
+        const bool named =
+            std::any_of(strategy.exceptions.begin(), strategy.exceptions.end(), [&](const auto& x) {
+                return x.line == static_cast<int>(i) || x.instead == static_cast<int>(i);
+            });
+        if (strategy.grade.decides[i] == 0 && !named)
+            continue;
+        newRank[i] = static_cast<int>(reached.size());
+        reached.push_back(strategy.lines[i]);
+    }
+    if (reached.size() == strategy.lines.size())
+        return strategy;
+    strategy.lines = std::move(reached);
+    for (StrategyException& x : strategy.exceptions) {
+        x.line = newRank[static_cast<std::size_t>(x.line)];
+        x.instead = newRank[static_cast<std::size_t>(x.instead)];
+    }
     strategy.grade = grade(strategy.lines, strategy.exceptions);
     return strategy;
 }

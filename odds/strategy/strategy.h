@@ -86,6 +86,7 @@ struct StrategyException
     unsigned values = 0;    // a thrown-away card of one of these values (bit 2..14)
     bool heldSuit = false;  // or: a thrown-away card of the suit of the held cards
     bool twoOfSuit = false; // or: two thrown-away cards of the suit of a held card
+    bool heldRank = false;  // or: a thrown-away card of the rank of a held card
     bool allValues = false; // instead: a thrown-away card of each of the values
     int heldValue = 0;      // 2..14: and only where the hold keeps a card of this value
 
@@ -93,7 +94,8 @@ struct StrategyException
     bool applies(std::span<const int, 5> dealt, unsigned hold, int wildRank = -1) const;
     // "it throws away a 10 or a 9", "it throws away a King and an Ace",
     // "it holds a 10 and throws away a card of the held suit",
-    // "it throws away two cards of a held card's suit"
+    // "it throws away two cards of a held card's suit",
+    // "it throws away a card of a held rank"
     std::string condition() const;
 };
 
@@ -182,15 +184,19 @@ class StrategyData
 
     // How far the lists weighed for a budget reach either side of it.
     static constexpr int kLongerLists = 8;
-    static constexpr int kShorterLists = 4;
+    static constexpr int kShorterLists = 8;
 
     struct Scan;
-    // For every line, the exception that would gain most on it, asked after
-    // the given ones.
-    Scan scan(const std::vector<StrategyLine>& lines,
-              const std::vector<StrategyException>& given) const;
+    // For every active line, the exception that would gain most on it, asked
+    // after the given ones.
+    Scan scan(const std::vector<StrategyLine>& lines, const std::vector<StrategyException>& given,
+              const std::vector<bool>& active) const;
     // Rounds of exceptions a line may collect, each asked after the last.
     static constexpr int kExceptionRounds = 4;
+    // Steps of moving a line above the one that costs it most.
+    static constexpr int kReorderSteps = 3;
+    // The lists, of those a budget weighs, whose order is searched so.
+    static constexpr std::size_t kRefinedLists = 2;
 
     friend class StrategySearch;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace odds {
@@ -28,7 +29,8 @@ class StrategySearch
     {
         const int patterns = m_book.count();
         const std::size_t n = m_data.m_classes.size();
-        m_byPattern.resize(static_cast<std::size_t>(patterns));
+        auto byPattern = std::make_shared<std::vector<std::vector<std::uint32_t>>>(
+            static_cast<std::size_t>(patterns));
         m_lineOf.assign(static_cast<std::size_t>(patterns), -1);
         std::vector<double> valueSum(static_cast<std::size_t>(patterns), 0);
         std::vector<double> weightSum(static_cast<std::size_t>(patterns), 0);
@@ -36,7 +38,7 @@ class StrategySearch
             const StrategyData::Entry* target = nullptr;
             for (std::uint32_t e = m_data.m_first[c]; e < m_data.m_first[c + 1]; ++e) {
                 const StrategyData::Entry& entry = m_data.m_entries[e];
-                m_byPattern[entry.pattern].push_back(static_cast<std::uint32_t>(c));
+                (*byPattern)[entry.pattern].push_back(static_cast<std::uint32_t>(c));
                 if (!target || entry.value > target->value)
                     target = &entry;
             }
@@ -46,6 +48,7 @@ class StrategySearch
             valueSum[target->pattern] += w * static_cast<double>(target->value);
             weightSum[target->pattern] += w;
         }
+        m_byPattern = std::move(byPattern);
         // A line for every pattern that is the best somewhere, ordered by the
         // return it has there.
         std::vector<int> start;
@@ -106,6 +109,19 @@ class StrategySearch
     {
         settle(64);
         mergeNeighbours();
+    }
+
+    // Moves a line just above the one at rank: a list the settling would not
+    // reach, since it pays only with exceptions.
+    void moveAbove(int line, int rank)
+    {
+        move(line, rank);
+        mergeNeighbours();
+    }
+    // The line that holds a pattern, or -1.
+    int lineOfPattern(int pattern) const
+    {
+        return pattern < 0 ? -1 : m_lineOf[static_cast<std::size_t>(pattern)];
     }
 
     int size() const { return static_cast<int>(m_order.size()); }
@@ -221,7 +237,7 @@ class StrategySearch
     {
         ++m_tick;
         for (const int p : m_lines[static_cast<std::size_t>(line)])
-            for (const std::uint32_t c : m_byPattern[static_cast<std::size_t>(p)])
+            for (const std::uint32_t c : (*m_byPattern)[static_cast<std::size_t>(p)])
                 if (m_stamp[c] != m_tick) {
                     m_stamp[c] = m_tick;
                     f(c);
@@ -413,18 +429,19 @@ class StrategySearch
         renumber();
         ++m_tick;
         for (const int p : m_lines[static_cast<std::size_t>(line)])
-            for (const std::uint32_t c : m_byPattern[static_cast<std::size_t>(p)])
+            for (const std::uint32_t c : (*m_byPattern)[static_cast<std::size_t>(p)])
                 locate(c);
     }
 
     const StrategyData& m_data;
     const PatternBook& m_book;
-    std::vector<std::vector<std::uint32_t>> m_byPattern; // classes offering each pattern
-    std::vector<StrategyLine> m_lines;                   // by line id
-    std::vector<int> m_order;                            // line ids, best first
-    std::vector<int> m_rank;                             // by line id
-    std::vector<int> m_lineOf;                           // by pattern; -1 when on no line
-    std::vector<std::uint32_t> m_decider;                // entry index, by class
+    // Classes offering each pattern; the copies of a search share it.
+    std::shared_ptr<const std::vector<std::vector<std::uint32_t>>> m_byPattern;
+    std::vector<StrategyLine> m_lines;    // by line id
+    std::vector<int> m_order;             // line ids, best first
+    std::vector<int> m_rank;              // by line id
+    std::vector<int> m_lineOf;            // by pattern; -1 when on no line
+    std::vector<std::uint32_t> m_decider; // entry index, by class
     std::vector<std::uint32_t> m_second;
     std::vector<std::uint32_t> m_stamp;
     std::uint32_t m_tick = 0;

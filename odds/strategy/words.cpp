@@ -662,8 +662,13 @@ bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold, in
         thrown |= 1u << Value(RankOf(card));
     if (allValues)
         return values != 0 && (thrown & values) == values;
+    unsigned heldValues = 0;
+    for (const int card : held)
+        heldValues |= 1u << Value(RankOf(card));
     std::array<int, 4> thrownOfSuit{};
     for (const int card : given) {
+        if (heldRank && (heldValues & (1u << Value(RankOf(card)))))
+            return true;
         if (values & (1u << Value(RankOf(card))))
             return true;
         if (heldSuit && oneSuit && (heldSuits & (1u << cards::CardSuit(card))))
@@ -689,6 +694,8 @@ std::string StrategyException::condition() const
         items.push_back("a card of the held suit");
     if (twoOfSuit)
         items.push_back("two cards of a held card's suit");
+    if (heldRank)
+        items.push_back("a card of a held rank");
     const std::string holds =
         heldValue == 0 ? std::string("it") : "it holds " + std::string(kNames[heldValue]) + " and";
     if (allValues && items.size() == 2)
