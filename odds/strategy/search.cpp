@@ -359,7 +359,8 @@ Strategy StrategyData::best(int maxLines, double minGain) const
 
     // The settled order is the best without exceptions; where a departure
     // costs most, the line of the better hold may pay above the deciding one
-    // once exceptions hand back what it plays worse. For the lists that pay
+    // once exceptions hand back what it plays worse, or a pattern the cuts
+    // dropped may pay on a line of its own there. For the lists that pay
     // most, every such move is weighed, and the best is the start of the
     // next few steps.
     std::vector<Within> scores;
@@ -378,11 +379,16 @@ Strategy StrategyData::best(int maxLines, double minGain) const
             std::optional<StrategySearch> better;
             std::vector<Deviation> next;
             for (const Deviation& d : departures) {
+                if (d.bestPattern == PatternBook::kNoPattern)
+                    continue;
                 const int lower = base->lineOfPattern(d.bestPattern);
-                if (lower < 0 || base->rankOfLine(lower) <= d.listLine)
+                if (lower >= 0 && base->rankOfLine(lower) <= d.listLine)
                     continue;
                 StrategySearch variant = *base;
-                variant.moveAbove(lower, d.listLine);
+                if (lower >= 0)
+                    variant.moveAbove(lower, d.listLine);
+                else
+                    variant.insertAbove(d.bestPattern, d.listLine);
                 StrategySearch copy = variant;
                 const std::size_t from = weighed[i].size();
                 std::vector<Deviation> c = weigh(copy, weighed[i]).second;

@@ -192,7 +192,7 @@ class StrategyData
     Scan scan(const std::vector<StrategyLine>& lines, const std::vector<StrategyException>& given,
               const std::vector<bool>& active) const;
     // Rounds of exceptions a line may collect, each asked after the last.
-    static constexpr int kExceptionRounds = 4;
+    static constexpr int kExceptionRounds = 6;
     // Steps of moving a line above the one that costs it most.
     static constexpr int kReorderSteps = 3;
     // The lists, of those a budget weighs, whose order is searched so.

@@ -118,6 +118,23 @@ class StrategySearch
         move(line, rank);
         mergeNeighbours();
     }
+    // A line of its own for a pattern on no line: from just above the one at
+    // rank to where it pays most.
+    void insertAbove(int pattern, int rank)
+    {
+        const int line = static_cast<int>(m_lines.size());
+        m_lines.push_back({pattern});
+        m_lineOf[static_cast<std::size_t>(pattern)] = line;
+        m_rank.push_back(0);
+        m_order.insert(m_order.begin() + rank, line);
+        renumber();
+        forClasses(line, [&](std::uint32_t c) { locate(c); });
+        const std::vector<double> gain = moveGains(line);
+        const auto best = std::max_element(gain.begin(), gain.end());
+        if (*best > 0)
+            move(line, static_cast<int>(best - gain.begin()));
+        mergeNeighbours();
+    }
     // The line that holds a pattern, or -1.
     int lineOfPattern(int pattern) const
     {

@@ -426,10 +426,13 @@ Words WildWords(const Family& family, const std::vector<int>& ranks0, bool oneSu
         return with({"4 to a straight flush", Style::Comma,
                      std::string(gaps == 0 ? "consecutive" : "inside") + ", " + shade, "",
                      (gaps == 0 ? 0 : 10) + shadeOrder, straightFlush});
+    // An Ace in a deuces straight flush draw can only play low.
+    const bool aceLow = deuces && ace;
     if (oneSuit && ways > 0 && n == 3)
         return with({"3 to a straight flush", Style::Comma,
-                     Count(gaps, "gap", "gaps", "no gap") + ", " + shade, "",
-                     10 * gaps + shadeOrder, straightFlush});
+                     Count(gaps, "gap", "gaps", "no gap") + ", " +
+                         (aceLow ? std::string("with an Ace") : shade),
+                     "", 10 * gaps + (aceLow ? 2 : shadeOrder), straightFlush});
     if (oneSuit && n >= 3)
         return with({count + " to a flush", Style::Comma, shade, "", shadeOrder,
                      RowPlace(family, "Flush")});
