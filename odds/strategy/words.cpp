@@ -438,6 +438,13 @@ Words WildWords(const Family& family, const std::vector<int>& ranks0, bool oneSu
                      RowPlace(family, "Flush")});
     // In Deuces Wild A 3 4 5 has no natural card to fill it, only the deuces.
     const bool needsDeuce = deuces && wilds == 0 && natural.size() == 4 && ace && natural[1] <= 5;
+    // With the joker the natural cards of an outside straight may run on
+    // their own or need the joker in a gap.
+    const bool run = natural.front() - natural.back() + 1 == static_cast<int>(natural.size());
+    if (ways >= 2 && n == 4 && !deuces && wilds > 0)
+        return with({"4 to an outside straight", Style::Comma,
+                     std::string(run ? "consecutive" : "with a gap") + ", " + shade, "",
+                     (run ? 0 : 10) + shadeOrder, RowPlace(family, "Straight")});
     if (ways > 0 && n == 4)
         return with({ways >= 2 ? "4 to an outside straight" : "4 to an inside straight",
                      Style::Comma, needsDeuce ? "A 3 4 5" : shade, "", needsDeuce ? 9 : shadeOrder,
