@@ -199,7 +199,8 @@ void TestStrategy::patternNames()
 
 // When an exception's condition holds: a thrown-away card of a named value (or
 // of each named value), or of the held cards' suit, which needs held cards of
-// one suit, or two of one held card's suit; and how the condition reads.
+// one suit, or two of one held card's suit, or of a held rank; and how the
+// condition reads.
 void TestStrategy::exceptionCondition_data()
 {
     QTest::addColumn<QString>("dealt");
@@ -211,51 +212,61 @@ void TestStrategy::exceptionCondition_data()
     QTest::addColumn<QString>("words");
     QTest::addColumn<int>("heldValue");
     QTest::addColumn<bool>("twoOfSuit");
+    QTest::addColumn<bool>("heldRank");
     const QString suited = "it throws away a card of the held suit";
     QTest::newRow("a heart thrown from held hearts")
-        << "Kh Qh Jh 2h 5c" << 0b00111 << true << 0 << false << true << suited << 0 << false;
-    QTest::newRow("no heart thrown")
-        << "Kh Qh Jh 2c 5d" << 0b00111 << true << 0 << false << false << suited << 0 << false;
-    QTest::newRow("held cards of two suits")
-        << "Kh Qs 2h 2s 5c" << 0b00011 << true << 0 << false << false << suited << 0 << false;
+        << "Kh Qh Jh 2h 5c" << 0b00111 << true << 0 << false << true << suited << 0 << false
+        << false;
+    QTest::newRow("no heart thrown") << "Kh Qh Jh 2c 5d" << 0b00111 << true << 0 << false << false
+                                     << suited << 0 << false << false;
+    QTest::newRow("held cards of two suits") << "Kh Qs 2h 2s 5c" << 0b00011 << true << 0 << false
+                                             << false << suited << 0 << false << false;
     QTest::newRow("nothing held: no suit")
-        << "Kh Qh Jh 2h 5h" << 0 << true << 0 << false << false << suited << 0 << false;
-    QTest::newRow("a held heart is not thrown")
-        << "Kh Qh 2c 3d 4s" << 0b00011 << true << 0 << false << false << suited << 0 << false;
+        << "Kh Qh Jh 2h 5h" << 0 << true << 0 << false << false << suited << 0 << false << false;
+    QTest::newRow("a held heart is not thrown") << "Kh Qh 2c 3d 4s" << 0b00011 << true << 0 << false
+                                                << false << suited << 0 << false << false;
     QTest::newRow("a ten thrown") << "Kh Qh Tc 3d 4s" << 0b00011 << false << (1 << 10) << false
-                                  << true << "it throws away a 10" << 0 << false;
+                                  << true << "it throws away a 10" << 0 << false << false;
     QTest::newRow("a ten held") << "Kh Th 9c 3d 4s" << 0b00011 << false << (1 << 10) << false
-                                << false << "it throws away a 10" << 0 << false;
+                                << false << "it throws away a 10" << 0 << false << false;
     const int kingAce = (1 << 13) | (1 << 14);
     QTest::newRow("an ace thrown, values 9 or ace")
         << "Kh Qh Ac 3d 4s" << 0b00011 << false << ((1 << 9) | (1 << 14)) << false << true
-        << "it throws away an Ace or a 9" << 0 << false;
+        << "it throws away an Ace or a 9" << 0 << false << false;
     // Both values must go: the penalty of a king and an ace thrown together.
     QTest::newRow("king and ace both thrown")
         << "Qh Jh Ac Kd 4s" << 0b00011 << false << kingAce << true << true
-        << "it throws away a King and an Ace" << 0 << false;
+        << "it throws away a King and an Ace" << 0 << false << false;
     QTest::newRow("only the ace thrown")
         << "Qh Jh Ac 3d 4s" << 0b00011 << false << kingAce << true << false
-        << "it throws away a King and an Ace" << 0 << false;
+        << "it throws away a King and an Ace" << 0 << false << false;
     // Only where the hold keeps an Ace: a penalty that depends on the held cards.
     QTest::newRow("ace held, queen thrown")
         << "Ad Td Jd Qc 4s" << 0b00111 << false << ((1 << 12) | (1 << 11)) << false << true
-        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false;
+        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false << false;
     QTest::newRow("no ace held, queen thrown")
         << "Kd Td Jd Qc 4s" << 0b00111 << false << ((1 << 12) | (1 << 11)) << false << false
-        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false;
+        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false << false;
     QTest::newRow("ace thrown, king held")
         << "Kh Qh Ac 3d 4s" << 0b00011 << false << kingAce << true << false
-        << "it throws away a King and an Ace" << 0 << false;
+        << "it throws away a King and an Ace" << 0 << false << false;
     // Two thrown cards that share a suit with any one held card: the pair
     // whose Jack would make 3 to a Royal Flush with them.
     const QString two = "it throws away two cards of a held card's suit";
     QTest::newRow("two hearts thrown beside a held heart")
-        << "Jh Js Qh Kh 5c" << 0b00011 << false << 0 << false << true << two << 0 << true;
+        << "Jh Js Qh Kh 5c" << 0b00011 << false << 0 << false << true << two << 0 << true << false;
     QTest::newRow("two clubs thrown, no club held")
-        << "Jh Js Qc Kc 5d" << 0b00011 << false << 0 << false << false << two << 0 << true;
+        << "Jh Js Qc Kc 5d" << 0b00011 << false << 0 << false << false << two << 0 << true << false;
     QTest::newRow("one heart and one spade thrown")
-        << "Jh Js Qh Ks 5c" << 0b00011 << false << 0 << false << false << two << 0 << true;
+        << "Jh Js Qh Ks 5c" << 0b00011 << false << 0 << false << false << two << 0 << true << false;
+    // A thrown card of a rank the hold keeps: the pair a straight flush
+    // draw breaks.
+    const QString rank = "it throws away a card of a held rank";
+    QTest::newRow("the other 6 of a pair thrown")
+        << "6c 7c 8c 6d Kh" << 0b00111 << false << 0 << false << true << rank << 0 << false << true;
+    QTest::newRow("no thrown card pairs a held one")
+        << "6c 7c 8c 5d Kh" << 0b00111 << false << 0 << false << false << rank << 0 << false
+        << true;
 }
 
 void TestStrategy::exceptionCondition()
@@ -269,8 +280,10 @@ void TestStrategy::exceptionCondition()
     QFETCH(QString, words);
     QFETCH(int, heldValue);
     QFETCH(bool, twoOfSuit);
+    QFETCH(bool, heldRank);
     StrategyException exception;
     exception.twoOfSuit = twoOfSuit;
+    exception.heldRank = heldRank;
     exception.heldValue = heldValue;
     exception.heldSuit = heldSuit;
     exception.values = static_cast<unsigned>(values);
@@ -338,6 +351,17 @@ void TestStrategy::gradeMatchesEveryDeal()
         gained += strategy.grade.gained[k];
     }
     QVERIFY(data.grade(strategy.lines).paid + gained == strategy.grade.paid);
+    // Every line is reached by some deal or named by an exception, and the
+    // lines read in groups by the wild cards they hold, most first.
+    for (std::size_t i = 0; i < strategy.lines.size(); ++i) {
+        const auto line = static_cast<int>(i);
+        const bool named = std::any_of(
+            strategy.exceptions.begin(), strategy.exceptions.end(),
+            [&](const StrategyException& x) { return x.line == line || x.instead == line; });
+        QVERIFY(strategy.grade.decides[i] > 0 || named);
+        QVERIFY(i == 0 || data.book().wilds(strategy.lines[i - 1][0]) >=
+                              data.book().wilds(strategy.lines[i][0]));
+    }
     if (nearOptimal)
         QVERIFY2(strategy.grade.gap() <= 0.0001, std::to_string(strategy.grade.gap()).c_str());
 
