@@ -159,6 +159,13 @@ StrategyData::StrategyData(const DrawTables& tables, const PayVector& pays, int 
 StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines,
                                   const std::vector<StrategyException>& exceptions) const
 {
+    return gradeOn(lines, exceptions, nullptr);
+}
+
+StrategyGrade StrategyData::gradeOn(const std::vector<StrategyLine>& lines,
+                                    const std::vector<StrategyException>& exceptions,
+                                    const std::vector<std::uint32_t>* only) const
+{
     const PatternBook& book = *m_book;
     constexpr int kOff = std::numeric_limits<int>::max();
     std::vector<int> rank(static_cast<std::size_t>(book.count()), kOff);
@@ -181,7 +188,9 @@ StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines,
     const auto better = [](const Entry& a, const Entry& b) {
         return BetterHold(a.value, a.hold, b.value, b.hold);
     };
-    for (std::size_t c = 0; c < m_classes.size(); ++c) {
+    const std::size_t classes = only ? only->size() : m_classes.size();
+    for (std::size_t i = 0; i < classes; ++i) {
+        const std::size_t c = only ? (*only)[i] : i;
         const DealClass& deal = m_classes[c];
         const Entry* decider = nullptr;
         for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e) {

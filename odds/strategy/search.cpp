@@ -19,6 +19,7 @@ struct StrategyData::Scan
 {
     std::vector<StrategyException> best; // by line; instead < 0 where none
     std::vector<double> bestGain;
+    std::vector<std::vector<std::uint32_t>> decides; // the classes each line decides
 };
 
 // One pass over the classes of the plain list. Every line below the deciding
@@ -29,7 +30,8 @@ struct StrategyData::Scan
 // is) are offered one.
 StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                                       const std::vector<StrategyException>& given,
-                                      const std::vector<bool>& active) const
+                                      const std::vector<bool>& active,
+                                      const std::vector<std::uint32_t>* only) const
 {
     const PatternBook& book = *m_book;
     const int wildRank = m_family->wildRank();
@@ -67,7 +69,10 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
         givenOf[static_cast<std::size_t>(x.line)].push_back(&x);
     std::vector<const Entry*> onLine(n, nullptr);
     std::vector<int> fitting;
-    for (std::size_t c = 0; c < m_classes.size(); ++c) {
+    out.decides.resize(n);
+    const std::size_t classes = only ? only->size() : m_classes.size();
+    for (std::size_t i = 0; i < classes; ++i) {
+        const std::size_t c = only ? (*only)[i] : i;
         fitting.clear();
         for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e) {
             const Entry& entry = m_entries[e];
@@ -84,6 +89,7 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             continue;
         std::sort(fitting.begin(), fitting.end());
         const auto u = static_cast<std::size_t>(fitting[0]);
+        out.decides[u].push_back(static_cast<std::uint32_t>(c));
         if (!active.empty() && !active[u]) {
             for (const int r : fitting)
                 onLine[static_cast<std::size_t>(r)] = nullptr;
@@ -142,6 +148,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
         }
         for (std::size_t k = 1; k < fitting.size(); ++k) {
             const auto l = static_cast<std::size_t>(fitting[k]);
+            if (l > u + kExceptionReach)
+                break;
             const double g = w * static_cast<double>(onLine[l]->value - decider.value);
             for (std::size_t h = 0; h < heldCount; ++h) {
                 double* sum = sumsOf((u * n + l) * kHeld + held[h]);
@@ -219,18 +227,28 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         std::vector<Wide> gained;
         Wide plainPaid = 0;
     };
-    // Weighs a list as it stands; returns its costliest departures.
-    const auto weigh = [&](StrategySearch& state, std::vector<Candidate>& candidates) {
+    // Weighs a list as it stands; returns its costliest departures (with the
+    // first round's exceptions).
+    const auto weigh = [&](StrategySearch& state, std::vector<Candidate>& candidates,
+                           bool plainToo) {
         Candidate c;
         c.lines = state.lines();
         // Each round scans the deals the exceptions so far leave on their
         // line; one that pays is asked after those of earlier rounds.
         std::vector<StrategyException> kept;
         std::vector<int> round;
-        // A line whose last round added nothing would be offered the same again.
+        // A line whose last round added nothing would be offered the same
+        // again: later rounds look only at the deals the others decide.
         std::vector<bool> active;
+        std::vector<std::vector<std::uint32_t>> decides;
+        std::vector<std::uint32_t> only;
+        std::vector<Wide> gained; // by kept exception, exact
+        std::vector<Deviation> costliest;
+        bool plainKnown = false;
         for (int r = 0; r < kExceptionRounds; ++r) {
-            const Scan s = scan(c.lines, kept, active);
+            const Scan s = scan(c.lines, kept, active, r == 0 ? nullptr : &only);
+            if (r == 0)
+                decides = s.decides;
             std::vector<StrategyException> tried = kept;
             for (std::size_t u = 0; u < c.lines.size(); ++u)
                 if (s.best[u].instead >= 0 && s.bestGain[u] > 0)
@@ -238,23 +256,38 @@ Strategy StrategyData::best(int maxLines, double minGain) const
             if (tried.size() == kept.size())
                 break;
             // The scan sums in doubles: the exact grade says what each one wins.
-            const StrategyGrade g = grade(c.lines, tried);
+            // A round's gains are whole: its exceptions are asked after those
+            // of earlier rounds, on the deals of their own lines.
+            const StrategyGrade g = gradeOn(c.lines, tried, r == 0 ? nullptr : &only);
+            if (r == 0) {
+                c.plainPaid = g.paid;
+                for (const Wide w : g.gained)
+                    c.plainPaid -= w;
+                costliest = g.costliest;
+                plainKnown = true;
+            }
             const std::size_t before = kept.size();
             for (std::size_t k = before; k < tried.size(); ++k)
                 if (g.gained[k] > 0 && static_cast<double>(g.gained[k]) >= threshold) {
                     kept.push_back(tried[k]);
                     round.push_back(r);
+                    gained.push_back(g.gained[k]);
                 }
             if (kept.size() == before)
                 break;
             active.assign(c.lines.size(), false);
             for (std::size_t k = before; k < kept.size(); ++k)
                 active[static_cast<std::size_t>(kept[k].line)] = true;
+            only.clear();
+            for (std::size_t u = 0; u < c.lines.size(); ++u)
+                if (active[u])
+                    only.insert(only.end(), decides[u].begin(), decides[u].end());
         }
-        const StrategyGrade g = grade(c.lines, kept);
-        c.plainPaid = g.paid;
-        for (const Wide gained : g.gained)
-            c.plainPaid -= gained;
+        if (!plainKnown) {
+            const StrategyGrade g = grade(c.lines);
+            c.plainPaid = g.paid;
+            costliest = g.costliest;
+        }
         // Best first, but never before an exception of its line from an
         // earlier round: then any first few form a strategy and their gains add.
         std::vector<std::size_t> order;
@@ -268,7 +301,7 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         while (order.size() < kept.size()) {
             std::size_t best = kept.size();
             for (std::size_t k = 0; k < kept.size(); ++k)
-                if (!taken[k] && !waits(k) && (best == kept.size() || g.gained[k] > g.gained[best]))
+                if (!taken[k] && !waits(k) && (best == kept.size() || gained[k] > gained[best]))
                     best = k;
             taken[best] = true;
             order.push_back(best);
@@ -279,7 +312,7 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         std::vector<int> named;
         for (const std::size_t k : order) {
             c.exceptions.push_back(kept[k]);
-            c.gained.push_back(g.gained[k]);
+            c.gained.push_back(gained[k]);
             named.push_back(state.lineAt(kept[k].line));
             named.push_back(state.lineAt(kept[k].instead));
         }
@@ -290,11 +323,11 @@ Strategy StrategyData::best(int maxLines, double minGain) const
             c.exceptions[k].instead = state.rankOfLine(named[2 * k + 1]);
         }
         candidates.push_back(c);
-        if (!named.empty()) {
+        if (plainToo && !named.empty()) {
             state.mergeSilent();
             candidates.push_back({state.lines(), {}, {}, c.plainPaid});
         }
-        return std::pair(g.paid, g.costliest);
+        return costliest;
     };
     // What a list pays within the budget with its first few exceptions:
     // (paid, exceptions taken, entries), or nothing where it has too many lines.
@@ -323,13 +356,6 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         }
         return best;
     };
-    const auto bestOf = [&](const std::vector<Candidate>& some, std::size_t from = 0) {
-        Within best;
-        for (std::size_t k = from; k < some.size(); ++k)
-            if (const Within w = within(some[k]); w.beats(best))
-                best = w;
-        return best;
-    };
     // The lists a little longer than the budget may merge into it; shorter
     // ones leave room for exceptions. Each is weighed on its own copy.
     std::vector<StrategySearch> states;
@@ -355,29 +381,31 @@ Strategy StrategyData::best(int maxLines, double minGain) const
     };
     std::vector<std::size_t> all(states.size());
     std::iota(all.begin(), all.end(), 0);
-    forEach(all, [&](std::size_t i) { costliest[i] = weigh(states[i], weighed[i]).second; });
+    forEach(all, [&](std::size_t i) { costliest[i] = weigh(states[i], weighed[i], true); });
 
     // The settled order is the best without exceptions; where a departure
     // costs most, the line of the better hold may pay above the deciding one
     // once exceptions hand back what it plays worse, or a pattern the cuts
-    // dropped may pay on a line of its own there. For the lists that pay
-    // most, every such move is weighed, and the best is the start of the
-    // next few steps.
-    std::vector<Within> scores;
-    for (const std::vector<Candidate>& some : weighed)
-        scores.push_back(bestOf(some));
-    std::vector<std::size_t> refined = all;
-    std::stable_sort(refined.begin(), refined.end(),
-                     [&](std::size_t a, std::size_t b) { return scores[a].beats(scores[b]); });
-    if (refined.size() > kRefinedLists)
-        refined.erase(refined.begin() + static_cast<std::ptrdiff_t>(kRefinedLists), refined.end());
+    // dropped may pay on a line of its own there. Every such move is
+    // weighed, and the one that pays most with all its exceptions is the
+    // start of the next step; no budget changes the steps, so the lists of
+    // a larger budget take in those of a smaller one.
+    const auto whole = [](const Candidate& c) {
+        return std::accumulate(c.gained.begin(), c.gained.end(), c.plainPaid);
+    };
+    std::vector<std::size_t> refined;
+    for (const std::size_t i : all)
+        if (settled[i].size() >= kRefinedFrom)
+            refined.push_back(i);
     forEach(refined, [&](std::size_t i) {
         std::optional<StrategySearch> base(settled[i]);
-        Within score = scores[i];
+        Wide score = whole(weighed[i].front());
         std::vector<Deviation> departures = costliest[i];
         for (int step = 0; step < kReorderSteps; ++step) {
             std::optional<StrategySearch> better;
             std::vector<Deviation> next;
+            if (departures.size() > kReorderTries)
+                departures.resize(kReorderTries);
             for (const Deviation& d : departures) {
                 if (d.bestPattern == PatternBook::kNoPattern)
                     continue;
@@ -391,8 +419,8 @@ Strategy StrategyData::best(int maxLines, double minGain) const
                     variant.insertAbove(d.bestPattern, d.listLine);
                 StrategySearch copy = variant;
                 const std::size_t from = weighed[i].size();
-                std::vector<Deviation> c = weigh(copy, weighed[i]).second;
-                if (const Within w = bestOf(weighed[i], from); w.beats(score)) {
+                std::vector<Deviation> c = weigh(copy, weighed[i], false);
+                if (const Wide w = whole(weighed[i][from]); w > score) {
                     score = w;
                     next = std::move(c);
                     better.emplace(std::move(variant));

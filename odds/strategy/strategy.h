@@ -183,20 +183,30 @@ class StrategyData
     int m_threads = 1;
 
     // How far the lists weighed for a budget reach either side of it.
-    static constexpr int kLongerLists = 8;
+    static constexpr int kLongerLists = 4;
     static constexpr int kShorterLists = 8;
 
     struct Scan;
     // For every active line, the exception that would gain most on it, asked
-    // after the given ones.
+    // after the given ones; over the classes listed in only, or all.
     Scan scan(const std::vector<StrategyLine>& lines, const std::vector<StrategyException>& given,
-              const std::vector<bool>& active) const;
+              const std::vector<bool>& active,
+              const std::vector<std::uint32_t>* only = nullptr) const;
+    // grade over the classes listed in only, or all: the gains of exceptions
+    // whose lines decide only those are whole.
+    StrategyGrade gradeOn(const std::vector<StrategyLine>& lines,
+                          const std::vector<StrategyException>& exceptions,
+                          const std::vector<std::uint32_t>* only) const;
     // Rounds of exceptions a line may collect, each asked after the last.
     static constexpr int kExceptionRounds = 6;
+    // How far below its line an exception may send the deal.
+    static constexpr std::size_t kExceptionReach = 6;
     // Steps of moving a line above the one that costs it most.
-    static constexpr int kReorderSteps = 3;
-    // The lists, of those a budget weighs, whose order is searched so.
-    static constexpr std::size_t kRefinedLists = 2;
+    static constexpr int kReorderSteps = 2;
+    // The costliest departures each step tries.
+    static constexpr std::size_t kReorderTries = 4;
+    // Shorter lists gain more from a line than from any exception.
+    static constexpr int kRefinedFrom = 24;
 
     friend class StrategySearch;
 };
