@@ -218,8 +218,9 @@ Strategy StrategyData::best(int maxLines, double minGain) const
     maxLines = std::max(1, maxLines);
     const double threshold =
         minGain * static_cast<double>(Wide(m_family->deck().deals) * m_family->deck().denominator);
-    // A list with the exceptions that pay on it, best first: they amend
-    // distinct lines, so their gains add and any first few form a strategy.
+    // A list with the exceptions that pay on it, best first, each after the
+    // earlier ones of its line: any first few form a strategy, and their
+    // gains add.
     struct Candidate
     {
         std::vector<StrategyLine> lines;
