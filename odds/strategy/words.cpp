@@ -292,11 +292,19 @@ Words BonusWords(const Family& family, const std::vector<int>& ranks0, bool oneS
     if (oneSuit && n == 3 && byValue.begin()->first >= 10) {
         const bool ace = byValue.count(14) != 0;
         const bool ten = byValue.count(10) != 0;
+        // Where the flush pays 7, a royal draw with a 10 is held over 4 to a
+        // flush only as Q J 10, which makes the most straight flushes.
+        const bool queenJackTen = ten && !ace && byValue.count(13) == 0;
+        const bool apart = family.key == "bonus" && ten && !ace;
+        const std::string detail = ace     ? "with an Ace"
+                                   : apart ? (queenJackTen ? "Q J 10" : "K and 10")
+                                   : ten   ? "with a 10, no Ace"
+                                           : "K Q J";
         return {"3 to a Royal Flush",
                 Style::Comma,
-                ace ? "with an Ace" : (ten ? "with a 10, no Ace" : "K Q J"),
+                detail,
                 "",
-                ace ? 2 : (ten ? 1 : 0),
+                ace ? 3 : (apart && !queenJackTen ? 2 : (ten ? 1 : 0)),
                 kStraightFlushRow};
     }
     return PatternWords(ranks0, oneSuit);
