@@ -472,9 +472,12 @@ class TestOddsFamilies : public QObject
             QTest::newRow("DDB: Aces up") << "double-double" << ddb << "Ah Ad 8h 8c Kd";
         QTest::newRow("DDB: Kings or a royal draw") << "double-double" << ddb << "Th Jh Qh Kd Kc";
         // 10/7 Double Bonus: the flush pays 7, so only Q J 10 of the royal
-        // draws beats 4 to a flush.
+        // draws beats 4 to a flush; a thrown card of the Ace's suit alone is
+        // no reason to keep its unsuited Jack.
         const QString db = "800,50,160,80,50,10,7,5,3,1,1";
         QTest::newRow("DB: Q J 10 or 4 to a flush") << "bonus" << db << "Tc Jc Qc 5c 8d";
+        QTest::newRow("DB: Ace, a flush penalty and no wheel card")
+            << "bonus" << db << "Ah Jc 9h 8d 6s";
         const QString deuces = "800,200,25,15,9,5,3,2,2,1";
         QTest::newRow("deuces: two deuces, royal draw") << "deuces" << deuces << "2h 2c Ts Js 4d";
         QTest::newRow("deuces: one deuce") << "deuces" << deuces << "2d 5h 6h 9c Kd";

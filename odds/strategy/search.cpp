@@ -15,6 +15,56 @@
 // with the exceptions that pay on it.
 namespace odds {
 
+namespace {
+
+// What an exception on a run of thrown values gains, for every run at once:
+// the deals whose thrown values miss a run lie in one gap between them, so
+// each deal adds a square over (lowest, highest) in the gaps it leaves,
+// summed by its corners; a run hits what all deals gain less what it misses.
+struct RunSums
+{
+    static constexpr std::size_t kValues = 13;
+    static constexpr std::size_t kSide = kValues + 1;
+    static constexpr std::size_t kSize = 1 + kSide * kSide;
+
+    // sorted: the distinct thrown values 0..12, ascending.
+    static void Add(double* sums, const std::array<int, 5>& sorted, int count, double g)
+    {
+        sums[0] += g;
+        double* corner = sums + 1;
+        std::size_t lo = 0;
+        for (int k = 0; k <= count; ++k) {
+            const std::size_t hi =
+                k < count ? static_cast<std::size_t>(sorted[static_cast<std::size_t>(k)]) : kValues;
+            if (hi > lo) {
+                corner[lo * kSide + lo] += g;
+                corner[lo * kSide + hi] -= g;
+                corner[hi * kSide + lo] -= g;
+                corner[hi * kSide + hi] += g;
+            }
+            lo = hi + 1;
+        }
+    }
+
+    explicit RunSums(const double* sums) : m_all(sums[0])
+    {
+        for (std::size_t a = 0; a < kValues; ++a)
+            for (std::size_t b = 0; b < kValues; ++b)
+                m_missed[a * kSide + b] =
+                    sums[1 + a * kSide + b] + (a > 0 ? m_missed[(a - 1) * kSide + b] : 0.0) +
+                    (b > 0 ? m_missed[a * kSide + b - 1] : 0.0) -
+                    (a > 0 && b > 0 ? m_missed[(a - 1) * kSide + b - 1] : 0.0);
+    }
+    // The gain of the deals that throw away a value from a to b.
+    double hit(std::size_t a, std::size_t b) const { return m_all - m_missed[a * kSide + b]; }
+
+  private:
+    double m_all;
+    std::array<double, kSide * kSide> m_missed{};
+};
+
+} // namespace
+
 struct StrategyData::Scan
 {
     std::vector<StrategyException> best; // by line; instead < 0 where none
@@ -41,7 +91,9 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
     constexpr std::size_t kSuit = kValues + kValues * kValues;
     constexpr std::size_t kTwoOfSuit = kSuit + 1;
     constexpr std::size_t kHeldRank = kTwoOfSuit + 1;
-    constexpr std::size_t kStride = kHeldRank + 1;
+    // "a card of the held suit and a card from 2 to 5", for every run.
+    constexpr std::size_t kRuns = kHeldRank + 1;
+    constexpr std::size_t kStride = kRuns + RunSums::kSize;
     std::vector<int> rank(static_cast<std::size_t>(book.count()), kOff);
     for (std::size_t i = 0; i < n; ++i)
         for (const int p : lines[i])
@@ -146,6 +198,10 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             twoOfSuit = twoOfSuit ||
                         ((suits & (1u << suit)) && ++ofSuit[static_cast<std::size_t>(suit)] == 2);
         }
+        std::array<int, 5> thrownSorted{};
+        for (int v = 0, k = 0; v < static_cast<int>(kValues); ++v)
+            if (seen & (1u << v))
+                thrownSorted[static_cast<std::size_t>(k++)] = v;
         for (std::size_t k = 1; k < fitting.size(); ++k) {
             const auto l = static_cast<std::size_t>(fitting[k]);
             if (l > u + kExceptionReach)
@@ -167,6 +223,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                     sum[kTwoOfSuit] += g;
                 if (heldRank)
                     sum[kHeldRank] += g;
+                if (suited)
+                    RunSums::Add(sum + kRuns, thrownSorted, count, g);
             }
         }
         for (const int r : fitting)
@@ -184,7 +242,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
         const double* sum = sums.data() + static_cast<std::size_t>(slot[key]) * kStride;
         const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
         const auto offer = [&](double g, unsigned values, bool heldSuit, bool all,
-                               bool twoOfSuit = false, bool heldRank = false) {
+                               bool twoOfSuit = false, bool heldRank = false,
+                               bool suitAnd = false) {
             if (g > out.bestGain[u]) {
                 out.bestGain[u] = g;
                 out.best[u] = {static_cast<int>(u),
@@ -194,7 +253,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                                twoOfSuit,
                                heldRank,
                                all,
-                               keeps};
+                               keeps,
+                               suitAnd};
             }
         };
         for (std::size_t a = 0; a < kValues; ++a) {
@@ -206,6 +266,13 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                 offer(together, both, false, true);
             }
         }
+        // A card of the held suit with one of a run of values; the whole run
+        // would say no more than the suit alone.
+        const RunSums withSuit(sum + kRuns);
+        for (std::size_t a = 0; a < kValues; ++a)
+            for (std::size_t b = a; b < kValues && b - a + 1 < kValues; ++b)
+                offer(withSuit.hit(a, b), ((2u << b) - (1u << a)) << 2, true, false, false, false,
+                      true);
         offer(sum[kSuit], 0, true, false);
         offer(sum[kTwoOfSuit], 0, false, false, true);
         offer(sum[kHeldRank], 0, false, false, false, true);

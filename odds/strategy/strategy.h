@@ -89,13 +89,15 @@ struct StrategyException
     bool heldRank = false;  // or: a thrown-away card of the rank of a held card
     bool allValues = false; // instead: a thrown-away card of each of the values
     int heldValue = 0;      // 2..14: and only where the hold keeps a card of this value
+    bool suitAnd = false;   // instead: a card of the held suit and one of the values
 
     // wildRank: the family's, whose cards the conditions leave out.
     bool applies(std::span<const int, 5> dealt, unsigned hold, int wildRank = -1) const;
     // "it throws away a 10 or a 9", "it throws away a King and an Ace",
     // "it holds a 10 and throws away a card of the held suit",
     // "it throws away two cards of a held card's suit",
-    // "it throws away a card of a held rank"
+    // "it throws away a card of a held rank",
+    // "it throws away a card of the held suit and a card from 2 to 5"
     std::string condition() const;
 };
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -680,6 +681,11 @@ bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold, in
         thrown |= 1u << Value(RankOf(card));
     if (allValues)
         return values != 0 && (thrown & values) == values;
+    if (suitAnd)
+        return oneSuit && (thrown & values) != 0 &&
+               std::any_of(given.begin(), given.end(), [&](int card) {
+                   return (heldSuits & (1u << cards::CardSuit(card))) != 0;
+               });
     unsigned heldValues = 0;
     for (const int card : held)
         heldValues |= 1u << Value(RankOf(card));
@@ -704,18 +710,29 @@ std::string StrategyException::condition() const
     static const char* const kNames[] = {"",     "",       "a 2",     "a 3",    "a 4",
                                          "a 5",  "a 6",    "a 7",     "an 8",   "a 9",
                                          "a 10", "a Jack", "a Queen", "a King", "an Ace"};
+    const auto bare = [](int v) {
+        return std::string(kNames[v]).substr(kNames[v][1] == 'n' ? 3 : 2);
+    };
     std::vector<std::string> items;
-    for (int v = 14; v >= 2; --v)
-        if (values & (1u << v))
-            items.push_back(kNames[v]);
+    const int low = values == 0 ? 0 : std::countr_zero(values);
+    const int high = values == 0 ? 0 : std::bit_width(values) - 1;
+    // A run of values reads as one: the penalty cards of a straight.
+    if (high - low >= 2 && values == ((2u << high) - (1u << low)))
+        items.push_back("a card from " + bare(low) + " to " + bare(high));
+    else
+        for (int v = 14; v >= 2; --v)
+            if (values & (1u << v))
+                items.push_back(kNames[v]);
+    const std::string holds =
+        heldValue == 0 ? std::string("it") : "it holds " + std::string(kNames[heldValue]) + " and";
+    if (suitAnd)
+        return holds + " throws away a card of the held suit and " + JoinOr(items);
     if (heldSuit)
         items.push_back("a card of the held suit");
     if (twoOfSuit)
         items.push_back("two cards of a held card's suit");
     if (heldRank)
         items.push_back("a card of a held rank");
-    const std::string holds =
-        heldValue == 0 ? std::string("it") : "it holds " + std::string(kNames[heldValue]) + " and";
     if (allValues && items.size() == 2)
         return holds + " throws away " + items[1] + " and " + items[0];
     return holds + " throws away " + JoinOr(items);
