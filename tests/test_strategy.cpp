@@ -4,9 +4,11 @@
 #include "game_deal.h"
 #include "odds_support.h"
 #include "parallel.h"
+#include "pay_tables.h"
 #include "random.h"
 #include "strategy.h"
 #include "strategy_command.h"
+#include "strategy_search.h"
 #include "trainer.h"
 
 #include <QRegularExpression>
@@ -14,6 +16,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 using namespace odds;
@@ -136,6 +139,8 @@ class TestStrategy : public QObject
     void exceptionCondition();
     void gradeMatchesEveryDeal_data();
     void gradeMatchesEveryDeal();
+    void adoptedPatternsChangeNoDeal_data();
+    void adoptedPatternsChangeNoDeal();
     void longerBudgetNeverWorse_data();
     void longerBudgetNeverWorse();
     void madeHandsAreNeverBroken_data();
@@ -422,6 +427,53 @@ void TestStrategy::gradeMatchesEveryDeal()
         QCOMPARE(ScaledReturn(holds[optimal], optimal, table, deck), best);
         QCOMPARE(best - ScaledReturn(holds[d.listHold], d.listHold, table, deck), d.exampleLoss);
     }
+}
+
+// Patterns the cuts dropped join a line of their family only where no deal
+// is played otherwise: the list with them pays exactly what it did, and some
+// do join (A K unsuited beside A J, below the Ace alone).
+void TestStrategy::adoptedPatternsChangeNoDeal_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("10/7 Double Bonus, 34 lines") << "10/7 Double Bonus" << 34;
+    if (kFullRun)
+        QTest::newRow("Full Pay Deuces Wild, 30 lines") << "Full Pay Deuces Wild" << 30;
+}
+
+void TestStrategy::adoptedPatternsChangeNoDeal()
+{
+    QFETCH(QString, table);
+    QFETCH(int, lines);
+    const NamedTable& named = *FindTable(table.toStdString());
+    const StrategyData data(TablesOf(*named.family), named.pays, 0);
+    std::optional<StrategySearch> at;
+    StrategySearch(data).descend([&](const StrategySearch& state) {
+        if (state.size() == lines)
+            at.emplace(state);
+        return state.size() > lines;
+    });
+    QVERIFY(at.has_value());
+    at->finish();
+    const std::vector<StrategyLine> before = at->lines();
+    at->adoptSilent();
+    const std::vector<StrategyLine> after = at->lines();
+    const auto patterns = [](const std::vector<StrategyLine>& list) {
+        std::size_t n = 0;
+        for (const StrategyLine& line : list)
+            n += line.size();
+        return n;
+    };
+    QCOMPARE(after.size(), before.size());
+    QVERIFY(patterns(after) > patterns(before));
+    const PatternBook& book = data.book();
+    for (const StrategyLine& line : after)
+        for (const int p : line)
+            QCOMPARE(book.family(p), book.family(line[0]));
+    const StrategyGrade plain = data.grade(before);
+    const StrategyGrade adopted = data.grade(after);
+    QCOMPARE(adopted.paid, plain.paid);
+    QCOMPARE(adopted.decides, plain.decides);
 }
 
 void TestStrategy::longerBudgetNeverWorse_data()

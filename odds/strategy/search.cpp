@@ -397,6 +397,17 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         }
         return costliest;
     };
+    // Patterns the cuts dropped may serve an exception where no plain deal
+    // reaches them; with them the exceptions found differ, so the list is
+    // weighed both ways.
+    const auto weighBoth = [&](StrategySearch& state, std::vector<Candidate>& candidates,
+                               bool plainToo) {
+        StrategySearch adopted = state;
+        adopted.adoptSilent();
+        std::vector<Deviation> costliest = weigh(state, candidates, plainToo);
+        weigh(adopted, candidates, false);
+        return costliest;
+    };
     // What a list pays within the budget with its first few exceptions:
     // (paid, exceptions taken, entries), or nothing where it has too many lines.
     struct Within
@@ -449,7 +460,7 @@ Strategy StrategyData::best(int maxLines, double minGain) const
     };
     std::vector<std::size_t> all(states.size());
     std::iota(all.begin(), all.end(), 0);
-    forEach(all, [&](std::size_t i) { costliest[i] = weigh(states[i], weighed[i], true); });
+    forEach(all, [&](std::size_t i) { costliest[i] = weighBoth(states[i], weighed[i], true); });
 
     // The settled order is the best without exceptions; where a departure
     // costs most, the line of the better hold may pay above the deciding one
@@ -467,7 +478,9 @@ Strategy StrategyData::best(int maxLines, double minGain) const
             refined.push_back(i);
     forEach(refined, [&](std::size_t i) {
         std::optional<StrategySearch> base(settled[i]);
-        Wide score = whole(weighed[i].front());
+        Wide score = 0;
+        for (const Candidate& c : weighed[i])
+            score = std::max(score, whole(c));
         std::vector<Deviation> departures = costliest[i];
         for (int step = 0; step < kReorderSteps; ++step) {
             std::optional<StrategySearch> better;
@@ -487,8 +500,11 @@ Strategy StrategyData::best(int maxLines, double minGain) const
                     variant.insertAbove(d.bestPattern, d.listLine);
                 StrategySearch copy = variant;
                 const std::size_t from = weighed[i].size();
-                std::vector<Deviation> c = weigh(copy, weighed[i], false);
-                if (const Wide w = whole(weighed[i][from]); w > score) {
+                std::vector<Deviation> c = weighBoth(copy, weighed[i], false);
+                Wide w = 0;
+                for (std::size_t k = from; k < weighed[i].size(); ++k)
+                    w = std::max(w, whole(weighed[i][k]));
+                if (w > score) {
                     score = w;
                     next = std::move(c);
                     better.emplace(std::move(variant));

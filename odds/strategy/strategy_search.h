@@ -184,6 +184,41 @@ class StrategySearch
         }
     }
 
+    // Each pattern on no line joins the first line of its family where it
+    // decides no deal: the list plays as before, but an exception that hands
+    // a deal to that line may hold it (A K unsuited below the Ace alone).
+    void adoptSilent()
+    {
+        for (int p = 0; p < m_book.count(); ++p) {
+            if (m_lineOf[static_cast<std::size_t>(p)] >= 0)
+                continue;
+            const std::vector<std::uint32_t>& classes = (*m_byPattern)[static_cast<std::size_t>(p)];
+            for (const int line : m_order) {
+                if (m_book.family(m_lines[static_cast<std::size_t>(line)][0]) != m_book.family(p))
+                    continue;
+                const int rank = m_rank[static_cast<std::size_t>(line)];
+                const bool silent = std::all_of(classes.begin(), classes.end(), [&](auto c) {
+                    const std::uint32_t d = m_decider[c];
+                    if (rankOf(d) < rank)
+                        return true;
+                    if (lineOfEntry(d) != line)
+                        return false;
+                    for (std::uint32_t e = m_data.m_first[c]; e < m_data.m_first[c + 1]; ++e)
+                        if (entry(e).pattern == p)
+                            return value(e) < value(d);
+                    return true;
+                });
+                if (!silent)
+                    continue;
+                m_lines[static_cast<std::size_t>(line)].push_back(p);
+                m_lineOf[static_cast<std::size_t>(p)] = line;
+                for (const std::uint32_t c : classes)
+                    locate(c);
+                break;
+            }
+        }
+    }
+
   private:
     static constexpr int kOff = std::numeric_limits<int>::max();
     static constexpr int kSettleEvery = 3;
