@@ -205,7 +205,8 @@ void TestStrategy::patternNames()
 // When an exception's condition holds: a thrown-away card of a named value (or
 // of each named value), or of the held cards' suit, which needs held cards of
 // one suit, or two of one held card's suit, or of a held rank, or one of
-// the held suit and one of the values together; and how the condition reads.
+// the held suit and one of the values together, or that and no card of one
+// more value; and how the condition reads.
 void TestStrategy::exceptionCondition_data()
 {
     QTest::addColumn<QString>("dealt");
@@ -219,82 +220,97 @@ void TestStrategy::exceptionCondition_data()
     QTest::addColumn<bool>("twoOfSuit");
     QTest::addColumn<bool>("heldRank");
     QTest::addColumn<bool>("suitAnd");
+    QTest::addColumn<int>("without"); // and no thrown card of this value
     const QString suited = "it throws away a card of the held suit";
     QTest::newRow("a heart thrown from held hearts")
         << "Kh Qh Jh 2h 5c" << 0b00111 << true << 0 << false << true << suited << 0 << false
-        << false << false;
+        << false << false << 0;
     QTest::newRow("no heart thrown") << "Kh Qh Jh 2c 5d" << 0b00111 << true << 0 << false << false
-                                     << suited << 0 << false << false << false;
-    QTest::newRow("held cards of two suits") << "Kh Qs 2h 2s 5c" << 0b00011 << true << 0 << false
-                                             << false << suited << 0 << false << false << false;
+                                     << suited << 0 << false << false << false << 0;
+    QTest::newRow("held cards of two suits")
+        << "Kh Qs 2h 2s 5c" << 0b00011 << true << 0 << false << false << suited << 0 << false
+        << false << false << 0;
     QTest::newRow("nothing held: no suit") << "Kh Qh Jh 2h 5h" << 0 << true << 0 << false << false
-                                           << suited << 0 << false << false << false;
-    QTest::newRow("a held heart is not thrown") << "Kh Qh 2c 3d 4s" << 0b00011 << true << 0 << false
-                                                << false << suited << 0 << false << false << false;
+                                           << suited << 0 << false << false << false << 0;
+    QTest::newRow("a held heart is not thrown")
+        << "Kh Qh 2c 3d 4s" << 0b00011 << true << 0 << false << false << suited << 0 << false
+        << false << false << 0;
     QTest::newRow("a ten thrown") << "Kh Qh Tc 3d 4s" << 0b00011 << false << (1 << 10) << false
-                                  << true << "it throws away a 10" << 0 << false << false << false;
+                                  << true << "it throws away a 10" << 0 << false << false << false
+                                  << 0;
     QTest::newRow("a ten held") << "Kh Th 9c 3d 4s" << 0b00011 << false << (1 << 10) << false
-                                << false << "it throws away a 10" << 0 << false << false << false;
+                                << false << "it throws away a 10" << 0 << false << false << false
+                                << 0;
     const int kingAce = (1 << 13) | (1 << 14);
     QTest::newRow("an ace thrown, values 9 or ace")
         << "Kh Qh Ac 3d 4s" << 0b00011 << false << ((1 << 9) | (1 << 14)) << false << true
-        << "it throws away an Ace or a 9" << 0 << false << false << false;
+        << "it throws away an Ace or a 9" << 0 << false << false << false << 0;
     // Both values must go: the penalty of a king and an ace thrown together.
     QTest::newRow("king and ace both thrown")
         << "Qh Jh Ac Kd 4s" << 0b00011 << false << kingAce << true << true
-        << "it throws away a King and an Ace" << 0 << false << false << false;
+        << "it throws away a King and an Ace" << 0 << false << false << false << 0;
     QTest::newRow("only the ace thrown")
         << "Qh Jh Ac 3d 4s" << 0b00011 << false << kingAce << true << false
-        << "it throws away a King and an Ace" << 0 << false << false << false;
+        << "it throws away a King and an Ace" << 0 << false << false << false << 0;
     // Only where the hold keeps an Ace: a penalty that depends on the held cards.
     QTest::newRow("ace held, queen thrown")
         << "Ad Td Jd Qc 4s" << 0b00111 << false << ((1 << 12) | (1 << 11)) << false << true
-        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false << false << false;
+        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false << false << false
+        << 0;
     QTest::newRow("no ace held, queen thrown")
         << "Kd Td Jd Qc 4s" << 0b00111 << false << ((1 << 12) | (1 << 11)) << false << false
-        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false << false << false;
+        << "it holds an Ace and throws away a Queen or a Jack" << 14 << false << false << false
+        << 0;
     QTest::newRow("ace thrown, king held")
         << "Kh Qh Ac 3d 4s" << 0b00011 << false << kingAce << true << false
-        << "it throws away a King and an Ace" << 0 << false << false << false;
+        << "it throws away a King and an Ace" << 0 << false << false << false << 0;
     // Two thrown cards that share a suit with any one held card: the pair
     // whose Jack would make 3 to a Royal Flush with them.
     const QString two = "it throws away two cards of a held card's suit";
     QTest::newRow("two hearts thrown beside a held heart")
         << "Jh Js Qh Kh 5c" << 0b00011 << false << 0 << false << true << two << 0 << true << false
-        << false;
+        << false << 0;
     QTest::newRow("two clubs thrown, no club held")
         << "Jh Js Qc Kc 5d" << 0b00011 << false << 0 << false << false << two << 0 << true << false
-        << false;
+        << false << 0;
     QTest::newRow("one heart and one spade thrown")
         << "Jh Js Qh Ks 5c" << 0b00011 << false << 0 << false << false << two << 0 << true << false
-        << false;
+        << false << 0;
     // A thrown card of a rank the hold keeps: the pair a straight flush
     // draw breaks.
     const QString rank = "it throws away a card of a held rank";
     QTest::newRow("the other 6 of a pair thrown")
         << "6c 7c 8c 6d Kh" << 0b00111 << false << 0 << false << true << rank << 0 << false << true
-        << false;
+        << false << 0;
     QTest::newRow("no thrown card pairs a held one")
         << "6c 7c 8c 5d Kh" << 0b00111 << false << 0 << false << false << rank << 0 << false << true
-        << false;
+        << false << 0;
     // A card of the held suit and one of a run of values, together: the
     // Ace alone with a flush and a wheel penalty.
     const int wheel = (1 << 2) | (1 << 3) | (1 << 4) | (1 << 5);
     const QString both = "it throws away a card of the held suit and a card from 2 to 5";
     QTest::newRow("a heart and a 3 thrown beside a held Ace of hearts")
         << "Ah Kc 9h 3d 8s" << 0b00001 << true << wheel << false << true << both << 0 << false
-        << false << true;
+        << false << true << 0;
     QTest::newRow("the 3 of the held suit does both")
         << "Ah Kc 3h 9d 8s" << 0b00001 << true << wheel << false << true << both << 0 << false
-        << false << true;
+        << false << true << 0;
     QTest::newRow("a heart thrown, no card from 2 to 5")
         << "Ah Kc 9h 7d 8s" << 0b00001 << true << wheel << false << false << both << 0 << false
-        << false << true;
+        << false << true << 0;
     QTest::newRow("a 3 thrown, no heart") << "Ah Kc 3d 9d 8s" << 0b00001 << true << wheel << false
-                                          << false << both << 0 << false << false << true;
+                                          << false << both << 0 << false << false << true << 0;
     QTest::newRow("not a run: the values are named")
         << "Ah Kc 9h 5d 8s" << 0b00001 << true << ((1 << 5) | (1 << 3)) << false << true
-        << "it throws away a card of the held suit and a 5 or a 3" << 0 << false << false << true;
+        << "it throws away a card of the held suit and a 5 or a 3" << 0 << false << false << true
+        << 0;
+    // ... and no card of one more value: a thrown 10 spoils the Ace's
+    // unsuited King as much as the wheel cards spoil the Ace.
+    const QString noTen = both + ", and no 10";
+    QTest::newRow("a 10 thrown as well") << "Ah Tc 9h 3d 8s" << 0b00001 << true << wheel << false
+                                         << false << noTen << 0 << false << false << true << 10;
+    QTest::newRow("no 10 thrown") << "Ah Kc 9h 3d 8s" << 0b00001 << true << wheel << false << true
+                                  << noTen << 0 << false << false << true << 10;
 }
 
 void TestStrategy::exceptionCondition()
@@ -310,8 +326,10 @@ void TestStrategy::exceptionCondition()
     QFETCH(bool, twoOfSuit);
     QFETCH(bool, heldRank);
     QFETCH(bool, suitAnd);
+    QFETCH(int, without);
     StrategyException exception;
     exception.suitAnd = suitAnd;
+    exception.without = without;
     exception.twoOfSuit = twoOfSuit;
     exception.heldRank = heldRank;
     exception.heldValue = heldValue;

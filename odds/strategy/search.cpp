@@ -115,6 +115,21 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
         }
         return sums.data() + static_cast<std::size_t>(s) * kStride;
     };
+    // The same for any hold, once for each value the deal does not throw
+    // away: "..., and no 10".
+    std::vector<std::int32_t> withoutSlot(n * n, -1);
+    std::vector<std::size_t> withoutKey;
+    std::vector<double> withoutSums;
+    constexpr std::size_t kWithoutStride = kValues * RunSums::kSize;
+    const auto withoutOf = [&](std::size_t key) {
+        std::int32_t& s = withoutSlot[key];
+        if (s < 0) {
+            s = static_cast<std::int32_t>(withoutKey.size());
+            withoutKey.push_back(key);
+            withoutSums.resize(withoutSums.size() + kWithoutStride, 0.0);
+        }
+        return withoutSums.data() + static_cast<std::size_t>(s) * kWithoutStride;
+    };
     Scan out;
     std::vector<std::vector<const StrategyException*>> givenOf(n);
     for (const StrategyException& x : given)
@@ -226,44 +241,47 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                 if (suited)
                     RunSums::Add(sum + kRuns, thrownSorted, count, g);
             }
+            if (suited) {
+                double* block = withoutOf(u * n + l);
+                for (std::size_t v = 0; v < kValues; ++v)
+                    if (!(seen & (1u << v)))
+                        RunSums::Add(block + v * RunSums::kSize, thrownSorted, count, g);
+            }
         }
         for (const int r : fitting)
             onLine[static_cast<std::size_t>(r)] = nullptr;
     }
-    out.best.assign(n, StrategyException{0, -1, 0, false, false, false});
+    out.best.assign(n, StrategyException{.instead = -1});
     out.bestGain.assign(n, 0);
+    const auto offer = [&](double g, const StrategyException& x) {
+        const auto u = static_cast<std::size_t>(x.line);
+        if (g > out.bestGain[u]) {
+            out.bestGain[u] = g;
+            out.best[u] = x;
+        }
+    };
+    const auto run = [](std::size_t a, std::size_t b) { return ((2u << b) - (1u << a)) << 2; };
     // In the order of the triples, so that of equal gains the first stays.
     std::vector<std::size_t> keys = slotKey;
     std::sort(keys.begin(), keys.end());
     for (const std::size_t key : keys) {
-        const std::size_t u = key / (n * kHeld);
-        const std::size_t l = key / kHeld % n;
+        const auto u = static_cast<int>(key / (n * kHeld));
+        const auto l = static_cast<int>(key / kHeld % n);
         const std::size_t h = key % kHeld;
         const double* sum = sums.data() + static_cast<std::size_t>(slot[key]) * kStride;
         const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
-        const auto offer = [&](double g, unsigned values, bool heldSuit, bool all,
-                               bool twoOfSuit = false, bool heldRank = false,
-                               bool suitAnd = false) {
-            if (g > out.bestGain[u]) {
-                out.bestGain[u] = g;
-                out.best[u] = {static_cast<int>(u),
-                               static_cast<int>(l),
-                               values,
-                               heldSuit,
-                               twoOfSuit,
-                               heldRank,
-                               all,
-                               keeps,
-                               suitAnd};
-            }
-        };
         for (std::size_t a = 0; a < kValues; ++a) {
-            offer(sum[a], 1u << (a + 2), false, false);
+            offer(sum[a], {.line = u, .instead = l, .values = 1u << (a + 2), .heldValue = keeps});
             for (std::size_t b = a + 1; b < kValues; ++b) {
                 const unsigned both = (1u << (a + 2)) | (1u << (b + 2));
                 const double together = sum[kValues + a * kValues + b];
-                offer(sum[a] + sum[b] - together, both, false, false);
-                offer(together, both, false, true);
+                offer(sum[a] + sum[b] - together,
+                      {.line = u, .instead = l, .values = both, .heldValue = keeps});
+                offer(together, {.line = u,
+                                 .instead = l,
+                                 .values = both,
+                                 .allValues = true,
+                                 .heldValue = keeps});
             }
         }
         // A card of the held suit with one of a run of values; the whole run
@@ -271,11 +289,36 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
         const RunSums withSuit(sum + kRuns);
         for (std::size_t a = 0; a < kValues; ++a)
             for (std::size_t b = a; b < kValues && b - a + 1 < kValues; ++b)
-                offer(withSuit.hit(a, b), ((2u << b) - (1u << a)) << 2, true, false, false, false,
-                      true);
-        offer(sum[kSuit], 0, true, false);
-        offer(sum[kTwoOfSuit], 0, false, false, true);
-        offer(sum[kHeldRank], 0, false, false, false, true);
+                offer(withSuit.hit(a, b), {.line = u,
+                                           .instead = l,
+                                           .values = run(a, b),
+                                           .heldSuit = true,
+                                           .heldValue = keeps,
+                                           .suitAnd = true});
+        offer(sum[kSuit], {.line = u, .instead = l, .heldSuit = true, .heldValue = keeps});
+        offer(sum[kTwoOfSuit], {.line = u, .instead = l, .twoOfSuit = true, .heldValue = keeps});
+        offer(sum[kHeldRank], {.line = u, .instead = l, .heldRank = true, .heldValue = keeps});
+    }
+    // The same runs, less the deals that throw away one more value.
+    std::vector<std::size_t> pairs = withoutKey;
+    std::sort(pairs.begin(), pairs.end());
+    for (const std::size_t key : pairs) {
+        const auto u = static_cast<int>(key / n);
+        const auto l = static_cast<int>(key % n);
+        const double* block =
+            withoutSums.data() + static_cast<std::size_t>(withoutSlot[key]) * kWithoutStride;
+        for (std::size_t v = 0; v < kValues; ++v) {
+            const RunSums withSuit(block + v * RunSums::kSize);
+            for (std::size_t a = 0; a < kValues; ++a)
+                for (std::size_t b = a; b < kValues && b - a + 1 < kValues; ++b)
+                    if (v < a || v > b)
+                        offer(withSuit.hit(a, b), {.line = u,
+                                                   .instead = l,
+                                                   .values = run(a, b),
+                                                   .heldSuit = true,
+                                                   .suitAnd = true,
+                                                   .without = static_cast<int>(v) + 2});
+        }
     }
     return out;
 }

@@ -679,6 +679,8 @@ bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold, in
     unsigned thrown = 0;
     for (const int card : given)
         thrown |= 1u << Value(RankOf(card));
+    if (without != 0 && (thrown & (1u << without)))
+        return false;
     if (allValues)
         return values != 0 && (thrown & values) == values;
     if (suitAnd)
@@ -725,8 +727,9 @@ std::string StrategyException::condition() const
                 items.push_back(kNames[v]);
     const std::string holds =
         heldValue == 0 ? std::string("it") : "it holds " + std::string(kNames[heldValue]) + " and";
+    const std::string but = without == 0 ? std::string() : ", and no " + bare(without);
     if (suitAnd)
-        return holds + " throws away a card of the held suit and " + JoinOr(items);
+        return holds + " throws away a card of the held suit and " + JoinOr(items) + but;
     if (heldSuit)
         items.push_back("a card of the held suit");
     if (twoOfSuit)
