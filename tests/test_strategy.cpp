@@ -474,7 +474,10 @@ void TestStrategy::adoptedPatternsChangeNoDeal()
     QVERIFY(at.has_value());
     at->finish();
     const std::vector<StrategyLine> before = at->lines();
-    at->adoptSilent();
+    std::vector<int> every;
+    for (int rank = 0; rank < at->size(); ++rank)
+        every.push_back(at->lineAt(rank));
+    QVERIFY(at->adoptSilent(every));
     const std::vector<StrategyLine> after = at->lines();
     const auto patterns = [](const std::vector<StrategyLine>& list) {
         std::size_t n = 0;

@@ -154,6 +154,9 @@ StrategyData::StrategyData(const DrawTables& tables, const PayVector& pays, int 
     m_entries.reserve(m_first[n]);
     for (const std::vector<Entry>& part : parts)
         m_entries.insert(m_entries.end(), part.begin(), part.end());
+    m_patterns.reserve(m_entries.size());
+    for (const Entry& entry : m_entries)
+        m_patterns.push_back(entry.pattern);
 }
 
 StrategyGrade StrategyData::grade(const std::vector<StrategyLine>& lines,
@@ -194,10 +197,12 @@ StrategyGrade StrategyData::gradeOn(const std::vector<StrategyLine>& lines,
         const DealClass& deal = m_classes[c];
         const Entry* decider = nullptr;
         for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e) {
+            const int r = rank[m_patterns[e]];
+            if (r == kOff)
+                continue;
             const Entry& entry = m_entries[e];
-            const int r = rank[entry.pattern];
-            if (r != kOff && (!decider || r < rank[decider->pattern] ||
-                              (r == rank[decider->pattern] && better(entry, *decider))))
+            if (!decider || r < rank[decider->pattern] ||
+                (r == rank[decider->pattern] && better(entry, *decider)))
                 decider = &entry;
         }
         grade.optimalPaid += Wide(m_bestValue[c]) * deal.weight;
@@ -209,8 +214,7 @@ StrategyGrade StrategyData::gradeOn(const std::vector<StrategyLine>& lines,
             const int instead = exceptions[k].instead;
             const Entry* other = nullptr;
             for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e)
-                if (rank[m_entries[e].pattern] == instead &&
-                    (!other || better(m_entries[e], *other)))
+                if (rank[m_patterns[e]] == instead && (!other || better(m_entries[e], *other)))
                     other = &m_entries[e];
             if (other) {
                 grade.moved[k] += deal.weight;

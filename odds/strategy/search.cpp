@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <map>
+#include <mutex>
 #include <numeric>
 #include <optional>
 #include <vector>
@@ -63,6 +66,42 @@ struct RunSums
     std::array<double, kSide * kSide> m_missed{};
 };
 
+// Blocks of sums for keys as they first occur, where most keys never do.
+class SparseSums
+{
+  public:
+    SparseSums(std::size_t keys, std::size_t stride) : m_slot(keys, -1), m_stride(stride) {}
+
+    double* at(std::size_t key)
+    {
+        std::int32_t& s = m_slot[key];
+        if (s < 0) {
+            s = static_cast<std::int32_t>(m_keys.size());
+            m_keys.push_back(key);
+            m_sums.resize(m_sums.size() + m_stride, 0.0);
+        }
+        return m_sums.data() + static_cast<std::size_t>(s) * m_stride;
+    }
+    const double* find(std::size_t key) const
+    {
+        const std::int32_t s = m_slot[key];
+        return s < 0 ? nullptr : m_sums.data() + static_cast<std::size_t>(s) * m_stride;
+    }
+    // The keys that occurred, in order.
+    std::vector<std::size_t> keys() const
+    {
+        std::vector<std::size_t> out = m_keys;
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+  private:
+    std::vector<std::int32_t> m_slot;
+    std::vector<std::size_t> m_keys;
+    std::vector<double> m_sums;
+    std::size_t m_stride;
+};
+
 } // namespace
 
 struct StrategyData::Scan
@@ -103,33 +142,10 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
     constexpr std::size_t kHeld = 1 + kValues;
     // Sums for (deciding line, line that fits, held value) as they first
     // occur: most such triples never do.
-    std::vector<std::int32_t> slot(n * n * kHeld, -1);
-    std::vector<std::size_t> slotKey;
-    std::vector<double> sums;
-    const auto sumsOf = [&](std::size_t key) {
-        std::int32_t& s = slot[key];
-        if (s < 0) {
-            s = static_cast<std::int32_t>(slotKey.size());
-            slotKey.push_back(key);
-            sums.resize(sums.size() + kStride, 0.0);
-        }
-        return sums.data() + static_cast<std::size_t>(s) * kStride;
-    };
-    // The same for any hold, once for each value the deal does not throw
-    // away: "..., and no 10".
-    std::vector<std::int32_t> withoutSlot(n * n, -1);
-    std::vector<std::size_t> withoutKey;
-    std::vector<double> withoutSums;
-    constexpr std::size_t kWithoutStride = kValues * RunSums::kSize;
-    const auto withoutOf = [&](std::size_t key) {
-        std::int32_t& s = withoutSlot[key];
-        if (s < 0) {
-            s = static_cast<std::int32_t>(withoutKey.size());
-            withoutKey.push_back(key);
-            withoutSums.resize(withoutSums.size() + kWithoutStride, 0.0);
-        }
-        return withoutSums.data() + static_cast<std::size_t>(s) * kWithoutStride;
-    };
+    SparseSums sums(n * n * kHeld, kStride);
+    // The same for any hold, once more for each value the deal throws away:
+    // the deals without one are all less those with it ("..., and no 10").
+    SparseSums thrownToo(n * n, kValues * RunSums::kSize);
     Scan out;
     std::vector<std::vector<const StrategyException*>> givenOf(n);
     for (const StrategyException& x : given)
@@ -142,10 +158,10 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
         const std::size_t c = only ? (*only)[i] : i;
         fitting.clear();
         for (std::uint32_t e = m_first[c]; e < m_first[c + 1]; ++e) {
-            const Entry& entry = m_entries[e];
-            const int r = rank[entry.pattern];
+            const int r = rank[m_patterns[e]];
             if (r == kOff)
                 continue;
+            const Entry& entry = m_entries[e];
             const Entry*& at = onLine[static_cast<std::size_t>(r)];
             if (!at)
                 fitting.push_back(r);
@@ -223,14 +239,15 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                 break;
             const double g = w * static_cast<double>(onLine[l]->value - decider.value);
             for (std::size_t h = 0; h < heldCount; ++h) {
-                double* sum = sumsOf((u * n + l) * kHeld + held[h]);
+                double* sum = sums.at((u * n + l) * kHeld + held[h]);
                 for (int a = 0; a < count; ++a) {
-                    const auto va = static_cast<std::size_t>(thrown[static_cast<std::size_t>(a)]);
+                    const auto va =
+                        static_cast<std::size_t>(thrownSorted[static_cast<std::size_t>(a)]);
                     sum[va] += g;
-                    for (int b = 0; b < count; ++b)
-                        if (b != a)
-                            sum[kValues + va * kValues +
-                                static_cast<std::size_t>(thrown[static_cast<std::size_t>(b)])] += g;
+                    for (int b = a + 1; b < count; ++b)
+                        sum[kValues + va * kValues +
+                            static_cast<std::size_t>(thrownSorted[static_cast<std::size_t>(b)])] +=
+                            g;
                 }
                 if (suited)
                     sum[kSuit] += g;
@@ -242,10 +259,12 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                     RunSums::Add(sum + kRuns, thrownSorted, count, g);
             }
             if (suited) {
-                double* block = withoutOf(u * n + l);
-                for (std::size_t v = 0; v < kValues; ++v)
-                    if (!(seen & (1u << v)))
-                        RunSums::Add(block + v * RunSums::kSize, thrownSorted, count, g);
+                double* block = thrownToo.at(u * n + l);
+                for (int k = 0; k < count; ++k)
+                    RunSums::Add(block + static_cast<std::size_t>(
+                                             thrownSorted[static_cast<std::size_t>(k)]) *
+                                             RunSums::kSize,
+                                 thrownSorted, count, g);
             }
         }
         for (const int r : fitting)
@@ -260,15 +279,18 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             out.best[u] = x;
         }
     };
+    // A condition of more words must win by more than the sums' rounding:
+    // where the suit alone gains as much, the list says only that.
+    const auto offerWordier = [&](double g, const StrategyException& x) {
+        offer(g - 1e-9 * std::abs(g) - 1.0, x);
+    };
     const auto run = [](std::size_t a, std::size_t b) { return ((2u << b) - (1u << a)) << 2; };
     // In the order of the triples, so that of equal gains the first stays.
-    std::vector<std::size_t> keys = slotKey;
-    std::sort(keys.begin(), keys.end());
-    for (const std::size_t key : keys) {
+    for (const std::size_t key : sums.keys()) {
         const auto u = static_cast<int>(key / (n * kHeld));
         const auto l = static_cast<int>(key / kHeld % n);
         const std::size_t h = key % kHeld;
-        const double* sum = sums.data() + static_cast<std::size_t>(slot[key]) * kStride;
+        const double* sum = sums.find(key);
         const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
         for (std::size_t a = 0; a < kValues; ++a) {
             offer(sum[a], {.line = u, .instead = l, .values = 1u << (a + 2), .heldValue = keeps});
@@ -284,40 +306,39 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                                  .heldValue = keeps});
             }
         }
+        offer(sum[kSuit], {.line = u, .instead = l, .heldSuit = true, .heldValue = keeps});
+        offer(sum[kTwoOfSuit], {.line = u, .instead = l, .twoOfSuit = true, .heldValue = keeps});
+        offer(sum[kHeldRank], {.line = u, .instead = l, .heldRank = true, .heldValue = keeps});
         // A card of the held suit with one of a run of values; the whole run
         // would say no more than the suit alone.
         const RunSums withSuit(sum + kRuns);
         for (std::size_t a = 0; a < kValues; ++a)
             for (std::size_t b = a; b < kValues && b - a + 1 < kValues; ++b)
-                offer(withSuit.hit(a, b), {.line = u,
-                                           .instead = l,
-                                           .values = run(a, b),
-                                           .heldSuit = true,
-                                           .heldValue = keeps,
-                                           .suitAnd = true});
-        offer(sum[kSuit], {.line = u, .instead = l, .heldSuit = true, .heldValue = keeps});
-        offer(sum[kTwoOfSuit], {.line = u, .instead = l, .twoOfSuit = true, .heldValue = keeps});
-        offer(sum[kHeldRank], {.line = u, .instead = l, .heldRank = true, .heldValue = keeps});
+                offerWordier(withSuit.hit(a, b), {.line = u,
+                                                  .instead = l,
+                                                  .values = run(a, b),
+                                                  .heldSuit = true,
+                                                  .heldValue = keeps,
+                                                  .suitAnd = true});
     }
     // The same runs, less the deals that throw away one more value.
-    std::vector<std::size_t> pairs = withoutKey;
-    std::sort(pairs.begin(), pairs.end());
-    for (const std::size_t key : pairs) {
+    for (const std::size_t key : thrownToo.keys()) {
         const auto u = static_cast<int>(key / n);
         const auto l = static_cast<int>(key % n);
-        const double* block =
-            withoutSums.data() + static_cast<std::size_t>(withoutSlot[key]) * kWithoutStride;
+        const double* block = thrownToo.find(key);
+        const RunSums withSuit(sums.find(key * kHeld) + kRuns);
         for (std::size_t v = 0; v < kValues; ++v) {
-            const RunSums withSuit(block + v * RunSums::kSize);
+            const RunSums alsoThrown(block + v * RunSums::kSize);
             for (std::size_t a = 0; a < kValues; ++a)
                 for (std::size_t b = a; b < kValues && b - a + 1 < kValues; ++b)
                     if (v < a || v > b)
-                        offer(withSuit.hit(a, b), {.line = u,
-                                                   .instead = l,
-                                                   .values = run(a, b),
-                                                   .heldSuit = true,
-                                                   .suitAnd = true,
-                                                   .without = static_cast<int>(v) + 2});
+                        offerWordier(withSuit.hit(a, b) - alsoThrown.hit(a, b),
+                                     {.line = u,
+                                      .instead = l,
+                                      .values = run(a, b),
+                                      .heldSuit = true,
+                                      .suitAnd = true,
+                                      .without = static_cast<int>(v) + 2});
         }
     }
     return out;
@@ -440,15 +461,48 @@ Strategy StrategyData::best(int maxLines, double minGain) const
         }
         return costliest;
     };
+    // Moves from different lists often reach the same one: each is weighed once.
+    struct Weighed
+    {
+        std::vector<Candidate> candidates;
+        std::vector<Deviation> costliest;
+    };
+    std::map<std::pair<std::vector<StrategyLine>, bool>, Weighed> known;
+    std::mutex knownLock;
+    const auto weighOnce = [&](StrategySearch& state, std::vector<Candidate>& candidates,
+                               bool plainToo) {
+        auto key = std::pair(state.lines(), plainToo);
+        {
+            const std::lock_guard<std::mutex> guard(knownLock);
+            if (const auto it = known.find(key); it != known.end()) {
+                candidates.insert(candidates.end(), it->second.candidates.begin(),
+                                  it->second.candidates.end());
+                return it->second.costliest;
+            }
+        }
+        Weighed fresh;
+        fresh.costliest = weigh(state, fresh.candidates, plainToo);
+        candidates.insert(candidates.end(), fresh.candidates.begin(), fresh.candidates.end());
+        const std::lock_guard<std::mutex> guard(knownLock);
+        return known.emplace(std::move(key), std::move(fresh)).first->second.costliest;
+    };
     // Patterns the cuts dropped may serve an exception where no plain deal
     // reaches them; with them the exceptions found differ, so the list is
     // weighed both ways.
     const auto weighBoth = [&](StrategySearch& state, std::vector<Candidate>& candidates,
                                bool plainToo) {
         StrategySearch adopted = state;
-        adopted.adoptSilent();
-        std::vector<Deviation> costliest = weigh(state, candidates, plainToo);
-        weigh(adopted, candidates, false);
+        const std::size_t from = candidates.size();
+        std::vector<Deviation> costliest = weighOnce(state, candidates, plainToo);
+        // Only the lines the exceptions hand deals to take dropped patterns;
+        // where none joins one, a second weighing would repeat the first.
+        const Candidate& plain = candidates[from];
+        std::vector<int> into;
+        for (const StrategyException& x : plain.exceptions)
+            into.push_back(
+                adopted.lineOfPattern(plain.lines[static_cast<std::size_t>(x.instead)].front()));
+        if (adopted.adoptSilent(into))
+            weighOnce(adopted, candidates, false);
         return costliest;
     };
     // What a list pays within the budget with its first few exceptions:
@@ -515,9 +569,11 @@ Strategy StrategyData::best(int maxLines, double minGain) const
     const auto whole = [](const Candidate& c) {
         return std::accumulate(c.gained.begin(), c.gained.end(), c.plainPaid);
     };
+    // A list longer than the budget enters it only by merging lines: its
+    // moves are weighed on the lists that fit.
     std::vector<std::size_t> refined;
     for (const std::size_t i : all)
-        if (settled[i].size() >= kRefinedFrom)
+        if (settled[i].size() >= kRefinedFrom && settled[i].size() <= maxLines)
             refined.push_back(i);
     forEach(refined, [&](std::size_t i) {
         std::optional<StrategySearch> base(settled[i]);

@@ -181,6 +181,9 @@ class StrategyData
     std::vector<DealClass> m_classes;
     std::vector<std::uint32_t> m_first; // entries of class c: m_first[c] .. m_first[c + 1]
     std::vector<Entry> m_entries;
+    // The entries' patterns apart: the passes over every class read these
+    // and touch an entry only where its pattern is on a line.
+    std::vector<std::uint16_t> m_patterns;
     std::vector<std::int64_t> m_bestValue;
     std::vector<std::uint8_t> m_bestHold;
     int m_threads = 1;

@@ -184,17 +184,20 @@ class StrategySearch
         }
     }
 
-    // Each pattern on no line joins the first line of its family where it
-    // decides no deal: the list plays as before, but an exception that hands
-    // a deal to that line may hold it (A K unsuited below the Ace alone).
-    void adoptSilent()
+    // Each pattern on no line joins the first of the lines listed (ids) of
+    // its family where it decides no deal: the list plays as before, but an
+    // exception that hands a deal to that line may hold it (A K unsuited
+    // below the Ace alone). Whether any joined.
+    bool adoptSilent(const std::vector<int>& into)
     {
+        bool adopted = false;
         for (int p = 0; p < m_book.count(); ++p) {
             if (m_lineOf[static_cast<std::size_t>(p)] >= 0)
                 continue;
             const std::vector<std::uint32_t>& classes = (*m_byPattern)[static_cast<std::size_t>(p)];
             for (const int line : m_order) {
-                if (m_book.family(m_lines[static_cast<std::size_t>(line)][0]) != m_book.family(p))
+                if (m_book.family(m_lines[static_cast<std::size_t>(line)][0]) != m_book.family(p) ||
+                    std::find(into.begin(), into.end(), line) == into.end())
                     continue;
                 const int rank = m_rank[static_cast<std::size_t>(line)];
                 const bool silent = std::all_of(classes.begin(), classes.end(), [&](auto c) {
@@ -214,9 +217,11 @@ class StrategySearch
                 m_lineOf[static_cast<std::size_t>(p)] = line;
                 for (const std::uint32_t c : classes)
                     locate(c);
+                adopted = true;
                 break;
             }
         }
+        return adopted;
     }
 
   private:

@@ -659,52 +659,49 @@ int PatternBook::heldPattern(std::span<const int, 5> dealt, unsigned hold) const
 
 bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold, int wildRank) const
 {
-    // Wild cards are neither thrown away nor named by a condition.
-    const auto naturals = [&](CardPick pick) {
-        CardPick out;
-        for (const int card : pick)
-            if (RankOf(card) != wildRank)
-                out.cards[out.size++] = card;
-        return out;
-    };
-    const CardPick held = naturals(Hold(hold).held(dealt));
-    const CardPick given = naturals(Hold(hold).thrown(dealt));
+    // One pass over the five cards; wild cards are neither thrown away nor
+    // named by a condition.
     unsigned heldSuits = 0;
-    for (const int card : held)
-        heldSuits |= 1u << cards::CardSuit(card);
-    const bool oneSuit = heldSuits != 0 && (heldSuits & (heldSuits - 1)) == 0;
-    if (heldValue != 0 && std::none_of(held.begin(), held.end(),
-                                       [&](int card) { return Value(RankOf(card)) == heldValue; }))
-        return false;
+    unsigned heldValues = 0;
     unsigned thrown = 0;
-    for (const int card : given)
-        thrown |= 1u << Value(RankOf(card));
+    std::array<int, 5> given{};
+    int count = 0;
+    for (std::size_t i = 0; i < 5; ++i) {
+        const int card = dealt[i];
+        if (RankOf(card) == wildRank)
+            continue;
+        if (hold & (1u << i)) {
+            heldSuits |= 1u << cards::CardSuit(card);
+            heldValues |= 1u << Value(RankOf(card));
+        } else {
+            thrown |= 1u << Value(RankOf(card));
+            given[static_cast<std::size_t>(count++)] = card;
+        }
+    }
+    const bool oneSuit = heldSuits != 0 && (heldSuits & (heldSuits - 1)) == 0;
+    if (heldValue != 0 && !(heldValues & (1u << heldValue)))
+        return false;
     if (without != 0 && (thrown & (1u << without)))
         return false;
     if (allValues)
         return values != 0 && (thrown & values) == values;
-    if (suitAnd)
-        return oneSuit && (thrown & values) != 0 &&
-               std::any_of(given.begin(), given.end(), [&](int card) {
-                   return (heldSuits & (1u << cards::CardSuit(card))) != 0;
-               });
-    unsigned heldValues = 0;
-    for (const int card : held)
-        heldValues |= 1u << Value(RankOf(card));
+    if (!suitAnd && (values & thrown) != 0)
+        return true;
+    if (heldRank && (heldValues & thrown))
+        return true;
     std::array<int, 4> thrownOfSuit{};
-    for (const int card : given) {
-        if (heldRank && (heldValues & (1u << Value(RankOf(card)))))
-            return true;
-        if (values & (1u << Value(RankOf(card))))
-            return true;
-        if (heldSuit && oneSuit && (heldSuits & (1u << cards::CardSuit(card))))
-            return true;
-        const int suit = cards::CardSuit(card);
-        if (twoOfSuit && (heldSuits & (1u << suit)) &&
-            ++thrownOfSuit[static_cast<std::size_t>(suit)] == 2)
+    bool ofHeldSuit = false;
+    for (int k = 0; k < count; ++k) {
+        const int suit = cards::CardSuit(given[static_cast<std::size_t>(k)]);
+        if (!(heldSuits & (1u << suit)))
+            continue;
+        ofHeldSuit = true;
+        if (twoOfSuit && ++thrownOfSuit[static_cast<std::size_t>(suit)] == 2)
             return true;
     }
-    return false;
+    if (suitAnd)
+        return oneSuit && ofHeldSuit && (thrown & values) != 0;
+    return heldSuit && oneSuit && ofHeldSuit;
 }
 
 std::string StrategyException::condition() const
