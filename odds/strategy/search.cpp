@@ -190,8 +190,6 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             continue;
         }
         const double w = m_classes[c].weight;
-        std::array<int, 5> thrown{};
-        int count = 0;
         unsigned suits = 0;
         const Hold hold(decider.hold);
         // Wild cards are neither thrown away nor named by a condition.
@@ -219,8 +217,6 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             if (!natural(card))
                 continue;
             const int v = Value(RankOf(card)) - 2;
-            if (!(seen & (1u << v)))
-                thrown[static_cast<std::size_t>(count++)] = v;
             seen |= 1u << v;
             suited = suited || (suits != 0 && (suits & (suits - 1)) == 0 &&
                                 (suits & (1u << cards::CardSuit(card))));
@@ -229,10 +225,12 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             twoOfSuit = twoOfSuit ||
                         ((suits & (1u << suit)) && ++ofSuit[static_cast<std::size_t>(suit)] == 2);
         }
+        // The distinct thrown values, ascending.
         std::array<int, 5> thrownSorted{};
-        for (int v = 0, k = 0; v < static_cast<int>(kValues); ++v)
+        int count = 0;
+        for (int v = 0; v < static_cast<int>(kValues); ++v)
             if (seen & (1u << v))
-                thrownSorted[static_cast<std::size_t>(k++)] = v;
+                thrownSorted[static_cast<std::size_t>(count++)] = v;
         for (std::size_t k = 1; k < fitting.size(); ++k) {
             const auto l = static_cast<std::size_t>(fitting[k]);
             if (l > u + kExceptionReach)
