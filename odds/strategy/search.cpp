@@ -247,14 +247,14 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                             static_cast<std::size_t>(thrownSorted[static_cast<std::size_t>(b)])] +=
                             g;
                 }
-                if (suited)
+                if (suited) {
                     sum[kSuit] += g;
+                    RunSums::Add(sum + kRuns, thrownSorted, count, g);
+                }
                 if (twoOfSuit)
                     sum[kTwoOfSuit] += g;
                 if (heldRank)
                     sum[kHeldRank] += g;
-                if (suited)
-                    RunSums::Add(sum + kRuns, thrownSorted, count, g);
             }
             if (suited) {
                 double* block = thrownToo.at(u * n + l);
