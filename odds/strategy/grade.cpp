@@ -102,6 +102,7 @@ StrategyData::StrategyData(const DrawTables& tables, const PayVector& pays, int 
     const std::size_t n = m_classes.size();
     m_bestValue.resize(n);
     m_bestHold.resize(n);
+    m_bestPattern.resize(n);
     if (threads <= 0)
         threads = DefaultThreadCount();
     threads = std::max(1, std::min(threads, 64));
@@ -126,6 +127,7 @@ StrategyData::StrategyData(const DrawTables& tables, const PayVector& pays, int 
                     best = h;
             m_bestValue[c] = facts.value[best];
             m_bestHold[c] = static_cast<std::uint8_t>(best);
+            m_bestPattern[c] = static_cast<std::int16_t>(book.patternOf(m_classes[c].cards, best));
             const std::size_t first = out.size();
             for (unsigned h = 0; h < kHoldCount; ++h) {
                 const int p = facts.pattern[h];
@@ -230,7 +232,7 @@ StrategyGrade StrategyData::gradeOn(const std::vector<StrategyLine>& lines,
         if (loss <= 0)
             continue;
         grade.dealsDiffering += deal.weight;
-        const int bestPattern = book.patternOf(deal.cards, m_bestHold[c]);
+        const int bestPattern = m_bestPattern[c];
         Deviation& d = deviations[{line, bestPattern}];
         d.listLine = line;
         d.bestPattern = bestPattern;

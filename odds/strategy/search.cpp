@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <numeric>
 #include <optional>
@@ -66,42 +68,6 @@ struct RunSums
     std::array<double, kSide * kSide> m_missed{};
 };
 
-// Blocks of sums for keys as they first occur, where most keys never do.
-class SparseSums
-{
-  public:
-    SparseSums(std::size_t keys, std::size_t stride) : m_slot(keys, -1), m_stride(stride) {}
-
-    double* at(std::size_t key)
-    {
-        std::int32_t& s = m_slot[key];
-        if (s < 0) {
-            s = static_cast<std::int32_t>(m_keys.size());
-            m_keys.push_back(key);
-            m_sums.resize(m_sums.size() + m_stride, 0.0);
-        }
-        return m_sums.data() + static_cast<std::size_t>(s) * m_stride;
-    }
-    const double* find(std::size_t key) const
-    {
-        const std::int32_t s = m_slot[key];
-        return s < 0 ? nullptr : m_sums.data() + static_cast<std::size_t>(s) * m_stride;
-    }
-    // The keys that occurred, in order.
-    std::vector<std::size_t> keys() const
-    {
-        std::vector<std::size_t> out = m_keys;
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
-  private:
-    std::vector<std::int32_t> m_slot;
-    std::vector<std::size_t> m_keys;
-    std::vector<double> m_sums;
-    std::size_t m_stride;
-};
-
 } // namespace
 
 struct StrategyData::Scan
@@ -137,15 +103,19 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
     for (std::size_t i = 0; i < n; ++i)
         for (const int p : lines[i])
             rank[static_cast<std::size_t>(p)] = static_cast<int>(i);
-    // Each pair of lines sums its gains once for any hold and once more for
-    // holds that keep a card of each value: "it holds a 10 and ...".
-    constexpr std::size_t kHeld = 1 + kValues;
-    // Sums for (deciding line, line that fits, held value) as they first
-    // occur: most such triples never do.
-    SparseSums sums(n * n * kHeld, kStride);
-    // The same for any hold, once more for each value the deal throws away:
-    // the deals without one are all less those with it ("..., and no 10").
-    SparseSums thrownToo(n * n, kValues * RunSums::kSize);
+    // What a condition reads of a deal a lower line fits, kept by the pair of
+    // lines: each pair's sums are then made at once, in a block that stays in
+    // cache, rather than spread over every pair's blocks deal by deal.
+    struct Deal
+    {
+        double gain;
+        std::uint16_t thrown; // the values thrown away, bit 0 for a 2
+        std::uint16_t held;   // the values held
+        bool suited;          // a thrown card of the one held suit
+        bool twoOfSuit;
+        bool heldRank;
+    };
+    std::vector<std::vector<Deal>> byPair(n * n);
     Scan out;
     std::vector<std::vector<const StrategyException*>> givenOf(n);
     for (const StrategyException& x : given)
@@ -173,9 +143,12 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
         std::sort(fitting.begin(), fitting.end());
         const auto u = static_cast<std::size_t>(fitting[0]);
         out.decides[u].push_back(static_cast<std::uint32_t>(c));
-        if (!active.empty() && !active[u]) {
+        const auto clear = [&] {
             for (const int r : fitting)
                 onLine[static_cast<std::size_t>(r)] = nullptr;
+        };
+        if (!active.empty() && !active[u]) {
+            clear();
             continue;
         }
         const Entry& decider = *onLine[u];
@@ -184,89 +157,44 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             return onLine[static_cast<std::size_t>(x->instead)] &&
                    x->applies(m_classes[c].cards, decider.hold, wildRank);
         });
-        if (handedOver) {
-            for (const int r : fitting)
-                onLine[static_cast<std::size_t>(r)] = nullptr;
+        if (handedOver || fitting.size() < 2 ||
+            static_cast<std::size_t>(fitting[1]) > u + kExceptionReach) {
+            clear();
             continue;
         }
-        const double w = m_classes[c].weight;
         unsigned suits = 0;
         const Hold hold(decider.hold);
         // Wild cards are neither thrown away nor named by a condition.
         const auto natural = [&](int card) { return RankOf(card) != wildRank; };
+        Deal deal{};
         for (const int card : hold.held(m_classes[c].cards))
-            if (natural(card))
+            if (natural(card)) {
                 suits |= 1u << cards::CardSuit(card);
-        std::array<std::size_t, 6> held{0};
-        std::size_t heldCount = 1; // bucket 0: any hold
-        unsigned heldSeen = 0;
-        for (const int card : hold.held(m_classes[c].cards)) {
-            if (!natural(card))
-                continue;
-            const int v = Value(RankOf(card)) - 2;
-            if (!(heldSeen & (1u << v)))
-                held[heldCount++] = 1 + static_cast<std::size_t>(v);
-            heldSeen |= 1u << v;
-        }
-        bool suited = false;
-        bool twoOfSuit = false;
-        bool heldRank = false;
+                deal.held = static_cast<std::uint16_t>(deal.held | 1u << (Value(RankOf(card)) - 2));
+            }
+        const bool oneSuit = suits != 0 && (suits & (suits - 1)) == 0;
         std::array<int, 4> ofSuit{};
-        unsigned seen = 0;
         for (const int card : hold.thrown(m_classes[c].cards)) {
             if (!natural(card))
                 continue;
-            const int v = Value(RankOf(card)) - 2;
-            seen |= 1u << v;
-            suited = suited || (suits != 0 && (suits & (suits - 1)) == 0 &&
-                                (suits & (1u << cards::CardSuit(card))));
-            heldRank = heldRank || (heldSeen & (1u << v));
+            const unsigned v = 1u << (Value(RankOf(card)) - 2);
             const int suit = cards::CardSuit(card);
-            twoOfSuit = twoOfSuit ||
-                        ((suits & (1u << suit)) && ++ofSuit[static_cast<std::size_t>(suit)] == 2);
+            const bool heldSuit = (suits & (1u << suit)) != 0;
+            deal.thrown = static_cast<std::uint16_t>(deal.thrown | v);
+            deal.suited = deal.suited || (oneSuit && heldSuit);
+            deal.heldRank = deal.heldRank || (deal.held & v);
+            deal.twoOfSuit =
+                deal.twoOfSuit || (heldSuit && ++ofSuit[static_cast<std::size_t>(suit)] == 2);
         }
-        // The distinct thrown values, ascending.
-        std::array<int, 5> thrownSorted{};
-        int count = 0;
-        for (int v = 0; v < static_cast<int>(kValues); ++v)
-            if (seen & (1u << v))
-                thrownSorted[static_cast<std::size_t>(count++)] = v;
+        const double w = m_classes[c].weight;
         for (std::size_t k = 1; k < fitting.size(); ++k) {
             const auto l = static_cast<std::size_t>(fitting[k]);
             if (l > u + kExceptionReach)
                 break;
-            const double g = w * static_cast<double>(onLine[l]->value - decider.value);
-            for (std::size_t h = 0; h < heldCount; ++h) {
-                double* sum = sums.at((u * n + l) * kHeld + held[h]);
-                for (int a = 0; a < count; ++a) {
-                    const auto va =
-                        static_cast<std::size_t>(thrownSorted[static_cast<std::size_t>(a)]);
-                    sum[va] += g;
-                    for (int b = a + 1; b < count; ++b)
-                        sum[kValues + va * kValues +
-                            static_cast<std::size_t>(thrownSorted[static_cast<std::size_t>(b)])] +=
-                            g;
-                }
-                if (suited) {
-                    sum[kSuit] += g;
-                    RunSums::Add(sum + kRuns, thrownSorted, count, g);
-                }
-                if (twoOfSuit)
-                    sum[kTwoOfSuit] += g;
-                if (heldRank)
-                    sum[kHeldRank] += g;
-            }
-            if (suited) {
-                double* block = thrownToo.at(u * n + l);
-                for (int k = 0; k < count; ++k)
-                    RunSums::Add(block + static_cast<std::size_t>(
-                                             thrownSorted[static_cast<std::size_t>(k)]) *
-                                             RunSums::kSize,
-                                 thrownSorted, count, g);
-            }
+            deal.gain = w * static_cast<double>(onLine[l]->value - decider.value);
+            byPair[u * n + l].push_back(deal);
         }
-        for (const int r : fitting)
-            onLine[static_cast<std::size_t>(r)] = nullptr;
+        clear();
     }
     out.best.assign(n, StrategyException{.instead = -1});
     out.bestGain.assign(n, 0);
@@ -279,66 +207,126 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
     };
     // A condition of more words must win by more than the sums' rounding:
     // where the suit alone gains as much, the list says only that.
-    const auto offerWordier = [&](double g, const StrategyException& x) {
-        offer(g - 1e-9 * std::abs(g) - 1.0, x);
-    };
+    const auto wordier = [](double g) { return g - 1e-9 * std::abs(g) - 1.0; };
     const auto run = [](std::size_t a, std::size_t b) { return ((2u << b) - (1u << a)) << 2; };
-    // In the order of the triples, so that of equal gains the first stays.
-    for (const std::size_t key : sums.keys()) {
-        const auto u = static_cast<int>(key / (n * kHeld));
-        const auto l = static_cast<int>(key / kHeld % n);
-        const std::size_t h = key % kHeld;
-        const double* sum = sums.find(key);
-        const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
-        for (std::size_t a = 0; a < kValues; ++a) {
-            offer(sum[a], {.line = u, .instead = l, .values = 1u << (a + 2), .heldValue = keeps});
-            for (std::size_t b = a + 1; b < kValues; ++b) {
-                const unsigned both = (1u << (a + 2)) | (1u << (b + 2));
-                const double together = sum[kValues + a * kValues + b];
-                offer(sum[a] + sum[b] - together,
-                      {.line = u, .instead = l, .values = both, .heldValue = keeps});
-                offer(together, {.line = u,
-                                 .instead = l,
-                                 .values = both,
-                                 .allValues = true,
-                                 .heldValue = keeps});
-            }
-        }
-        offer(sum[kSuit], {.line = u, .instead = l, .heldSuit = true, .heldValue = keeps});
-        offer(sum[kTwoOfSuit], {.line = u, .instead = l, .twoOfSuit = true, .heldValue = keeps});
-        offer(sum[kHeldRank], {.line = u, .instead = l, .heldRank = true, .heldValue = keeps});
-        // A card of the held suit with one of a run of values; the whole run
-        // would say no more than the suit alone.
-        const RunSums withSuit(sum + kRuns);
-        for (std::size_t a = 0; a < kValues; ++a)
-            for (std::size_t b = a; b < kValues && b - a + 1 < kValues; ++b)
-                offerWordier(withSuit.hit(a, b), {.line = u,
-                                                  .instead = l,
-                                                  .values = run(a, b),
-                                                  .heldSuit = true,
-                                                  .heldValue = keeps,
-                                                  .suitAnd = true});
-    }
-    // The same runs, less the deals that throw away one more value.
-    for (const std::size_t key : thrownToo.keys()) {
+    // Each pair of lines sums its gains once for any hold and once more for
+    // holds that keep a card of each value: "it holds a 10 and ...".
+    constexpr std::size_t kHeld = 1 + kValues;
+    std::vector<double> sums(kHeld * kStride);
+    // Once more for each value the deal throws away: the deals without one
+    // are all less those with it ("..., and no 10").
+    std::vector<double> thrownToo(kValues * RunSums::kSize);
+    // Those are offered after all the others, as the first that gains most.
+    std::vector<double> withoutGain(n, 0);
+    std::vector<StrategyException> without(n, StrategyException{.instead = -1});
+    for (std::size_t key = 0; key < n * n; ++key) {
+        const std::vector<Deal>& deals = byPair[key];
+        if (deals.empty())
+            continue;
         const auto u = static_cast<int>(key / n);
         const auto l = static_cast<int>(key % n);
-        const double* block = thrownToo.find(key);
-        const RunSums withSuit(sums.find(key * kHeld) + kRuns);
-        for (std::size_t v = 0; v < kValues; ++v) {
-            const RunSums alsoThrown(block + v * RunSums::kSize);
+        unsigned used = 0; // the held buckets met, bit h
+        bool anySuited = false;
+        for (const Deal& deal : deals) {
+            const double g = deal.gain;
+            std::array<int, 5> thrownSorted{};
+            int count = 0;
+            for (unsigned t = deal.thrown; t != 0; t &= t - 1)
+                thrownSorted[static_cast<std::size_t>(count++)] = std::countr_zero(t);
+            for (unsigned h = 1u | (static_cast<unsigned>(deal.held) << 1); h != 0; h &= h - 1) {
+                const auto b = static_cast<std::size_t>(std::countr_zero(h));
+                double* sum = sums.data() + b * kStride;
+                if (!(used & (1u << b))) {
+                    used |= 1u << b;
+                    std::fill(sum, sum + kStride, 0.0);
+                }
+                for (int a = 0; a < count; ++a) {
+                    const auto va =
+                        static_cast<std::size_t>(thrownSorted[static_cast<std::size_t>(a)]);
+                    sum[va] += g;
+                    for (int z = a + 1; z < count; ++z)
+                        sum[kValues + va * kValues +
+                            static_cast<std::size_t>(thrownSorted[static_cast<std::size_t>(z)])] +=
+                            g;
+                }
+                if (deal.suited) {
+                    sum[kSuit] += g;
+                    RunSums::Add(sum + kRuns, thrownSorted, count, g);
+                }
+                if (deal.twoOfSuit)
+                    sum[kTwoOfSuit] += g;
+                if (deal.heldRank)
+                    sum[kHeldRank] += g;
+            }
+            if (deal.suited) {
+                if (!anySuited)
+                    std::fill(thrownToo.begin(), thrownToo.end(), 0.0);
+                anySuited = true;
+                for (unsigned t = deal.thrown; t != 0; t &= t - 1)
+                    RunSums::Add(thrownToo.data() +
+                                     static_cast<std::size_t>(std::countr_zero(t)) * RunSums::kSize,
+                                 thrownSorted, count, g);
+            }
+        }
+        for (unsigned hs = used; hs != 0; hs &= hs - 1) {
+            const auto h = static_cast<std::size_t>(std::countr_zero(hs));
+            const double* sum = sums.data() + h * kStride;
+            const int keeps = h == 0 ? 0 : static_cast<int>(h) + 1;
+            for (std::size_t a = 0; a < kValues; ++a) {
+                offer(sum[a],
+                      {.line = u, .instead = l, .values = 1u << (a + 2), .heldValue = keeps});
+                for (std::size_t b = a + 1; b < kValues; ++b) {
+                    const unsigned both = (1u << (a + 2)) | (1u << (b + 2));
+                    const double together = sum[kValues + a * kValues + b];
+                    offer(sum[a] + sum[b] - together,
+                          {.line = u, .instead = l, .values = both, .heldValue = keeps});
+                    offer(together, {.line = u,
+                                     .instead = l,
+                                     .values = both,
+                                     .allValues = true,
+                                     .heldValue = keeps});
+                }
+            }
+            offer(sum[kSuit], {.line = u, .instead = l, .heldSuit = true, .heldValue = keeps});
+            offer(sum[kTwoOfSuit],
+                  {.line = u, .instead = l, .twoOfSuit = true, .heldValue = keeps});
+            offer(sum[kHeldRank], {.line = u, .instead = l, .heldRank = true, .heldValue = keeps});
+            // A card of the held suit with one of a run of values; the whole
+            // run would say no more than the suit alone.
+            const RunSums withSuit(sum + kRuns);
             for (std::size_t a = 0; a < kValues; ++a)
                 for (std::size_t b = a; b < kValues && b - a + 1 < kValues; ++b)
-                    if (v < a || v > b)
-                        offerWordier(withSuit.hit(a, b) - alsoThrown.hit(a, b),
-                                     {.line = u,
-                                      .instead = l,
-                                      .values = run(a, b),
-                                      .heldSuit = true,
-                                      .suitAnd = true,
-                                      .without = static_cast<int>(v) + 2});
+                    offer(wordier(withSuit.hit(a, b)), {.line = u,
+                                                        .instead = l,
+                                                        .values = run(a, b),
+                                                        .heldSuit = true,
+                                                        .heldValue = keeps,
+                                                        .suitAnd = true});
+        }
+        if (!anySuited)
+            continue;
+        // The same runs, less the deals that throw away one more value.
+        const RunSums withSuit(sums.data() + kRuns);
+        for (std::size_t v = 0; v < kValues; ++v) {
+            const RunSums alsoThrown(thrownToo.data() + v * RunSums::kSize);
+            for (std::size_t a = 0; a < kValues; ++a)
+                for (std::size_t b = a; b < kValues && b - a + 1 < kValues; ++b) {
+                    const double g = wordier(withSuit.hit(a, b) - alsoThrown.hit(a, b));
+                    if ((v < a || v > b) && g > withoutGain[static_cast<std::size_t>(u)]) {
+                        withoutGain[static_cast<std::size_t>(u)] = g;
+                        without[static_cast<std::size_t>(u)] = {.line = u,
+                                                                .instead = l,
+                                                                .values = run(a, b),
+                                                                .heldSuit = true,
+                                                                .suitAnd = true,
+                                                                .without = static_cast<int>(v) + 2};
+                    }
+                }
         }
     }
+    for (std::size_t u = 0; u < n; ++u)
+        if (without[u].instead >= 0)
+            offer(withoutGain[u], without[u]);
     return out;
 }
 

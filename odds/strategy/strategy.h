@@ -186,6 +186,7 @@ class StrategyData
     std::vector<std::uint16_t> m_patterns;
     std::vector<std::int64_t> m_bestValue;
     std::vector<std::uint8_t> m_bestHold;
+    std::vector<std::int16_t> m_bestPattern; // the best hold's words, for departures
     int m_threads = 1;
 
     // How far the lists weighed for a budget reach either side of it.

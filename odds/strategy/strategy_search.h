@@ -301,6 +301,21 @@ class StrategySearch
                 }
     }
 
+    // Whether pred holds for every class offering a pattern of the line; it
+    // stops at the first that fails, as most candidate merges do early.
+    template <class P> bool allClasses(int line, P&& pred)
+    {
+        ++m_tick;
+        for (const int p : m_lines[static_cast<std::size_t>(line)])
+            for (const std::uint32_t c : (*m_byPattern)[static_cast<std::size_t>(p)])
+                if (m_stamp[c] != m_tick) {
+                    m_stamp[c] = m_tick;
+                    if (!pred(c))
+                        return false;
+                }
+        return true;
+    }
+
     // The best entry of a line in class c.
     std::uint32_t entryOf(std::size_t c, int line) const
     {
@@ -405,15 +420,12 @@ class StrategySearch
     bool joinUpChangesNothing(int a, int b)
     {
         const int ra = m_rank[static_cast<std::size_t>(a)];
-        bool same = true;
-        forClasses(b, [&](std::uint32_t c) {
+        return allClasses(b, [&](std::uint32_t c) {
             const std::uint32_t d = m_decider[c];
-            const int rd = rankOf(d);
-            if (!same || rd < ra || lineOfEntry(d) == b)
-                return;
-            same = lineOfEntry(d) == a && value(entryOf(c, b)) <= value(d);
+            if (rankOf(d) < ra || lineOfEntry(d) == b)
+                return true;
+            return lineOfEntry(d) == a && value(entryOf(c, b)) <= value(d);
         });
-        return same;
     }
 
     // Whether line a, above line b, can join b at b's rank with no deal
@@ -422,15 +434,13 @@ class StrategySearch
     bool joinDownChangesNothing(int a, int b)
     {
         const int rb = m_rank[static_cast<std::size_t>(b)];
-        bool same = true;
-        forClasses(a, [&](std::uint32_t c) {
+        return allClasses(a, [&](std::uint32_t c) {
             const std::uint32_t d = m_decider[c];
-            if (!same || lineOfEntry(d) != a || m_second[c] == kNone)
-                return;
-            const int rs = rankOf(m_second[c]);
-            same = rs > rb || (lineOfEntry(m_second[c]) == b && value(m_second[c]) <= value(d));
+            if (lineOfEntry(d) != a || m_second[c] == kNone)
+                return true;
+            return rankOf(m_second[c]) > rb ||
+                   (lineOfEntry(m_second[c]) == b && value(m_second[c]) <= value(d));
         });
-        return same;
     }
 
     // The cheapest way to save a line by moving it next to one of its family.
