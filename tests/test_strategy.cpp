@@ -304,13 +304,20 @@ void TestStrategy::exceptionCondition_data()
         << "Ah Kc 9h 5d 8s" << 0b00001 << true << ((1 << 5) | (1 << 3)) << false << true
         << "it throws away a card of the held suit and a 5 or a 3" << 0 << false << false << true
         << 0;
-    // ... and no card of one more value: a thrown 10 spoils the Ace's
-    // unsuited King as much as the wheel cards spoil the Ace.
-    const QString noTen = both + ", and no 10";
+    // ... and no card of one more value off the held suit: a thrown 10
+    // spoils the Ace's unsuited King as much as the wheel cards spoil the
+    // Ace, but the 10 of the Ace's own suit spoils the Ace's royal more.
+    const QString noTen = both + ", and no 10 of another suit";
     QTest::newRow("a 10 thrown as well") << "Ah Tc 9h 3d 8s" << 0b00001 << true << wheel << false
                                          << false << noTen << 0 << false << false << true << 10;
     QTest::newRow("no 10 thrown") << "Ah Kc 9h 3d 8s" << 0b00001 << true << wheel << false << true
                                   << noTen << 0 << false << false << true << 10;
+    QTest::newRow("the 10 of the held suit thrown")
+        << "Ah Kc Th 3d 8s" << 0b00001 << true << wheel << false << true << noTen << 0 << false
+        << false << true << 10;
+    QTest::newRow("10s of both kinds thrown")
+        << "Ah Th Tc 3d 8s" << 0b00001 << true << wheel << false << false << noTen << 0 << false
+        << false << true << 10;
 }
 
 void TestStrategy::exceptionCondition()

@@ -109,9 +109,10 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
     struct Deal
     {
         double gain;
-        std::uint16_t thrown; // the values thrown away, bit 0 for a 2
-        std::uint16_t held;   // the values held
-        bool suited;          // a thrown card of the one held suit
+        std::uint16_t thrown;  // the values thrown away, bit 0 for a 2
+        std::uint16_t offSuit; // the same, off the held cards' suit
+        std::uint16_t held;    // the values held
+        bool suited;           // a thrown card of the one held suit
         bool twoOfSuit;
         bool heldRank;
     };
@@ -181,6 +182,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
             const int suit = cards::CardSuit(card);
             const bool heldSuit = (suits & (1u << suit)) != 0;
             deal.thrown = static_cast<std::uint16_t>(deal.thrown | v);
+            if (!heldSuit)
+                deal.offSuit = static_cast<std::uint16_t>(deal.offSuit | v);
             deal.suited = deal.suited || (oneSuit && heldSuit);
             deal.heldRank = deal.heldRank || (deal.held & v);
             deal.twoOfSuit =
@@ -213,8 +216,8 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
     // holds that keep a card of each value: "it holds a 10 and ...".
     constexpr std::size_t kHeld = 1 + kValues;
     std::vector<double> sums(kHeld * kStride);
-    // Once more for each value the deal throws away: the deals without one
-    // are all less those with it ("..., and no 10").
+    // Once more for each value the deal throws away off the held suit: the
+    // deals without one are all less those with it ("..., and no 10").
     std::vector<double> thrownToo(kValues * RunSums::kSize);
     // Those are offered after all the others, as the first that gains most.
     std::vector<double> withoutGain(n, 0);
@@ -262,7 +265,7 @@ StrategyData::Scan StrategyData::scan(const std::vector<StrategyLine>& lines,
                 if (!anySuited)
                     std::fill(thrownToo.begin(), thrownToo.end(), 0.0);
                 anySuited = true;
-                for (unsigned t = deal.thrown; t != 0; t &= t - 1)
+                for (unsigned t = deal.offSuit; t != 0; t &= t - 1)
                     RunSums::Add(thrownToo.data() +
                                      static_cast<std::size_t>(std::countr_zero(t)) * RunSums::kSize,
                                  thrownSorted, count, g);

@@ -90,7 +90,7 @@ struct StrategyException
     bool allValues = false; // instead: a thrown-away card of each of the values
     int heldValue = 0;      // 2..14: and only where the hold keeps a card of this value
     bool suitAnd = false;   // instead: a card of the held suit and one of the values
-    int without = 0;        // 2..14: and no thrown-away card of this value
+    int without = 0;        // 2..14: and no thrown-away card of this value off the held suit
 
     // wildRank: the family's, whose cards the conditions leave out.
     bool applies(std::span<const int, 5> dealt, unsigned hold, int wildRank = -1) const;

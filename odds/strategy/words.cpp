@@ -679,9 +679,14 @@ bool StrategyException::applies(std::span<const int, 5> dealt, unsigned hold, in
         }
     }
     const bool oneSuit = heldSuits != 0 && (heldSuits & (heldSuits - 1)) == 0;
+    // The value named by "and no" counts only off the held suit: there the
+    // card spoils the other hold's straight without being the suit's penalty.
+    for (int k = 0; k < count && without != 0; ++k) {
+        const int card = given[static_cast<std::size_t>(k)];
+        if (Value(RankOf(card)) == without && !(heldSuits & (1u << cards::CardSuit(card))))
+            return false;
+    }
     if (heldValue != 0 && !(heldValues & (1u << heldValue)))
-        return false;
-    if (without != 0 && (thrown & (1u << without)))
         return false;
     if (allValues)
         return values != 0 && (thrown & values) == values;
@@ -724,7 +729,8 @@ std::string StrategyException::condition() const
                 items.push_back(kNames[v]);
     const std::string holds =
         heldValue == 0 ? std::string("it") : "it holds " + std::string(kNames[heldValue]) + " and";
-    const std::string but = without == 0 ? std::string() : ", and no " + bare(without);
+    const std::string but =
+        without == 0 ? std::string() : ", and no " + bare(without) + " of another suit";
     if (suitAnd)
         return holds + " throws away a card of the held suit and " + JoinOr(items) + but;
     if (heldSuit)
