@@ -292,13 +292,10 @@ class StrategySearch
     // Calls f once for every class offering a pattern of the line.
     template <class F> void forClasses(int line, F&& f)
     {
-        ++m_tick;
-        for (const int p : m_lines[static_cast<std::size_t>(line)])
-            for (const std::uint32_t c : (*m_byPattern)[static_cast<std::size_t>(p)])
-                if (m_stamp[c] != m_tick) {
-                    m_stamp[c] = m_tick;
-                    f(c);
-                }
+        allClasses(line, [&](std::uint32_t c) {
+            f(c);
+            return true;
+        });
     }
 
     // Whether pred holds for every class offering a pattern of the line; it
